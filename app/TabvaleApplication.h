@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object. An exception that escapes an event handler ends that user action and
+// is shown in a message box (through Prompts); the window stays as far as it got.
+class TabvaleApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    TabvaleApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // The same display, for code that catches an error itself (or calls a handler directly).
+    static void showException(const std::exception &error);
+};

@@ -1,0 +1,7 @@
+#include "TabvaleApplication.h"
+
+int main(int argc, char **argv)
+{
+    TabvaleApplication app(argc, argv);
+    return app.exec();
+}

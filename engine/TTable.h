@@ -1,0 +1,134 @@
+#pragma once
+
+#include "TField.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Database;
+
+// A mark of one record: its rowid.
+struct TBookmark
+{
+    qint64 rowid = 0;
+    bool valid = false;
+};
+
+struct TFieldDef
+{
+    QString name;
+    QString declaredType; // as the column was declared, e.g. "VARCHAR(40)", "GRAPHIC"
+};
+
+struct TIndexDef
+{
+    QString name;
+    QStringList fields;
+    bool unique = false;
+};
+
+// A table of an alias, record by record, in rowid order. Opening reads the rowid list only;
+// values are fetched by rowid a window at a time and picture bytes only when asked for.
+// Every failure raises EngineError. GUI-thread object (one connection per alias per thread).
+class TTable : public QObject
+{
+    Q_OBJECT
+public:
+    enum State { Inactive, Browse, Edit, Insert };
+
+    explicit TTable(QObject *parent = nullptr);
+    ~TTable() override;
+
+    QString databaseName() const { return m_databaseName; }
+    void setDatabaseName(const QString &alias); // table must be closed
+    QString tableName() const { return m_tableName; }
+    void setTableName(const QString &name); // table must be closed
+
+    void open();
+    void close(); // a pending edit is cancelled
+    bool active() const { return m_state != Inactive; }
+    State state() const { return m_state; }
+
+    // Fields (valid while open, in field order).
+    int fieldCount() const;
+    TField *field(int index) const;
+    TField *fieldByName(const QString &name) const; // raises when missing
+    TField *findField(const QString &name) const;   // nullptr when missing
+
+    // Navigation. Moving while editing posts a modified record first (or cancels an unmodified one).
+    int recordCount() const;
+    int recNo() const; // 0-based position of the current record; -1 with no records
+    void first();
+    void last();
+    void next(); // on the last record sets eof() and stays
+    void prior();
+    int moveBy(int n); // returns how far it moved
+    void moveTo(int position);
+    bool bof() const;
+    bool eof() const;
+
+    TBookmark bookmark() const;
+    void gotoBookmark(const TBookmark &mark); // raises when the record no longer exists
+    void freeBookmark(TBookmark &mark) { mark = {}; }
+
+    // Editing. edit() is a no-op while editing; on a table without records it starts an insert.
+    void edit();
+    void insert(); // a new record after the last one (rowid order puts it there anyway)
+    void append() { insert(); }
+    void post();   // asks bound controls for their changes, writes, then runs AfterPost
+    void cancel();
+    void deleteRecord();
+    void refresh(); // re-reads; keeps the current record (or the nearest one if it is gone)
+    bool modified() const;
+
+    // Nested: while disabled, bound controls are not told about moves; enable tells them once.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disableCount > 0; }
+
+    // Structure and maintenance (on the named table; open or closed unless stated).
+    QList<TFieldDef> fieldDefs; // filled by open(); used by createTable()
+    QList<TIndexDef> indexDefs; // filled by open(); used by createTable()
+    void createTable();         // replaces a table of the same name; table must be closed
+    void emptyTable();          // all records gone, structure kept
+    void deleteTable();         // table must be closed
+    bool exists() const;
+    // Copy mode: this table is recreated with source's fields and no indexes, then filled with all
+    // of source's records. Both tables end open or closed as they were. Returns the record count.
+    int batchMoveFrom(TTable &source);
+
+    // Runs after every successful post, when the table is back in browse state.
+    std::function<void(TTable &)> AfterPost;
+
+    // For grids: values of any row without moving the current record. Ordinary fields only give
+    // their value; for memo and picture-like fields only whether they are empty is known (no bytes
+    // are read). Row recordCount() is the pending insert, if any.
+    QVariant valueAt(int row, int fieldIndex) const;
+    bool isNullAt(int row, int fieldIndex) const;
+    QString displayTextAt(int row, int fieldIndex) const;
+
+    // Used by TField.
+    QVariant currentValue(int fieldIndex) const;
+    QByteArray currentBytes(int fieldIndex) const;
+    void setCurrentValue(int fieldIndex, const QVariant &value);
+
+signals:
+    void dataSetChanged();       // opened, closed, refreshed, structure or record set changed
+    void recordChanged();        // moved to another record, or the current record's values changed
+    void stateChanged();
+    void updateRecordRequested(); // emitted by post() before it writes
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+    QString m_databaseName;
+    QString m_tableName;
+    State m_state = Inactive;
+    int m_disableCount = 0;
+    bool m_pendingNotify = false;
+};

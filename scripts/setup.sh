@@ -1,0 +1,37 @@
+# Shared set-up for run.sh and test.sh: Debian packages, then a configured build tree.
+# Sourced, not run: it sets BUILD_DIR and may exit the calling script.
+
+TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools libjpeg-dev libsqlite3-dev cmake ninja-build \
+g++ xvfb xauth fonts-wqy-zenhei imagemagick libgl-dev clang libclang-rt-14-dev \
+libreoffice-calc-nogui libreoffice-dev"
+
+tabvale_missing_packages() {
+    local missing=()
+    for p in $TABVALE_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    echo "${missing[@]}"
+}
+
+tabvale_install_packages() {
+    local missing
+    missing=$(tabvale_missing_packages)
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing Debian packages: $missing"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
+    else
+        echo "Tabvale needs these Debian packages. Run this once, then run the command again:"
+        echo "  sudo apt-get install -y $missing"
+        exit 1
+    fi
+}
+
+tabvale_build() {
+    local dir=$1; shift
+    local gen=()
+    [ -f "$dir/CMakeCache.txt" ] || gen=(-G Ninja)
+    cmake -S "$TABVALE_ROOT" -B "$dir" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" --parallel "$(nproc)"
+}

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds Tabvale and runs the whole test suite; exits non-zero on any failure.
+# Extra arguments go to cmake (for example -DTABVALE_SANITIZE=ON); BUILD_DIR picks the build tree.
+set -euo pipefail
+TABVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
+. "$TABVALE_ROOT/scripts/setup.sh"
+tabvale_install_packages
+dir=${BUILD_DIR:-$TABVALE_ROOT/build}
+tabvale_build "$dir" "$@"
+cd "$dir"
+ctest --output-on-failure --parallel "$(nproc)" --timeout 600
