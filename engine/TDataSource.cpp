@@ -4,6 +4,11 @@
 
 TDataSource::TDataSource(QObject *parent) : QObject(parent) {}
 
+TTable *TDataSource::dataSet() const
+{
+    return m_table;
+}
+
 void TDataSource::setDataSet(TTable *table)
 {
     if (m_table == table)

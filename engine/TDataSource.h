@@ -13,7 +13,7 @@ class TDataSource : public QObject
 public:
     explicit TDataSource(QObject *parent = nullptr);
 
-    TTable *dataSet() const { return m_table; }
+    TTable *dataSet() const;
     void setDataSet(TTable *table);
 
 signals:

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "grid/TCanvas.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QStyle>
+#include <functional>
+
+class DBGrid;
+class DBImage;
+class DBMemo;
+class DBNavigator;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class TDataSource;
+class TExcelApplication;
+class TField;
+class TImage;
+class TPanel;
+class TScrollBar;
+class TTable;
+
+// The data window: the main window, and (as a second instance) the find-data window. Controls
+// and handlers carry the names the rest of the program and its users' documentation use.
+// The handlers are spread over files by concern; each file says which.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // mainWindow: this instance becomes Form1 before its creation handler runs.
+    explicit TForm1(bool mainWindow = false, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    int Tag = 1; // 1 main window, 2 find-data window
+
+    // Tool bar.
+    QToolBar *ToolBar1 = nullptr;
+    QLabel *Label6 = nullptr, *Label4 = nullptr, *Label3 = nullptr, *Label5 = nullptr,
+           *Label7 = nullptr, *Label8 = nullptr;
+    QToolButton *BtBtnLookData = nullptr, *BtBtnInputPic = nullptr, *BtBtnCanEdit = nullptr,
+                *ToolButton26 = nullptr, *BtBtnCompact = nullptr;
+    TImage *InputLockImg = nullptr, *InputUnLockImg = nullptr;
+    TImage *GTempImg1 = nullptr, *GTempImg2 = nullptr;
+    TImage *Image1 = nullptr; // the placeholder picture
+    DBNavigator *DBNavigator1 = nullptr;
+
+    // Left side: alias and table selection, the field panel.
+    TPanel *Panel1 = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr;
+    QComboBox *CBDBase = nullptr, *CBTable = nullptr;
+    QWidget *Panel4 = nullptr;
+    TScrollBar *ScrollBar1 = nullptr;
+    TPanel *Panel3 = nullptr;
+    QSplitter *Splitter1 = nullptr;
+
+    // Right side: the grid and the hidden helpers.
+    QWidget *Panel2 = nullptr;
+    DBGrid *DBGrid1 = nullptr;
+    DBImage *DBImage1 = nullptr, *DBImage2 = nullptr;
+    DBMemo *DBMemo1 = nullptr;
+    TScrollBar *ScrollBar2 = nullptr;
+
+    // Menu.
+    QMenuBar *MainMenu1 = nullptr;
+    QMenu *File1 = nullptr, *Edit1 = nullptr, *Maintain1 = nullptr, *useExcel1 = nullptr,
+          *Help1 = nullptr;
+    QAction *Exit1 = nullptr, *LookData1 = nullptr, *InputPicture1 = nullptr, *N1 = nullptr,
+            *InputLock1 = nullptr, *Compact1 = nullptr, *N3 = nullptr, *EmptyDBase1 = nullptr,
+            *RestoreEnd1 = nullptr, *N5 = nullptr, *DealError1 = nullptr,
+            *KillDataTable1 = nullptr, *IntoExcel1 = nullptr, *N4 = nullptr,
+            *SaveAndClose1 = nullptr, *Content1 = nullptr, *N2 = nullptr, *About1 = nullptr;
+
+    TDataSource *DataSource1 = nullptr;
+    TExcelApplication *ExcelApplication1 = nullptr; // set by the first export
+
+    // The window's own state.
+    int FieldPanelHeight = 0;
+    int FieldPanelScroll = 0;
+    TTable *Table1 = nullptr;
+    QList<DBMemo *> FieldMemos;
+    QList<DBImage *> FieldImages;
+    QList<QLabel *> FieldLabels;
+    qint16 MemoCount = 0, ImageCount = 0, LabelCount = 0;
+
+    // Whether the destroy handler runs (the find-data window has it removed).
+    bool destroyHandlerAttached = true;
+    // The close handler (the find-data window's frees it); runs after the close query.
+    std::function<void(TForm1 *)> OnClose;
+
+    // Life cycle (TForm1Lifecycle.cpp).
+    void FormCreate();
+    void FormDestroy();
+    void FormActivate();
+    void FormDeactivate();
+
+    // Table selection and field panel (TForm1FieldPanel.cpp).
+    void CBDBaseChange();
+    void CBTableChange();
+    void OpenTable();
+    void ScrollBar1Change(int position);
+    void Panel3Resize();
+    void setComboHandlersAttached(bool attached) { m_comboHandlersAttached = attached; }
+
+    // Grid painters (TForm1Grid.cpp).
+    void DBGrid1DrawColumnCell(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
+                               QStyle::State state);
+    void DBGrid1DrawColumnCell2(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
+                                QStyle::State state);
+
+    // Input lock, posting and closing (TForm1InputLock.cpp).
+    void InputLock1Click();
+    void Table1AfterPost(TTable &table);
+    bool FormCloseQuery();
+    void Exit1Click();
+    void BtBtnCanEditClick() { InputLock1Click(); }
+    // Edit and post to store a pending edit; failures are ignored and a table without records
+    // gets no blank record.
+    static void storePendingEdit(TTable *table);
+
+    // The spreadsheet connection (TForm1Spreadsheet.cpp).
+    void releaseSpreadsheetEditing(); // shows it and makes it leave a cell being edited
+    void releaseSpreadsheet();        // events and alerts off, quit, free the connection
+
+    // Picture fields (TForm1Pictures.cpp).
+    void DBImageMouseUp(DBImage *image, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                        QPoint pos);
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void closeAuxiliaryWindows(); // picture input window, viewer, Help and About (FormDestroy)
+    void buildToolBar();
+    void buildLeftPanel();
+    void buildRightPanel();
+    void buildMenu();
+    void layoutPanel1();
+    void freeFieldPanel();
+    void addFieldPanelEntry(TField *field);
+    void connectHandlers();
+
+    bool m_comboHandlersAttached = true;
+};

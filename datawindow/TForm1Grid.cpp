@@ -1,0 +1,39 @@
+// The grid's two cell painters: the drop target of a left-button drag, and the red cell of a
+// right-button drag.
+#include "TForm1.h"
+
+#include "SharedState.h"
+#include "grid/DBGrid.h"
+
+#include <QPainter>
+
+namespace {
+
+int tagOf(const TForm1 *form)
+{
+    return form ? form->Tag : 0;
+}
+
+} // namespace
+
+void TForm1::DBGrid1DrawColumnCell(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
+                                   QStyle::State state)
+{
+    const bool notStartCell = DragCol != DragStartCol || DragRow != DragStartRow
+                           || tagOf(DragOverForm) != tagOf(DragSourceForm);
+    if (rect.contains(DragPoint) && DragHighlight && DragState == 2 && notStartCell) {
+        canvas.brush = QColor(0, 128, 0);
+        canvas.fontColor = Qt::white;
+    }
+    DBGrid1->defaultDrawColumnCell(canvas, rect, dataCol, field, state);
+}
+
+void TForm1::DBGrid1DrawColumnCell2(TCanvas &canvas, const QRect &rect, int dataCol,
+                                    TField *field, QStyle::State state)
+{
+    if (rect.contains(DragPoint)) {
+        canvas.brush = QColor(255, 0, 0);
+        canvas.fontColor = Qt::white;
+    }
+    DBGrid1->defaultDrawColumnCell(canvas, rect, dataCol, field, state);
+}

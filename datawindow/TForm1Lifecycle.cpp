@@ -1,0 +1,112 @@
+// The data window's creation, destruction, activation and deactivation.
+#include "TForm1.h"
+
+#include "Engine.h"
+#include "SharedState.h"
+#include "TDataSource.h"
+#include "TTable.h"
+#include "controls/TImage.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace {
+
+void fillList(QComboBox *box, const QStringList &items)
+{
+    const QSignalBlocker blocker(box);
+    box->clear();
+    box->addItems(items);
+}
+
+// Selects the entry equal to text; a text that is not listed leaves no entry selected.
+void selectEntry(QComboBox *box, const QString &text)
+{
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void selectFirst(QComboBox *box)
+{
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(box->count() > 0 ? 0 : -1);
+}
+
+} // namespace
+
+void TForm1::storePendingEdit(TTable *table)
+{
+    if (!table || !table->active())
+        return;
+    try {
+        // An activation must never add a record: editing a table without records would insert.
+        if (table->state() == TTable::Browse && table->recordCount() == 0)
+            return;
+        table->edit();
+        table->post();
+    } catch (const std::exception &) {
+    }
+}
+
+void TForm1::FormCreate()
+{
+    ExcelApplication1 = nullptr;
+    resetSharedStateForNewWindow();
+    BtBtnCanEdit->setIcon(QIcon(QPixmap::fromImage(InputLockImg->picture())));
+
+    Table1 = new TTable(this);
+    Table1->AfterPost = [this](TTable &table) { Table1AfterPost(table); };
+    DataSource1->setDataSet(Table1);
+
+    fillList(CBDBase, Engine::aliasNames());
+    selectFirst(CBDBase);
+    fillList(CBTable, Engine::tableNames(CBDBase->currentText()));
+    selectFirst(CBTable);
+
+    if (Form1 && Form1 != this && Form1->LookData1->isChecked()) {
+        // This is the find-data window: start on what the main window shows.
+        setComboHandlersAttached(false);
+        selectEntry(CBDBase, Form1->CBDBase->currentText());
+        fillList(CBTable, Engine::tableNames(CBDBase->currentText()));
+        selectEntry(CBTable, Form1->CBTable->currentText());
+        setComboHandlersAttached(true);
+    }
+    OpenTable();
+}
+
+void TForm1::FormActivate()
+{
+    if (Form1)
+        storePendingEdit(Form1->Table1);
+    if (LookDataForm)
+        storePendingEdit(LookDataForm->Table1);
+}
+
+void TForm1::FormDeactivate()
+{
+    if (Form1)
+        Form1->InputUnLockImg->Tag = 0;
+}
+
+void TForm1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (isActiveWindow())
+        FormActivate();
+    else
+        FormDeactivate();
+}
+
+void TForm1::FormDestroy()
+{
+    releaseSpreadsheet();
+    if (LookDataForm) {
+        delete LookDataForm.data();
+        LookDataForm.clear();
+    }
+    closeAuxiliaryWindows();
+}

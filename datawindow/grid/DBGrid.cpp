@@ -1,0 +1,256 @@
+#include "DBGrid.h"
+
+#include "GridDelegate.h"
+#include "Prompts.h"
+#include "TDataSource.h"
+#include "TTable.h"
+#include "TableModel.h"
+#include "TabvaleApplication.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+
+DBGrid::DBGrid(QWidget *parent) : QTableView(parent)
+{
+    setItemDelegate(new GridDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(true);
+    setShowGrid(true);
+    setWordWrap(false);
+    horizontalHeader()->setSectionsMovable(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setHighlightSections(false);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    verticalHeader()->setFixedWidth(14);
+    verticalHeader()->setMinimumSectionSize(12);
+    verticalHeader()->setDefaultSectionSize(18);
+    applyStyle();
+}
+
+void DBGrid::setDataSource(TDataSource *source)
+{
+    m_source = source;
+    delete m_model;
+    m_model = new TableModel(source, this);
+    setModel(m_model);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followTable);
+    connect(source, &TDataSource::recordChanged, this, &DBGrid::followTable);
+    connect(source, &TDataSource::dataSetChanged, this, &DBGrid::followTable);
+    followTable();
+}
+
+TTable *DBGrid::table() const
+{
+    return m_source ? m_source->dataSet() : nullptr;
+}
+
+void DBGrid::setColor(const QColor &color)
+{
+    m_color = color;
+    applyStyle();
+}
+
+void DBGrid::setFixedColor(const QColor &color)
+{
+    m_fixedColor = color;
+    applyStyle();
+}
+
+void DBGrid::setFontColor(const QColor &color)
+{
+    m_fontColor = color;
+    viewport()->update();
+}
+
+void DBGrid::setTitleFont(const QFont &font)
+{
+    horizontalHeader()->setFont(font);
+    verticalHeader()->setFont(font);
+}
+
+void DBGrid::applyStyle()
+{
+    const QString sheet = QStringLiteral(
+                              "QTableView { background-color: %1; gridline-color: #808080; }"
+                              "QHeaderView::section { background-color: %2; color: palette(window-text);"
+                              " border: 1px solid #808080; padding: 0 2px; }"
+                              "QTableCornerButton::section { background-color: %2;"
+                              " border: 1px solid #808080; }")
+                              .arg(m_color.name(), m_fixedColor.name());
+    setStyleSheet(sheet);
+    viewport()->update();
+}
+
+void DBGrid::setEditingOption(bool on)
+{
+    m_editing = on;
+    if (!on && state() == QAbstractItemView::EditingState)
+        closePersistentEditor(currentIndex());
+    setEditTriggers(on ? QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
+                             | QAbstractItemView::EditKeyPressed
+                       : QAbstractItemView::NoEditTriggers);
+}
+
+DBGrid::GridCoord DBGrid::mouseCoord(const QPoint &p) const
+{
+    GridCoord c;
+    const QRect vp = viewport()->geometry();
+    const QHeaderView *h = horizontalHeader();
+    const QHeaderView *v = verticalHeader();
+    const int topRow = rowAt(0);
+    const int leftCol = columnAt(0);
+    // Column: indicator column, a data column, or nothing.
+    if (v->isVisible() && p.x() >= v->geometry().left() && p.x() < v->geometry().right() + 1)
+        c.x = 0;
+    else if (p.x() >= vp.left() && p.x() <= vp.right()) {
+        const int col = columnAt(p.x() - vp.left());
+        c.x = col < 0 ? -1 : col - std::max(leftCol, 0) + 1;
+    }
+    if (h->isVisible() && p.y() >= h->geometry().top() && p.y() < h->geometry().bottom() + 1)
+        c.y = 0;
+    else if (p.y() >= vp.top() && p.y() <= vp.bottom()) {
+        const int row = rowAt(p.y() - vp.top());
+        c.y = row < 0 ? -1 : row - std::max(topRow, 0) + 1;
+    }
+    if (c.x < 0 || c.y < 0)
+        return {-1, -1};
+    return c;
+}
+
+int DBGrid::recordAtRow(int row) const
+{
+    const int top = std::max(rowAt(0), 0);
+    return top + row - 1;
+}
+
+QRect DBGrid::cellRect(int col, int row) const
+{
+    if (col < 1 || row < 1 || !m_model)
+        return {};
+    const int leftCol = std::max(columnAt(0), 0);
+    const QModelIndex index = m_model->index(recordAtRow(row), leftCol + col - 1);
+    if (!index.isValid())
+        return {};
+    return visualRect(index).translated(viewport()->pos());
+}
+
+int DBGrid::selectedIndex() const
+{
+    return currentIndex().isValid() ? currentIndex().column() : -1;
+}
+
+void DBGrid::setSelectedIndex(int dataColumn)
+{
+    TTable *t = table();
+    if (!m_model || !t || !t->active() || dataColumn < 0 || dataColumn >= m_model->columnCount())
+        return;
+    setCurrentIndex(m_model->index(std::max(t->recNo(), 0), dataColumn));
+}
+
+TField *DBGrid::selectedField() const
+{
+    return displayedField(selectedIndex());
+}
+
+TField *DBGrid::displayedField(int dataColumn) const
+{
+    TTable *t = table();
+    if (!t || !t->active() || dataColumn < 0 || dataColumn >= t->fieldCount())
+        return nullptr;
+    return t->field(dataColumn);
+}
+
+void DBGrid::defaultDrawColumnCell(TCanvas &canvas, const QRect &rect, int, TField *,
+                                   QStyle::State) const
+{
+    QPainter *p = canvas.painter;
+    p->fillRect(rect, canvas.brush);
+    if (!paintingIndex.isValid())
+        return;
+    p->setFont(canvas.font);
+    p->setPen(canvas.fontColor);
+    const QString text = paintingIndex.data(Qt::DisplayRole).toString();
+    p->drawText(rect.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                fontMetrics().elidedText(text, Qt::ElideRight, rect.width() - 4));
+}
+
+bool DBGrid::confirmAndDelete(QWidget *parent, TTable *table)
+{
+    if (!table || !table->active() || table->recordCount() == 0)
+        return false;
+    if (Prompts::message(parent, QStringLiteral("Delete record?"), QStringLiteral("Confirm"),
+                         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
+        != QMessageBox::Ok)
+        return false;
+    table->deleteRecord();
+    return true;
+}
+
+void DBGrid::keyPressEvent(QKeyEvent *event)
+{
+    TabvaleApplication::guarded([&] {
+        TTable *t = table();
+        if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
+            confirmAndDelete(this, t);
+            return;
+        }
+        if (event->key() == Qt::Key_Escape && t
+            && (t->state() == TTable::Edit || t->state() == TTable::Insert)) {
+            t->cancel();
+            return;
+        }
+        if (event->key() == Qt::Key_Insert && m_editing && t && t->active()) {
+            t->insert();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    });
+}
+
+void DBGrid::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    // An inserted row the user never typed into goes away when the grid is left.
+    TTable *t = table();
+    QWidget *focus = QApplication::focusWidget();
+    if (t && t->state() == TTable::Insert && !t->modified() && !(focus && isAncestorOf(focus)))
+        TabvaleApplication::guarded([t] { t->cancel(); });
+}
+
+void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    TTable *t = table();
+    if (m_following || !current.isValid() || !t || !t->active() || current.row() == t->recNo())
+        return;
+    TabvaleApplication::guarded([&] {
+        if (current.row() >= t->recordCount() && t->state() == TTable::Insert)
+            return;
+        t->moveTo(current.row());
+    });
+    followTable();
+}
+
+void DBGrid::followTable()
+{
+    TTable *t = table();
+    if (!m_model || !t || !t->active() || m_model->rowCount() == 0)
+        return;
+    const int row = t->state() == TTable::Insert ? t->recordCount() : t->recNo();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const int column = std::max(currentIndex().column(), 0);
+    const QModelIndex target = m_model->index(row, std::min(column, m_model->columnCount() - 1));
+    if (target == currentIndex())
+        return;
+    m_following = true;
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_following = false;
+    scrollTo(target);
+}

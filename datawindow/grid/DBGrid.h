@@ -1,0 +1,86 @@
+#pragma once
+
+#include "TCanvas.h"
+
+#include <QStyle>
+#include <QTableView>
+#include <functional>
+
+class TDataSource;
+class TField;
+class TTable;
+class TableModel;
+
+// The data grid. Grid coordinates are those users of such grids know: column 0 is the indicator
+// column, row 0 the title row, data cells start at (1, 1), and a grid row is a row on screen (row 1
+// is the top visible record). Client coordinates are the grid widget's own, headers included.
+class DBGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget *parent = nullptr);
+
+    void setDataSource(TDataSource *source);
+    TDataSource *dataSource() const { return m_source; }
+    TTable *table() const;
+    TableModel *tableModel() const { return m_model; }
+
+    // Colours: data cells, title row and indicator column, cell font.
+    QColor color() const { return m_color; }
+    void setColor(const QColor &color);
+    QColor fixedColor() const { return m_fixedColor; }
+    void setFixedColor(const QColor &color);
+    QColor fontColor() const { return m_fontColor; }
+    void setFontColor(const QColor &color);
+    void setTitleFont(const QFont &font);
+
+    // In-place editing option (switched by the input lock).
+    bool editingOption() const { return m_editing; }
+    void setEditingOption(bool on);
+
+    struct GridCoord
+    {
+        int x = -1; // column
+        int y = -1; // row
+    };
+    GridCoord mouseCoord(const QPoint &clientPoint) const;
+    QRect cellRect(int col, int row) const; // client coordinates; empty when not on screen
+    int recordAtRow(int row) const;         // the record (0-based) shown in grid row row
+
+    int selectedIndex() const; // data column of the current column (0-based), -1 none
+    void setSelectedIndex(int dataColumn);
+    TField *selectedField() const;
+    TField *displayedField(int dataColumn) const;
+
+    // The cell-drawing hook: called for each data cell after the standard drawing.
+    using DrawColumnCellHandler =
+        std::function<void(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
+                           QStyle::State state)>;
+    DrawColumnCellHandler OnDrawColumnCell;
+    // Draws the cell's text the standard way with the canvas's brush and font colour.
+    void defaultDrawColumnCell(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
+                               QStyle::State state) const;
+
+    // Asks, then deletes the current record (Ctrl+Delete and the navigator's delete button).
+    static bool confirmAndDelete(QWidget *parent, TTable *table);
+
+    // The cell being painted (set by the delegate around the drawing calls).
+    QModelIndex paintingIndex;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+private:
+    void followTable();
+    void applyStyle();
+
+    TDataSource *m_source = nullptr;
+    TableModel *m_model = nullptr;
+    QColor m_color = Qt::white;
+    QColor m_fixedColor = QColor(Qt::lightGray);
+    QColor m_fontColor = Qt::black;
+    bool m_editing = false;
+    bool m_following = false;
+};

@@ -1,0 +1,33 @@
+#include "GridDelegate.h"
+
+#include "DBGrid.h"
+#include "TTable.h"
+
+#include <QPainter>
+
+GridDelegate::GridDelegate(DBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                         const QModelIndex &index) const
+{
+    TCanvas canvas;
+    canvas.painter = painter;
+    canvas.font = m_grid->font();
+    const bool current = index == m_grid->currentIndex() && m_grid->hasFocus();
+    canvas.brush = current ? m_grid->palette().color(QPalette::Highlight) : m_grid->color();
+    canvas.fontColor =
+        current ? m_grid->palette().color(QPalette::HighlightedText) : m_grid->fontColor();
+    m_grid->paintingIndex = index;
+    TTable *table = m_grid->table();
+    TField *field = table && table->active() ? m_grid->displayedField(index.column()) : nullptr;
+    m_grid->defaultDrawColumnCell(canvas, option.rect, index.column(), field, option.state);
+    if (m_grid->OnDrawColumnCell) {
+        // The hook works in the grid's client coordinates.
+        const QRect client = option.rect.translated(m_grid->viewport()->pos());
+        painter->save();
+        painter->translate(-m_grid->viewport()->pos());
+        m_grid->OnDrawColumnCell(canvas, client, index.column(), field, option.state);
+        painter->restore();
+    }
+    m_grid->paintingIndex = {};
+}

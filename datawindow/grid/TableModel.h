@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPointer>
+
+class TDataSource;
+class TTable;
+
+// The grid's model over a table: one row per record (plus the pending insert), one column per
+// field. Cells of memo and picture-like fields show their type name, never their content, so
+// painting reads no picture bytes. The vertical header is the record indicator.
+class TableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit TableModel(TDataSource *source, QObject *parent = nullptr);
+
+    TTable *table() const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // The text a memo or picture-like cell shows: "(Graphic)" when empty, "(GRAPHIC)" otherwise.
+    static QString typeNameCellText(int fieldType, bool empty);
+
+private:
+    void resync();
+    void onRecordChanged();
+    void attach();
+
+    QPointer<TDataSource> m_source;
+    QPointer<TTable> m_table;
+    int m_rows = 0;
+    int m_columns = 0;
+    int m_lastCurrentRow = -1;
+};
