@@ -1,5 +1,8 @@
 #include "SharedState.h"
 
+#include "TForm1.h"
+#include "controls/TImage.h"
+
 void resetSharedStateForNewWindow()
 {
     DragLastWindow.clear();
@@ -16,4 +19,26 @@ void resetSharedStateForNewWindow()
     DragSourceForm.clear();
     FDBInputPic.clear();
     SeePicture.clear();
+}
+
+int inputLockImgTag()
+{
+    return Form1 ? Form1->InputLockImg->Tag : 0;
+}
+
+void setInputLockImgTag(int tag)
+{
+    if (Form1)
+        Form1->InputLockImg->Tag = tag;
+}
+
+int inputUnLockImgTag()
+{
+    return Form1 ? Form1->InputUnLockImg->Tag : 0;
+}
+
+void setInputUnLockImgTag(int tag)
+{
+    if (Form1)
+        Form1->InputUnLockImg->Tag = tag;
 }

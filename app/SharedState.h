@@ -64,3 +64,11 @@ inline std::atomic_bool FieldThreadBusy{false};
 
 // What every data window's creation writes, in the order it writes it.
 void resetSharedStateForNewWindow();
+
+// The flags kept in the main window's hidden lock pictures (Form1.InputLockImg.Tag: a viewer
+// opened from a picture is showing; Form1.InputUnLockImg.Tag: 88 just after a viewer closed).
+// For windows that must not know the data window; no main window reads as 0 and ignores writes.
+int inputLockImgTag();
+void setInputLockImgTag(int tag);
+int inputUnLockImgTag();
+void setInputUnLockImgTag(int tag);

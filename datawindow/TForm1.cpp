@@ -305,4 +305,7 @@ void TForm1::connectHandlers()
     toggle(InputLock1, &TForm1::InputLock1Click);
     connect(BtBtnCanEdit, &QToolButton::clicked, this, guard(&TForm1::BtBtnCanEditClick));
     connect(Exit1, &QAction::triggered, this, guard(&TForm1::Exit1Click));
+    connect(ToolButton26, &QToolButton::clicked, this, guard(&TForm1::ToolButton26Click));
+    connect(Content1, &QAction::triggered, this, guard(&TForm1::Content1Click));
+    connect(About1, &QAction::triggered, this, guard(&TForm1::About1Click));
 }

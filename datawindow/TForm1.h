@@ -130,6 +130,14 @@ public:
     // Picture fields (TForm1Pictures.cpp).
     void DBImageMouseUp(DBImage *image, Qt::MouseButton button, Qt::KeyboardModifiers shift,
                         QPoint pos);
+    void ToolButton26Click();
+    static QString pictureFilter(); // the picture file dialog's filter list
+    // Run after a picture file was stored through the picture input window's field picture.
+    std::function<void()> OnInputWindowPictureLoaded;
+
+    // Help and About (TForm1Dialogs.cpp).
+    void Content1Click();
+    void About1Click();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -137,6 +145,7 @@ protected:
 
 private:
     void closeAuxiliaryWindows(); // picture input window, viewer, Help and About (FormDestroy)
+    void loadPictureFile(DBImage *image);
     void buildToolBar();
     void buildLeftPanel();
     void buildRightPanel();

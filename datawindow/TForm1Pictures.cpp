@@ -1,15 +1,95 @@
-// Picture fields of the data window: the viewer on a left click, loading a file on a right click.
+// Picture fields of the data window: the viewer on a left click, loading a file on a right click,
+// and emptying the grid's selected field.
 #include "TForm1.h"
 
+#include "EngineError.h"
+#include "PictureFile.h"
+#include "Prompts.h"
 #include "SharedState.h"
+#include "TDataSource.h"
+#include "TSeePicture.h"
+#include "TTable.h"
 #include "controls/DBImage.h"
+#include "controls/TImage.h"
+#include "grid/DBGrid.h"
 
-void TForm1::DBImageMouseUp(DBImage *, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)
+#include <QCursor>
+#include <QFileInfo>
+#include <QPainter>
+
+QString TForm1::pictureFilter()
+{
+    return QStringLiteral("All (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|"
+                          "JPEG Image File (*.jpg)|*.jpg|"
+                          "JPEG Image File (*.jpeg)|*.jpeg|"
+                          "Bitmaps (*.bmp)|*.bmp");
+}
+
+void TForm1::DBImageMouseUp(DBImage *image, Qt::MouseButton button, Qt::KeyboardModifiers, QPoint)
 {
     if (FileThreadBusy || FieldThreadBusy)
         return;
+    if (button == Qt::LeftButton) {
+        if (Form1 && Form1->InputLockImg->Tag != 0) {
+            Form1->InputLockImg->Tag = 0;
+            if (SeePicture)
+                SeePicture->close();
+            return;
+        }
+        const QPoint cursor = QCursor::pos();
+        if (cursor.x() == ViewerClosePoint.x() || cursor.y() == ViewerClosePoint.y()) {
+            ViewerClosePoint = QPoint(0, 0);
+            return;
+        }
+        TSeePicture::openViewer(image->picture(), cursor);
+    } else if (button == Qt::RightButton) {
+        loadPictureFile(image);
+    }
 }
 
-void TForm1::closeAuxiliaryWindows()
+void TForm1::loadPictureFile(DBImage *image)
 {
+    const QString fileName = Prompts::openPicture(this, pictureFilter());
+    if (fileName.isEmpty())
+        return;
+    // Read the file before the record is touched: a file that cannot be read leaves the record
+    // as it was, not in edit mode with a half-changed picture.
+    QImage picture;
+    if (QFileInfo(fileName).suffix().compare(u"bmp", Qt::CaseInsensitive) == 0) {
+        picture = PictureFile::load(fileName);
+    } else {
+        GTempImg1->setPicture(PictureFile::load(fileName));
+        QImage bitmap(GTempImg1->picture().size(), QImage::Format_RGB32);
+        bitmap.fill(Qt::white);
+        QPainter(&bitmap).drawImage(0, 0, GTempImg1->picture());
+        GTempImg2->setPicture(bitmap);
+        picture = GTempImg2->picture();
+        GTempImg1->clearPicture();
+        GTempImg2->clearPicture();
+    }
+    TTable *table = image->dataSource() ? image->dataSource()->dataSet() : nullptr;
+    if (!table)
+        throw EngineError(QStringLiteral("The picture has no table to be stored in."));
+    table->edit();
+    image->setPicture(picture);
+    try {
+        table->post();
+    } catch (...) {
+        table->cancel();
+        throw;
+    }
+    if (image->Tag == 99 && OnInputWindowPictureLoaded)
+        OnInputWindowPictureLoaded();
+}
+
+void TForm1::ToolButton26Click()
+{
+    Table1->edit();
+    TField *field = DBGrid1->selectedField();
+    if (!field) {
+        Table1->cancel();
+        throw EngineError(QStringLiteral("No field is selected in the grid."));
+    }
+    field->clear();
+    Table1->post();
 }

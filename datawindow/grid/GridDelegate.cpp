@@ -2,6 +2,7 @@
 
 #include "DBGrid.h"
 #include "TTable.h"
+#include "TabvaleApplication.h"
 
 #include <QPainter>
 
@@ -30,4 +31,10 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
         painter->restore();
     }
     m_grid->paintingIndex = {};
+}
+
+void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+                                const QModelIndex &index) const
+{
+    TabvaleApplication::guarded([&] { QStyledItemDelegate::setModelData(editor, model, index); });
 }

@@ -13,6 +13,9 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+    // A value the field refuses is reported here: the model raises, Qt's frames must not see it.
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override;
 
 private:
     DBGrid *m_grid;

@@ -1,0 +1,94 @@
+#include "DataFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+#include <QVariant>
+#include <sqlite3.h>
+
+namespace {
+
+struct Db
+{
+    sqlite3 *handle = nullptr;
+    explicit Db(const QString &path)
+    {
+        if (sqlite3_open(path.toUtf8().constData(), &handle) != SQLITE_OK)
+            qFatal("cannot open %s", qPrintable(path));
+    }
+    ~Db() { sqlite3_close(handle); }
+};
+
+} // namespace
+
+QString DataFixture::makeDatabase(const QString &alias, const QStringList &statements)
+{
+    const QString dir = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/fixtures");
+    QDir().mkpath(dir);
+    const QString path = dir + QLatin1Char('/') + alias + QStringLiteral(".sqlite");
+    QFile::remove(path);
+    for (const QString &sql : statements)
+        exec(path, sql);
+    return path;
+}
+
+void DataFixture::writeAliases(const QList<QPair<QString, QString>> &aliases)
+{
+    const QString file = qEnvironmentVariable("TABVALE_ALIASES");
+    QDir().mkpath(QFileInfo(file).path());
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write the alias file");
+    for (const auto &a : aliases)
+        f.write(QStringLiteral("[%1]\nDriver=SQLITE\nPath=%2\n\n").arg(a.first, a.second).toUtf8());
+}
+
+void DataFixture::exec(const QString &path, const QString &sql)
+{
+    Db db(path);
+    char *error = nullptr;
+    if (sqlite3_exec(db.handle, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error);
+        sqlite3_free(error);
+        qFatal("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(message));
+    }
+}
+
+QVariant DataFixture::scalar(const QString &path, const QString &sql)
+{
+    Db db(path);
+    sqlite3_stmt *stmt = nullptr;
+    sqlite3_prepare_v2(db.handle, sql.toUtf8().constData(), -1, &stmt, nullptr);
+    QVariant result;
+    if (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+        switch (sqlite3_column_type(stmt, 0)) {
+        case SQLITE_INTEGER:
+            result = qlonglong(sqlite3_column_int64(stmt, 0));
+            break;
+        case SQLITE_FLOAT:
+            result = sqlite3_column_double(stmt, 0);
+            break;
+        case SQLITE_NULL:
+            break;
+        default:
+            result = QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+        }
+    }
+    sqlite3_finalize(stmt);
+    return result;
+}
+
+QByteArray DataFixture::blob(const QString &path, const QString &sql)
+{
+    Db db(path);
+    sqlite3_stmt *stmt = nullptr;
+    sqlite3_prepare_v2(db.handle, sql.toUtf8().constData(), -1, &stmt, nullptr);
+    QByteArray result;
+    if (stmt && sqlite3_step(stmt) == SQLITE_ROW)
+        result = QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, 0)),
+                            sqlite3_column_bytes(stmt, 0));
+    sqlite3_finalize(stmt);
+    return result;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Builds test databases straight through SQLite (not through the code under test) and points
+// the alias file at them.
+class DataFixture
+{
+public:
+    // A database file in the test's private data directory, registered under alias.
+    static QString makeDatabase(const QString &alias, const QStringList &statements);
+    // Replaces the alias file with these aliases (name, path) in this order.
+    static void writeAliases(const QList<QPair<QString, QString>> &aliases);
+    static void exec(const QString &path, const QString &sql);
+    static QVariant scalar(const QString &path, const QString &sql);
+    static QByteArray blob(const QString &path, const QString &sql);
+};

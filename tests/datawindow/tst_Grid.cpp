@@ -1,0 +1,257 @@
+// The grid: type-name cells, the two cell painters, deleting with confirmation, following the
+// table's current record, and editing when the lock is off.
+#include "DataFixture.h"
+#include "Prompts.h"
+#include "SharedState.h"
+#include "StoredPicture.h"
+#include "TForm1.h"
+#include "TTable.h"
+#include "TabvaleApplication.h"
+#include "TestEnvironment.h"
+#include "controls/DBNavigator.h"
+#include "grid/DBGrid.h"
+#include "grid/TableModel.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace {
+
+QString pictureLiteral(int code)
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    return QStringLiteral("X'%1'").arg(QString::fromLatin1(StoredPicture::encode(image, code).toHex()));
+}
+
+bool near(QColor a, QColor b)
+{
+    return qAbs(a.red() - b.red()) <= 3 && qAbs(a.green() - b.green()) <= 3
+        && qAbs(a.blue() - b.blue()) <= 3;
+}
+
+} // namespace
+
+class GridTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_db;
+    std::unique_ptr<TForm1> m_main;
+    QList<Prompts::Request> m_asked;
+    QMessageBox::StandardButton m_answer = QMessageBox::Ok;
+
+    QImage grabCell(int col, int row)
+    {
+        m_main->DBGrid1->viewport()->repaint();
+        const QImage shot = m_main->DBGrid1->grab().toImage();
+        const QRect r = m_main->DBGrid1->cellRect(col, row);
+        return shot.copy(r.adjusted(3, 3, -3, -3));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        Prompts::setScript([this](const Prompts::Request &r) {
+            m_asked << r;
+            return Prompts::Answer{m_answer, {}};
+        });
+    }
+
+    void init()
+    {
+        m_asked.clear();
+        m_answer = QMessageBox::Ok;
+        m_db = DataFixture::makeDatabase(
+            QStringLiteral("Grid"),
+            {QStringLiteral("CREATE TABLE Things (Name VARCHAR(20), Qty INTEGER, Notes MEMO,"
+                            " Photo GRAPHIC, Raw BLOB, Typed TYPEDBINARY)"),
+             QStringLiteral("INSERT INTO Things VALUES ('full', 1, 'text', %1, %2, %3)")
+                 .arg(pictureLiteral(17), pictureLiteral(15), pictureLiteral(21)),
+             QStringLiteral("INSERT INTO Things (Name, Qty) VALUES ('empty', 2)"),
+             QStringLiteral("INSERT INTO Things (Name, Qty) VALUES ('third', 3)")});
+        DataFixture::writeAliases({{QStringLiteral("Grid"), m_db}});
+        m_main = std::make_unique<TForm1>(true);
+        m_main->resize(900, 600);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        DragState = 0;
+        DragHighlight = false;
+        DragPoint = QPoint(-100, -100);
+    }
+
+    void cleanup() { m_main.reset(); }
+
+    void typeNameCellsShowCapitalsWhenTheFieldHoldsSomething_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("graphic with a picture") << 0 << 3 << "(GRAPHIC)";
+        QTest::newRow("empty graphic") << 1 << 3 << "(Graphic)";
+        QTest::newRow("memo with text") << 0 << 2 << "(MEMO)";
+        QTest::newRow("empty memo") << 1 << 2 << "(Memo)";
+        QTest::newRow("blob") << 0 << 4 << "(BLOB)";
+        QTest::newRow("empty blob") << 1 << 4 << "(Blob)";
+        QTest::newRow("typed binary") << 0 << 5 << "(TYPEDBINARY)";
+        QTest::newRow("empty typed binary") << 2 << 5 << "(TypedBinary)";
+        QTest::newRow("ordinary value") << 1 << 1 << "2";
+    }
+
+    void typeNameCellsShowCapitalsWhenTheFieldHoldsSomething()
+    {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QCOMPARE(m_main->DBGrid1->model()->index(row, column).data().toString(), text);
+        QCOMPARE(m_main->DBGrid1->model()->headerData(column, Qt::Horizontal).toString(),
+                 m_main->Table1->field(column)->fieldName());
+    }
+
+    void cellsAreYellowWithRedTextInTheMainWindow()
+    {
+        const QImage cell = grabCell(2, 2);
+        QVERIFY(near(cell.pixelColor(cell.width() - 2, 1), QColor(255, 255, 0)));
+    }
+
+    void theDropTargetIsGreenOnlyDuringADragAndNeverOnTheStartCell()
+    {
+        m_main->DBGrid1->setFocus();
+        m_main->DBGrid1->clearFocus();
+        const QRect target = m_main->DBGrid1->cellRect(2, 2);
+        DragPoint = target.center();
+        DragHighlight = true;
+        DragOverForm = m_main.get();
+        DragSourceForm = m_main.get();
+        DragCol = 2;
+        DragRow = 2;
+        DragStartCol = 1;
+        DragStartRow = 1;
+
+        DragState = 0; // no drag under way
+        QVERIFY(near(grabCell(2, 2).pixelColor(1, 1), QColor(255, 255, 0)));
+        DragState = 2;
+        QVERIFY(near(grabCell(2, 2).pixelColor(1, 1), QColor(0, 128, 0)));
+        QVERIFY(near(grabCell(1, 2).pixelColor(1, 1), QColor(255, 255, 0)));
+        // The start cell itself in the window where the drag began: not a target.
+        DragStartCol = 2;
+        DragStartRow = 2;
+        QVERIFY(near(grabCell(2, 2).pixelColor(1, 1), QColor(255, 255, 0)));
+        // The same cell seen from the other window is a target.
+        TForm1 other(false);
+        other.Tag = 2;
+        LookDataForm.clear();
+        DragSourceForm = &other;
+        QVERIFY(near(grabCell(2, 2).pixelColor(1, 1), QColor(0, 128, 0)));
+        DragHighlight = false;
+        QVERIFY(near(grabCell(2, 2).pixelColor(1, 1), QColor(255, 255, 0)));
+        Form1 = m_main.get();
+    }
+
+    void theRightDragPainterMarksTheCellUnderTheCursorRed()
+    {
+        m_main->DBGrid1->OnDrawColumnCell = [this](TCanvas &c, const QRect &r, int col, TField *f,
+                                                   QStyle::State s) {
+            m_main->DBGrid1DrawColumnCell2(c, r, col, f, s);
+        };
+        DragState = 0;
+        DragPoint = m_main->DBGrid1->cellRect(1, 3).center();
+        QVERIFY(near(grabCell(1, 3).pixelColor(1, 1), QColor(255, 0, 0)));
+        const QImage text = grabCell(1, 3);
+        bool whiteText = false;
+        for (int y = 0; y < text.height(); ++y)
+            for (int x = 0; x < text.width(); ++x)
+                whiteText = whiteText || near(text.pixelColor(x, y), Qt::white);
+        QVERIFY(whiteText);
+        QVERIFY(near(grabCell(2, 3).pixelColor(1, 1), QColor(255, 255, 0)));
+    }
+
+    void ctrlDeleteAsksAndDeletesOnlyOnOk()
+    {
+        m_main->Table1->moveTo(1);
+        m_main->DBGrid1->setFocus();
+        m_answer = QMessageBox::Cancel;
+        QTest::keyClick(m_main->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(m_asked.size(), 1);
+        QCOMPARE(m_asked[0].text, QStringLiteral("Delete record?"));
+        QCOMPARE(m_main->Table1->recordCount(), 3);
+        m_answer = QMessageBox::Ok;
+        QTest::keyClick(m_main->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(m_main->Table1->recordCount(), 2);
+        QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT group_concat(Name) FROM Things")),
+                 QVariant(QStringLiteral("full,third")));
+        QCOMPARE(m_main->DBGrid1->model()->rowCount(), 2);
+    }
+
+    void theNavigatorDeleteAsksTheSameWhateverTheLock()
+    {
+        m_main->InputLock1Click();
+        m_main->Table1->last();
+        m_main->DBNavigator1->button(DBNavigator::Delete)->click();
+        QCOMPARE(m_asked.size(), 1);
+        QCOMPARE(m_asked[0].text, QStringLiteral("Delete record?"));
+        QCOMPARE(m_main->Table1->recordCount(), 2);
+    }
+
+    void gridAndTableFollowEachOther()
+    {
+        m_main->Table1->moveTo(2);
+        QCOMPARE(m_main->DBGrid1->currentIndex().row(), 2);
+        m_main->DBGrid1->setCurrentIndex(m_main->DBGrid1->model()->index(1, 1));
+        QCOMPARE(m_main->Table1->recNo(), 1);
+        m_main->DBNavigator1->click(DBNavigator::First);
+        QCOMPARE(m_main->DBGrid1->currentIndex().row(), 0);
+        QCOMPARE(m_main->DBGrid1->model()->headerData(0, Qt::Vertical).toString(),
+                 QStringLiteral("\u25B6"));
+    }
+
+    void typingWhenUnlockedEditsAndLeavingTheRowPosts()
+    {
+        m_main->InputLock1Click();
+        DBGrid *grid = m_main->DBGrid1;
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(1, 0));
+        QTest::keyClick(grid, Qt::Key_Z);
+        auto *editor = grid->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("oe"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(m_main->Table1->state(), TTable::Edit);
+        grid->setCurrentIndex(grid->model()->index(2, 0));
+        QCOMPARE(m_main->Table1->state(), TTable::Browse);
+        QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT Name FROM Things WHERE rowid=2")),
+                 QVariant(QStringLiteral("zoe")));
+    }
+
+    void escapeCancelsTheEdit()
+    {
+        m_main->Table1->moveTo(0);
+        m_main->Table1->edit();
+        m_main->Table1->fieldByName(QStringLiteral("Qty"))->setValue(99);
+        m_main->DBGrid1->setFocus();
+        QTest::keyClick(m_main->DBGrid1, Qt::Key_Escape);
+        QCOMPARE(m_main->Table1->state(), TTable::Browse);
+        QCOMPARE(m_main->Table1->fieldByName(QStringLiteral("Qty"))->value().toInt(), 1);
+    }
+
+    void aRefusedValueIsReportedAndTheOldValueStays()
+    {
+        m_main->InputLock1Click();
+        DBGrid *grid = m_main->DBGrid1;
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        QTest::keyClick(grid, Qt::Key_A);
+        auto *editor = grid->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("bc"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(m_asked.size(), 1);
+        QVERIFY2(m_asked[0].text.contains(QStringLiteral("abc")), qPrintable(m_asked[0].text));
+        QCOMPARE(m_main->Table1->fieldByName(QStringLiteral("Qty"))->value().toInt(), 1);
+    }
+};
+
+TABVALE_TEST_MAIN(GridTest, TabvaleApplication)
+#include "tst_Grid.moc"
