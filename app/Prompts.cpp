@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 
-#include "PictureDialog.h"
+#include "TOpenPictureDialog.h"
 
 namespace Prompts {
 
@@ -69,7 +69,7 @@ QString openPicture(QWidget *parent, const QString &filter)
         const Answer a = currentScript()(r);
         return a.button == QMessageBox::Cancel ? QString() : a.text;
     }
-    return PictureDialog::getOpenFileName(parent, filter);
+    return TOpenPictureDialog::getOpenFileName(parent, filter);
 }
 
 void showError(const QString &text)

@@ -9,6 +9,7 @@
 #include "TAboutDialog1.h"
 #include "TForm1.h"
 #include "THelpDialog1.h"
+#include "TOpenPictureDialog.h"
 #include "TSeePicture.h"
 #include "TTable.h"
 #include "TabvaleApplication.h"
@@ -298,6 +299,42 @@ private slots:
         m_main->ToolButton26Click();
         QVERIFY(DataFixture::scalar(m_db, QStringLiteral("SELECT Name FROM Pics WHERE rowid=1"))
                     .isNull());
+    }
+
+    void eachFilterEntryReallyFiltersAndThePreviewShowsThePicture_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("all pictures") << 0 << QStringList{"b.jpeg", "caps.BMP", "fake.jpg", "photo.jpg"};
+        QTest::newRow("jpg") << 1 << QStringList{"fake.jpg", "photo.jpg"};
+        QTest::newRow("jpeg") << 2 << QStringList{"b.jpeg"};
+        QTest::newRow("bitmaps, any letter case") << 3 << QStringList{"caps.BMP"};
+    }
+
+    void eachFilterEntryReallyFiltersAndThePreviewShowsThePicture()
+    {
+        QFETCH(int, entry);
+        QFETCH(QStringList, files);
+        writeFile(m_files.filePath(QStringLiteral("b.jpeg")), JpegCodec::encode(pattern(8, 8)));
+        writeFile(m_files.filePath(QStringLiteral("notes.txt")), "text");
+        TOpenPictureDialog dialog(TForm1::pictureFilter());
+        QCOMPARE(dialog.filterNames(),
+                 QStringList({"All (*.jpg;*.jpeg;*.bmp)", "JPEG Image File (*.jpg)",
+                              "JPEG Image File (*.jpeg)", "Bitmaps (*.bmp)"}));
+        dialog.setDirectory(m_files.path());
+        dialog.selectFilter(entry);
+        auto onlyFiles = [&] {
+            QStringList names = dialog.visibleFiles();
+            names.removeIf([](const QString &n) { return n == QStringLiteral(".."); });
+            names.sort();
+            return names;
+        };
+        QTRY_COMPARE(onlyFiles(), files);
+        dialog.highlight(QStringLiteral("photo.jpg"));
+        QVERIFY(!dialog.preview()->pixmap().isNull());
+        QCOMPARE(dialog.preview()->pixmap().size(), QSize(64, 48));
+        dialog.accept();
+        QCOMPARE(dialog.fileName(), m_files.filePath(QStringLiteral("photo.jpg")));
     }
 
     void helpOpensOnceAndAgainAfterItWasClosed()
