@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QStringList>
+#include <memory>
+
+class Database;
 
 // The engine's catalogue: aliases and what they hold. Every failure raises EngineError.
 namespace Engine {
@@ -13,5 +16,9 @@ QStringList tableNames(const QString &alias);
 
 // The field names of a table in field order.
 QStringList fieldNames(const QString &alias, const QString &table);
+
+// The calling thread's connection to the alias's database (one per alias per thread). Raises for
+// an unknown alias, another driver, or a missing database file.
+std::shared_ptr<Database> database(const QString &alias);
 
 } // namespace Engine

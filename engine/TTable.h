@@ -23,6 +23,9 @@ struct TFieldDef
 {
     QString name;
     QString declaredType; // as the column was declared, e.g. "VARCHAR(40)", "GRAPHIC"
+    bool required = false; // NOT NULL
+    QString defaultValue;  // the DEFAULT expression as written; empty = none
+    int primaryKey = 0;    // position in the primary key, from 1; 0 = not part of it
 };
 
 struct TIndexDef
@@ -62,7 +65,8 @@ public:
 
     // Navigation. Moving while editing posts a modified record first (or cancels an unmodified one).
     int recordCount() const;
-    int recNo() const; // 0-based position of the current record; -1 with no records
+    int recNo() const; // 0-based position of the current record; -1 with no records;
+                       // recordCount() while a new record is being inserted
     void first();
     void last();
     void next(); // on the last record sets eof() and stays
@@ -108,13 +112,17 @@ public:
     // For grids: values of any row without moving the current record. Ordinary fields only give
     // their value; for memo and picture-like fields only whether they are empty is known (no bytes
     // are read). Row recordCount() is the pending insert, if any.
+    // A stored value the field cannot take (text in an integer field) comes back as text here;
+    // TField::value() raises for it instead.
     QVariant valueAt(int row, int fieldIndex) const;
     bool isNullAt(int row, int fieldIndex) const;
+    // Memo and picture-like fields show "(Memo)", "(Graphic)"..., in capitals when not empty.
     QString displayTextAt(int row, int fieldIndex) const;
 
     // Used by TField.
     QVariant currentValue(int fieldIndex) const;
     QByteArray currentBytes(int fieldIndex) const;
+    bool currentIsNull(int fieldIndex) const;
     void setCurrentValue(int fieldIndex, const QVariant &value);
 
 signals:
@@ -124,6 +132,14 @@ signals:
     void updateRecordRequested(); // emitted by post() before it writes
 
 private:
+    void checkActive() const;
+    void checkBrowseMode(); // a move while editing: post what changed, else cancel
+    void doPost();
+    void notifyRecordChanged();
+    void notifyDataSetChanged();
+    void resync(bool structureMayHaveChanged);
+    std::shared_ptr<Database> connection() const; // the open table's, else the alias's
+
     struct Private;
     std::unique_ptr<Private> d;
     QString m_databaseName;

@@ -1,0 +1,206 @@
+#include "Database.h"
+
+#include "EngineError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+#include <sqlite3.h>
+
+namespace {
+
+// One connection per file per thread, alive while some table of the thread holds it.
+thread_local QHash<QString, std::weak_ptr<Database>> threadConnections;
+
+constexpr int BusyTimeoutMs = 5000;
+
+QString nativePath(const QString &path) { return QDir::toNativeSeparators(path); }
+
+bool hasWritePermissionBit(const QString &path)
+{
+    return QFile::permissions(path)
+        & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+}
+
+} // namespace
+
+std::shared_ptr<Database> Database::open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw EngineError(
+            QStringLiteral("The database file “%1” does not exist.").arg(nativePath(path)));
+    if (!info.isFile())
+        throw EngineError(
+            QStringLiteral("“%1” is not a database file.").arg(nativePath(path)));
+    const QString key = info.canonicalFilePath();
+    if (auto existing = threadConnections.value(key).lock())
+        return existing;
+
+    const bool readOnly = !hasWritePermissionBit(key);
+    sqlite3 *db = openHandle(key, readOnly, false);
+    std::shared_ptr<Database> connection(new Database(db, key, readOnly));
+    // The first read shows whether the file is a database at all. A read-only WAL database in a
+    // folder we cannot write to needs the immutable mode to be read.
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr)
+        != SQLITE_OK) {
+        if (!readOnly || sqlite3_errcode(db) == SQLITE_NOTADB)
+            connection->raise(QStringLiteral("open the database “%1”").arg(nativePath(key)));
+        connection.reset();
+        db = openHandle(key, true, true);
+        connection.reset(new Database(db, key, true));
+        if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr)
+            != SQLITE_OK)
+            connection->raise(QStringLiteral("open the database “%1”").arg(nativePath(key)));
+    }
+    if (!readOnly)
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr); // best effort
+    if (sqlite3_db_readonly(db, "main") == 1)
+        connection->m_readOnly = true;
+    threadConnections.insert(key, connection);
+    return connection;
+}
+
+sqlite3 *Database::openHandle(const QString &path, bool readOnly, bool immutable)
+{
+    sqlite3 *db = nullptr;
+    int flags = SQLITE_OPEN_NOMUTEX | (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    QByteArray name = QFile::encodeName(path);
+    if (immutable) {
+        flags |= SQLITE_OPEN_URI;
+        name = "file:" + QUrl::toPercentEncoding(path, "/") + "?immutable=1";
+    }
+    const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db))
+                                  : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw EngineError(QStringLiteral("The database “%1” cannot be opened: %2.")
+                              .arg(nativePath(path), reason));
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, BusyTimeoutMs);
+    return db;
+}
+
+void Database::create(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        throw EngineError(QStringLiteral("The file “%1” already exists.").arg(nativePath(path)));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // WAL is kept in the file; writing the mode also writes the file's first page.
+    const bool ok = rc == SQLITE_OK
+        && sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db))
+                              : QString::fromUtf8(sqlite3_errstr(rc));
+    sqlite3_close_v2(db);
+    if (!ok)
+        throw EngineError(QStringLiteral("The database “%1” cannot be created: %2.")
+                              .arg(nativePath(path), reason));
+}
+
+Database::Database(sqlite3 *db, const QString &path, bool readOnly)
+    : m_db(db), m_path(path), m_readOnly(readOnly)
+{
+}
+
+Database::~Database()
+{
+    sqlite3_close_v2(m_db);
+    auto it = threadConnections.find(m_path);
+    if (it != threadConnections.end() && it->expired())
+        threadConnections.erase(it);
+}
+
+void Database::checkWritable(const QString &what) const
+{
+    if (m_readOnly)
+        throw EngineError(QStringLiteral("The database “%1” is read-only: %2 is not possible.")
+                              .arg(nativePath(m_path), what));
+}
+
+void Database::exec(const QString &sql)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        sqlite3_free(error);
+        raise(QStringLiteral("run “%1”").arg(sql));
+    }
+}
+
+bool Database::tableExists(const QString &table)
+{
+    Statement s = prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    s.bind(1, table);
+    return s.step();
+}
+
+qint64 Database::lastInsertRowid() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+QString Database::quote(const QString &identifier)
+{
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+qint64 Database::dataVersion()
+{
+    Statement s = prepare(QStringLiteral("PRAGMA data_version"));
+    return s.step() ? s.columnInt64(0) : 0;
+}
+
+qint64 Database::schemaVersion()
+{
+    Statement s = prepare(QStringLiteral("PRAGMA schema_version"));
+    return s.step() ? s.columnInt64(0) : 0;
+}
+
+qint64 Database::pagesRead() const
+{
+    int current = 0;
+    int highWater = 0;
+    sqlite3_db_status(m_db, SQLITE_DBSTATUS_CACHE_MISS, &current, &highWater, 0);
+    return current;
+}
+
+void Database::setStatementObserver(std::function<void(const QString &)> observer)
+{
+    m_observer = std::move(observer);
+    if (!m_observer) {
+        sqlite3_trace_v2(m_db, 0, nullptr, nullptr);
+        return;
+    }
+    sqlite3_trace_v2(
+        m_db, SQLITE_TRACE_STMT,
+        [](unsigned, void *context, void *, void *text) -> int {
+            const auto *self = static_cast<const Database *>(context);
+            const auto *sql = static_cast<const char *>(text);
+            // Statements run by triggers arrive as comments ("-- ..."): the outer one is enough.
+            if (self->m_observer && !(sql[0] == '-' && sql[1] == '-'))
+                self->m_observer(QString::fromUtf8(sql));
+            return 0;
+        },
+        this);
+}
+
+QString Database::lastError() const
+{
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+void Database::raise(const QString &doing) const
+{
+    const int code = sqlite3_errcode(m_db) & 0xff;
+    if (code == SQLITE_READONLY)
+        throw EngineError(QStringLiteral("The database “%1” is read-only: could not %2 (%3).")
+                              .arg(nativePath(m_path), doing, lastError()));
+    throw EngineError(QStringLiteral("Could not %1: %2.").arg(doing, lastError()));
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Statement.h"
+
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+
+struct sqlite3;
+
+// A connection to one SQLite database file. There is one connection per file per thread: open()
+// hands every caller of a thread the same connection while someone still holds it, so the tables
+// of a thread see one another's changes at once and share the change generations below.
+// Same thread only; every failure raises EngineError with a message meant for the user.
+class Database
+{
+public:
+    // The calling thread's connection to the file; raises when the file does not exist or is not
+    // a database. A file without any write permission bit is opened read-only (even for root).
+    static std::shared_ptr<Database> open(const QString &path);
+    // Makes an empty database file in WAL mode; raises when the file exists or cannot be made.
+    static void create(const QString &path);
+
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    sqlite3 *handle() const { return m_db; }
+    QString path() const { return m_path; }
+    bool isReadOnly() const { return m_readOnly; }
+    // Raises "The database … is read-only" naming what could not be done.
+    void checkWritable(const QString &what) const;
+
+    Statement prepare(const QString &sql) { return Statement(*this, sql); }
+    void exec(const QString &sql);
+    bool tableExists(const QString &table);
+    qint64 lastInsertRowid() const;
+
+    // "name" with embedded quotes doubled: any table or field name can be used in SQL.
+    static QString quote(const QString &identifier);
+
+    // Change tracking for cheap re-reads. A table's generation goes up whenever records of it are
+    // inserted or deleted, or it is created, emptied or dropped through this connection; other
+    // connections' commits show up in dataVersion(), schema changes in schemaVersion().
+    quint64 tableGeneration(const QString &table) const { return m_generations.value(table); }
+    void tableChanged(const QString &table) { m_generations.insert(table, ++m_generationCounter); }
+    qint64 dataVersion();
+    qint64 schemaVersion();
+
+    // Pages this connection has read from the file (not from its own cache). Lets tests prove that
+    // an operation did not touch pages it has no business reading.
+    qint64 pagesRead() const;
+    // Sees the text of every statement this connection runs (tests watch what an operation asks
+    // SQLite to do). An empty function stops watching.
+    void setStatementObserver(std::function<void(const QString &sql)> observer);
+
+    // A clear message for the last SQLite error of this connection.
+    QString lastError() const;
+    [[noreturn]] void raise(const QString &doing) const;
+
+private:
+    Database(sqlite3 *db, const QString &path, bool readOnly);
+    static sqlite3 *openHandle(const QString &path, bool readOnly, bool immutable);
+
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+    bool m_readOnly = false;
+    quint64 m_generationCounter = 0;
+    QHash<QString, quint64> m_generations;
+    std::function<void(const QString &)> m_observer;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Database.h"
+#include "TTable.h"
+
+#include <QHash>
+#include <optional>
+#include <vector>
+
+// The open table's working state, shared by the files that implement TTable.
+struct TTable::Private
+{
+    explicit Private(TTable *table) : q(table) {}
+
+    // Values are fetched this many rows at a time, and this many windows are kept.
+    static constexpr int WindowRows = 200;
+    static constexpr int MaxWindows = 4;
+
+    enum CellFlag : quint8 { CellNull = 1, CellUnreadable = 2 };
+
+    struct Window
+    {
+        int first = 0;
+        int count = 0;
+        std::vector<QVariant> values; // count × field count; memo and picture-like cells stay null
+        std::vector<quint8> flags;
+        quint64 lastUse = 0;
+    };
+
+    TTable *q;
+    std::shared_ptr<Database> db; // declared first: the statements below go before it
+    QString rowidName;            // how SQL names the rowid of this table
+    int rowidAliasField = -1;     // an INTEGER PRIMARY KEY field: its value is the rowid
+    std::vector<std::unique_ptr<TField>> fields;
+    std::vector<qint64> rowids; // ascending: the record order
+    int pos = -1;
+    bool bof = true;
+    bool eof = true;
+
+    std::vector<QVariant> buffer; // the record being edited or inserted
+    std::vector<char> changed;
+
+    std::vector<Window> windows;
+    quint64 useCounter = 0;
+    std::optional<Statement> windowQuery;
+    qint64 memoRowid = -1;
+    QHash<int, QVariant> memoTexts; // the current record's memo texts, read when asked for
+
+    quint64 seenGeneration = 0;
+    qint64 seenDataVersion = 0;
+    qint64 seenSchemaVersion = 0;
+
+    QString table() const { return Database::quote(q->m_tableName); }
+    int count() const { return int(rowids.size()); }
+    int positionOf(qint64 rowid) const; // -1 when not in the list
+    void readStructure(const QList<TFieldDef> &defs);
+    void readRowids();
+    const Window &window(int row);
+    void dropValues();
+    void startBuffer();
+    void clearBuffer();
+    void setPosition(int position); // tells bound controls when the record changes
+    void recordSetChangedHere();   // after an insert or delete through this table
+};

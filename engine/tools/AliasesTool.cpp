@@ -1,0 +1,94 @@
+// tabvale-aliases: lists, adds and removes the database aliases Tabvale offers.
+#include "AliasRegistry.h"
+#include "Database.h"
+#include "EngineError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextStream>
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int usage()
+{
+    err() << "Usage:\n"
+             "  tabvale-aliases list                       show every alias and its database file\n"
+             "  tabvale-aliases add [--create] NAME PATH   add an alias for the SQLite file PATH\n"
+             "                                             (--create makes an empty database there)\n"
+             "  tabvale-aliases remove NAME                remove an alias (the file stays)\n"
+             "The aliases are kept in "
+          << QDir::toNativeSeparators(AliasRegistry::aliasFilePath()) << "\n";
+    err().flush();
+    return 2;
+}
+
+int run(const QStringList &args)
+{
+    if (args.isEmpty())
+        return usage();
+    const QString command = args.first();
+    if (command == u"list" && args.size() == 1) {
+        for (const Alias &a : AliasRegistry::load())
+            out() << a.name << '\t' << a.driver << '\t' << QDir::toNativeSeparators(a.path) << '\n';
+        return 0;
+    }
+    if (command == u"add") {
+        QStringList rest = args.mid(1);
+        const bool create = rest.removeAll(QStringLiteral("--create")) > 0;
+        if (rest.size() != 2)
+            return usage();
+        Alias alias;
+        alias.name = rest[0];
+        alias.path = QFileInfo(rest[1]).absoluteFilePath();
+        if (!QFileInfo::exists(alias.path)) {
+            if (!create)
+                throw EngineError(QStringLiteral("The file “%1” does not exist (add --create to make an "
+                                                 "empty database there).")
+                                      .arg(QDir::toNativeSeparators(alias.path)));
+            Database::create(alias.path);
+        } else {
+            Database::open(alias.path); // refuses a file that is not a database
+        }
+        AliasRegistry::add(alias);
+        out() << "Added " << alias.name << " -> " << QDir::toNativeSeparators(alias.path) << '\n';
+        return 0;
+    }
+    if (command == u"remove" && args.size() == 2) {
+        AliasRegistry::remove(args[1]);
+        out() << "Removed " << args[1] << '\n';
+        return 0;
+    }
+    return usage();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The sample pictures are drawn with fonts, which need a GUI application; no window is shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    try {
+        const int code = run(app.arguments().mid(1));
+        out().flush();
+        return code;
+    } catch (const EngineError &e) {
+        out().flush();
+        err() << "tabvale-aliases: " << e.message() << '\n';
+        return 1;
+    }
+}
