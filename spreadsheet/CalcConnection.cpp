@@ -1,0 +1,268 @@
+#include "CalcConnection.h"
+
+#include "CalcConvert.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QUrl>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/XEventListener.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/bootstrap.hxx>
+
+using namespace css;
+using CalcConvert::toOUString;
+using CalcConvert::toQString;
+
+namespace {
+
+// The local UNO runtime, set up once per process and kept until exit (tearing it down at exit races
+// with the bridge threads). The bootstrap is set in-process only: the office must not inherit it.
+uno::Reference<uno::XComponentContext> localContext()
+{
+    static uno::Reference<uno::XComponentContext> *context = [] {
+        rtl::Bootstrap::set("URE_BOOTSTRAP",
+                            "vnd.sun.star.pathname:" TABVALE_LIBREOFFICE_PROGRAM "/fundamentalrc");
+        return new uno::Reference<uno::XComponentContext>(
+            cppu::defaultBootstrap_InitialComponentContext());
+    }();
+    return *context;
+}
+
+} // namespace
+
+// Notes when the link goes down (the office died or the link was cut) so the next call reconnects.
+class CalcConnection::BridgeListener : public cppu::WeakImplHelper1<lang::XEventListener>
+{
+public:
+    explicit BridgeListener(std::shared_ptr<std::atomic<bool>> gone) : m_gone(std::move(gone)) {}
+    void SAL_CALL disposing(const lang::EventObject &) override { *m_gone = true; }
+
+private:
+    std::shared_ptr<std::atomic<bool>> m_gone;
+};
+
+CalcConnection::CalcConnection(const SpreadsheetOptions &options)
+    : m_options(options), m_watchdog([this] { watchdogLoop(); })
+{
+}
+
+CalcConnection::~CalcConnection()
+{
+    try {
+        disconnect();
+    } catch (...) {
+        // nothing left to tell: the link is going anyway
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_watchdog.join();
+}
+
+void CalcConnection::arm()
+{
+    if (m_depth++ > 0)
+        return;
+    rearm(m_options.callTimeoutMs);
+}
+
+void CalcConnection::rearm(int timeoutMs)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_armed = true;
+        m_timedOut = false;
+        m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    }
+    m_wake.notify_all();
+}
+
+void CalcConnection::disarm()
+{
+    if (--m_depth > 0)
+        return;
+    std::lock_guard lock(m_mutex);
+    m_armed = false;
+}
+
+void CalcConnection::watchdogLoop()
+{
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        if (!m_armed) {
+            m_wake.wait(lock);
+            continue;
+        }
+        if (m_wake.wait_until(lock, m_deadline) == std::cv_status::no_timeout)
+            continue;
+        if (!m_armed || std::chrono::steady_clock::now() < m_deadline)
+            continue;
+        // The office does not answer: cutting the link makes the waiting call return.
+        m_armed = false;
+        m_timedOut = true;
+        uno::Reference<lang::XComponent> bridge = m_bridge;
+        lock.unlock();
+        if (bridge.is()) {
+            try {
+                bridge->dispose();
+            } catch (const uno::Exception &) {
+                // already going down
+            }
+        }
+        lock.lock();
+    }
+}
+
+void CalcConnection::fail(const uno::Exception &e, bool disposed)
+{
+    bool timedOut = false;
+    {
+        std::lock_guard lock(m_mutex);
+        timedOut = m_timedOut;
+    }
+    const bool gone = m_bridgeGone && *m_bridgeGone;
+    if (timedOut || gone) {
+        try {
+            disconnect();
+        } catch (...) {
+            // the link is gone either way
+        }
+        throw SpreadsheetError(timedOut
+                                   ? QStringLiteral("the spreadsheet application does not answer")
+                                   : QStringLiteral("the spreadsheet application has gone away"));
+    }
+    if (disposed)
+        throw SpreadsheetError(QStringLiteral("the spreadsheet object no longer exists"));
+    QString message = toQString(e.Message).trimmed();
+    if (message.isEmpty())
+        message = QStringLiteral("the spreadsheet application refused the call");
+    throw SpreadsheetError(message);
+}
+
+void CalcConnection::disconnect()
+{
+    uno::Reference<lang::XComponent> bridge;
+    {
+        std::lock_guard lock(m_mutex);
+        bridge = m_bridge;
+        m_bridge.clear();
+    }
+    m_context.clear();
+    m_desktop.clear();
+    if (bridge.is()) {
+        try {
+            bridge->dispose();
+        } catch (const uno::Exception &) {
+            // already gone
+        }
+    }
+}
+
+bool CalcConnection::tryConnect()
+{
+    const auto local = localContext();
+    uno::Reference<connection::XConnection> link;
+    try {
+        link = connection::Connector::create(local)->connect(
+            toOUString(QStringLiteral("pipe,name=") + m_options.pipeName));
+    } catch (const connection::NoConnectException &) {
+        return false;
+    }
+    auto bridge = bridge::BridgeFactory::create(local)->createBridge("", "urp", link, nullptr);
+    uno::Reference<lang::XComponent> component(bridge, uno::UNO_QUERY_THROW);
+    auto gone = std::make_shared<std::atomic<bool>>(false);
+    component->addEventListener(new BridgeListener(gone));
+    {
+        std::lock_guard lock(m_mutex);
+        m_bridge = component;
+    }
+    m_bridgeGone = gone;
+    // The first round trip: an office that accepted the link but hangs is caught by the watchdog.
+    rearm(m_options.callTimeoutMs);
+    m_context.set(bridge->getInstance("StarOffice.ComponentContext"), uno::UNO_QUERY_THROW);
+    m_desktop = frame::Desktop::create(m_context);
+    ++m_generation;
+    return true;
+}
+
+void CalcConnection::startOffice()
+{
+    QStringList args{
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(m_options.pipeName),
+        QStringLiteral("--norestore"), QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
+        QStringLiteral("--nolockcheck")};
+    if (m_options.headless)
+        args << QStringLiteral("--headless");
+    if (!m_options.profileDirectory.isEmpty()) {
+        const QString dir = QDir(m_options.profileDirectory).absolutePath();
+        args << QStringLiteral("-env:UserInstallation=")
+                    + QString::fromLatin1(QUrl::fromLocalFile(dir).toEncoded());
+    }
+    m_process.start(m_options.officeProgram, args);
+}
+
+uno::Reference<uno::XComponentContext> CalcConnection::context()
+{
+    if (m_context.is() && m_bridgeGone && !*m_bridgeGone)
+        return m_context;
+    disconnect();
+    if (tryConnect()) {
+        // Started by us earlier and still alive: it is still ours.
+        m_startedHere = m_startedHere && m_process.running();
+        return m_context;
+    }
+    // Nothing listens: start an office. An office already running without a listener takes the
+    // request over and our launcher exits; then the office is the user's, not ours.
+    startOffice();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < m_options.startTimeoutMs) {
+        rearm(m_options.callTimeoutMs + m_options.startTimeoutMs);
+        QThread::msleep(100);
+        if (tryConnect()) {
+            m_startedHere = m_process.running();
+            return m_context;
+        }
+        if (!m_process.running() && timer.elapsed() > 10000)
+            break; // the launcher is gone and nobody took the request over
+    }
+    if (m_process.running())
+        m_process.kill();
+    throw SpreadsheetError(QStringLiteral("the spreadsheet application could not be started (%1)")
+                               .arg(m_options.officeProgram));
+}
+
+uno::Reference<frame::XDesktop2> CalcConnection::desktop()
+{
+    context();
+    return m_desktop;
+}
+
+void CalcConnection::endOffice()
+{
+    // Our launcher lives as long as the office it started; once it is gone the office that answers
+    // is someone else's.
+    if (!m_startedHere || !m_process.running()) {
+        m_startedHere = false;
+        return;
+    }
+    try {
+        if (m_desktop.is() && m_bridgeGone && !*m_bridgeGone)
+            m_desktop->terminate();
+    } catch (const uno::Exception &) {
+        // it may go down while answering; the process check below decides
+    }
+    disconnect();
+    if (!m_process.waitForExit(10000))
+        m_process.kill();
+    m_startedHere = false;
+}

@@ -1,0 +1,355 @@
+#include "CalcSession.h"
+
+#include "CalcCloseListener.h"
+#include "CalcConvert.h"
+#include "CalcWorkbook.h"
+#include "Cells.h"
+#include "SheetShape.h"
+#include "Worksheet.h"
+
+#include <QFileInfo>
+#include <com/sun/star/awt/XWindow.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseBroadcaster.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+using namespace css;
+using CalcConvert::toOUString;
+using CalcConvert::toQString;
+
+std::shared_ptr<SpreadsheetApplication> SpreadsheetApplication::create(const SpreadsheetOptions &options)
+{
+    return std::make_shared<CalcSession>(options);
+}
+
+CalcSession::CalcSession(const SpreadsheetOptions &options)
+    : m_connection(std::make_shared<CalcConnection>(options))
+{
+}
+
+CalcSession::~CalcSession()
+{
+    // Stop listening, so the office does not call into a session that is gone.
+    std::vector<std::shared_ptr<CalcWorkbook>> books;
+    {
+        std::lock_guard lock(m_mutex);
+        books.swap(m_books);
+    }
+    if (!m_listener.is())
+        return;
+    for (const auto &book : books) {
+        if (book->generation() != m_connection->generation())
+            continue;
+        try {
+            m_connection->call([&] {
+                uno::Reference<util::XCloseBroadcaster> b(book->model(), uno::UNO_QUERY);
+                if (b.is())
+                    b->removeCloseListener(m_listener);
+            });
+        } catch (const SpreadsheetError &) {
+            // the office or the workbook is gone: nothing is listening any more
+        }
+    }
+}
+
+std::shared_ptr<CalcWorkbook> CalcSession::track(const uno::Reference<frame::XModel> &model, bool ours)
+{
+    std::lock_guard lock(m_mutex);
+    const uno::Reference<uno::XInterface> key(model, uno::UNO_QUERY);
+    for (const auto &book : m_books) {
+        if (uno::Reference<uno::XInterface>(book->model(), uno::UNO_QUERY) == key)
+            return book;
+    }
+    const QString untitled = QStringLiteral("Book%1").arg(++m_untitled);
+    auto book = std::make_shared<CalcWorkbook>(shared_from_this(), model, untitled, ours);
+    if (!m_listener.is())
+        m_listener = new CalcCloseListener(weak_from_this());
+    uno::Reference<util::XCloseBroadcaster> broadcaster(model, uno::UNO_QUERY);
+    if (broadcaster.is())
+        broadcaster->addCloseListener(m_listener);
+    m_books.push_back(book);
+    return book;
+}
+
+std::vector<std::shared_ptr<CalcWorkbook>> CalcSession::refreshed()
+{
+    auto desktop = m_connection->desktop();
+    {
+        std::lock_guard lock(m_mutex);
+        // A new link means a new office: the workbooks of the old one are gone.
+        if (m_booksGeneration != m_connection->generation()) {
+            m_books.clear();
+            m_active.reset();
+            m_selection.reset();
+            m_booksGeneration = m_connection->generation();
+        }
+    }
+    // Spreadsheets opened in the office by someone else are listed after ours.
+    auto components = desktop->getComponents()->createEnumeration();
+    while (components->hasMoreElements()) {
+        uno::Reference<sheet::XSpreadsheetDocument> document(components->nextElement(), uno::UNO_QUERY);
+        uno::Reference<frame::XModel> model(document, uno::UNO_QUERY);
+        if (model.is())
+            track(model, false);
+    }
+    std::lock_guard lock(m_mutex);
+    return m_books;
+}
+
+void CalcSession::setActive(const std::shared_ptr<CalcWorkbook> &workbook)
+{
+    std::lock_guard lock(m_mutex);
+    m_active = workbook;
+}
+
+void CalcSession::setSelection(const SheetShapePtr &shape)
+{
+    std::lock_guard lock(m_mutex);
+    m_selection = shape;
+}
+
+bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &model)
+{
+    if (!m_events)
+        return false;
+    std::shared_ptr<CalcWorkbook> book;
+    BeforeCloseHandler handler;
+    {
+        std::lock_guard lock(m_mutex);
+        const uno::Reference<uno::XInterface> key(model, uno::UNO_QUERY);
+        for (const auto &b : m_books) {
+            if (uno::Reference<uno::XInterface>(b->model(), uno::UNO_QUERY) == key)
+                book = b;
+        }
+        handler = m_handler;
+    }
+    if (!book || !handler)
+        return false;
+    try {
+        return handler(book);
+    } catch (...) {
+        return false; // a failing handler must not stop the office from closing
+    }
+}
+
+void CalcSession::forget(const uno::Reference<uno::XInterface> &model)
+{
+    std::lock_guard lock(m_mutex);
+    const uno::Reference<uno::XInterface> key(model, uno::UNO_QUERY);
+    std::erase_if(m_books, [&](const std::shared_ptr<CalcWorkbook> &b) {
+        return uno::Reference<uno::XInterface>(b->model(), uno::UNO_QUERY) == key;
+    });
+}
+
+void CalcSession::setBeforeCloseHandler(BeforeCloseHandler handler)
+{
+    std::lock_guard lock(m_mutex);
+    m_handler = std::move(handler);
+}
+
+void CalcSession::setVisible(bool visible)
+{
+    m_connection->call([&] {
+        const auto books = refreshed();
+        m_visible = visible;
+        if (!showsWindows())
+            return; // a headless office has no windows to show
+        for (const auto &book : books) {
+            if (!book->ours() && !visible)
+                continue; // the user's own documents stay on screen
+            if (auto controller = book->model()->getCurrentController(); controller.is())
+                controller->getFrame()->getContainerWindow()->setVisible(visible);
+        }
+    });
+}
+
+void CalcSession::sendKeys(const QString &keys)
+{
+    const QString k = keys.trimmed().toUpper();
+    if (k != QLatin1String("{TAB}") && k != QLatin1String("{ESC}"))
+        throw SpreadsheetError(QStringLiteral("keys %1 cannot be sent to the spreadsheet").arg(keys));
+    if (!showsWindows())
+        return; // nobody can be editing a cell without a window
+    m_connection->call([&] {
+        auto book = activeBook();
+        auto controller = book->model()->getCurrentController();
+        if (!controller.is())
+            return;
+        // Leaving the cell the user edits: Tab accepts the input, Escape drops what is left of it.
+        uno::Reference<frame::XDispatchProvider> provider(controller->getFrame(), uno::UNO_QUERY_THROW);
+        auto helper = frame::DispatchHelper::create(m_connection->context());
+        const rtl::OUString command = k == QLatin1String("{TAB}") ? rtl::OUString(".uno:JumpToNextCell")
+                                                                  : rtl::OUString(".uno:Cancel");
+        helper->executeDispatch(provider, command, "", 0, {});
+    });
+}
+
+void CalcSession::save()
+{
+    m_connection->call([&] {
+        for (const auto &book : refreshed()) {
+            uno::Reference<frame::XStorable> storable(book->model(), uno::UNO_QUERY);
+            if (storable.is() && storable->hasLocation() && !storable->isReadonly())
+                storable->store();
+        }
+    });
+}
+
+void CalcSession::quit()
+{
+    if (m_connection->officeStartedHere()) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_books.clear();
+            m_active.reset();
+            m_selection.reset();
+        }
+        m_connection->endOffice();
+        return;
+    }
+    // Someone else's office: close only what we opened, and leave their documents alone.
+    m_connection->call([&] {
+        for (const auto &book : refreshed()) {
+            if (!book->ours())
+                continue;
+            uno::Reference<util::XCloseable> closeable(book->model(), uno::UNO_QUERY);
+            try {
+                if (closeable.is())
+                    closeable->close(true);
+            } catch (const util::CloseVetoException &) {
+                // kept open by its user: leave it
+            }
+            forget(book->model());
+        }
+    });
+    m_connection->disconnect();
+}
+
+WorkbooksPtr CalcSession::workbooks()
+{
+    return WorkbooksPtr(shared_from_this(), static_cast<Workbooks *>(this));
+}
+
+std::shared_ptr<CalcWorkbook> CalcSession::activeBook()
+{
+    const auto books = refreshed();
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto active = m_active.lock()) {
+            for (const auto &b : books) {
+                if (b == active)
+                    return active;
+            }
+        }
+    }
+    if (showsWindows()) {
+        // The user may have switched windows in the office.
+        uno::Reference<frame::XModel> current(m_connection->desktop()->getCurrentComponent(), uno::UNO_QUERY);
+        uno::Reference<sheet::XSpreadsheetDocument> document(current, uno::UNO_QUERY);
+        if (document.is())
+            return track(current, false);
+    }
+    if (books.empty())
+        throw SpreadsheetError(QStringLiteral("no workbook is open"));
+    return books.back();
+}
+
+WorkbookPtr CalcSession::activeWorkbook()
+{
+    return m_connection->call([&] { return activeBook(); });
+}
+
+WorksheetPtr CalcSession::activeSheet()
+{
+    return activeWorkbook()->activeSheet();
+}
+
+CellsPtr CalcSession::cells()
+{
+    return activeSheet()->cells();
+}
+
+SheetShapePtr CalcSession::selection()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_selection)
+        throw SpreadsheetError(QStringLiteral("nothing is selected"));
+    return m_selection;
+}
+
+int CalcSession::count()
+{
+    return m_connection->call([&] { return static_cast<int>(refreshed().size()); });
+}
+
+WorkbookPtr CalcSession::item(int index)
+{
+    return m_connection->call([&]() -> WorkbookPtr {
+        const auto books = refreshed();
+        if (index < 1 || index > static_cast<int>(books.size()))
+            throw SpreadsheetError(QStringLiteral("there is no workbook %1").arg(index));
+        return books[index - 1];
+    });
+}
+
+WorkbookPtr CalcSession::item(const QString &name)
+{
+    return m_connection->call([&]() -> WorkbookPtr {
+        for (const auto &book : refreshed()) {
+            const QString n = book->nameInCall();
+            if (n.compare(name, Qt::CaseInsensitive) == 0
+                || QFileInfo(n).completeBaseName().compare(name, Qt::CaseInsensitive) == 0)
+                return book;
+        }
+        throw SpreadsheetError(QStringLiteral("there is no workbook named %1").arg(name));
+    });
+}
+
+uno::Reference<frame::XModel> CalcSession::load(const rtl::OUString &url)
+{
+    // A headless office must never show a window; otherwise follow Visible.
+    const bool hidden = !showsWindows() || !m_visible;
+    auto component = m_connection->desktop()->loadComponentFromURL(
+        url, "_blank", 0, CalcConvert::properties({{"Hidden", uno::Any(hidden)}}));
+    uno::Reference<sheet::XSpreadsheetDocument> document(component, uno::UNO_QUERY);
+    if (!document.is()) {
+        uno::Reference<util::XCloseable> closeable(component, uno::UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        throw SpreadsheetError(QStringLiteral("%1 is not a workbook").arg(toQString(url)));
+    }
+    return uno::Reference<frame::XModel>(document, uno::UNO_QUERY_THROW);
+}
+
+WorkbookPtr CalcSession::add()
+{
+    auto book = m_connection->call([&] {
+        refreshed();
+        return track(load("private:factory/scalc"), true);
+    });
+    setActive(book);
+    return book;
+}
+
+WorkbookPtr CalcSession::open(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        throw SpreadsheetError(QStringLiteral("the workbook %1 does not exist").arg(path));
+    auto book = m_connection->call([&] {
+        const rtl::OUString url = CalcConvert::fileUrl(path);
+        for (const auto &b : refreshed()) {
+            if (b->model()->getURL() == url)
+                return b;
+        }
+        return track(load(url), true);
+    });
+    setActive(book);
+    return book;
+}

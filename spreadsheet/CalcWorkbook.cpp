@@ -1,0 +1,265 @@
+#include "CalcWorkbook.h"
+
+#include "CalcConvert.h"
+#include "CalcSession.h"
+#include "CalcShapeIndex.h"
+#include "CalcWorksheet.h"
+
+#include <QFileInfo>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/Date.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XNumberFormatTypes.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+
+using namespace css;
+using CalcConvert::toOUString;
+using CalcConvert::toQString;
+
+CalcWorkbook::CalcWorkbook(const std::shared_ptr<CalcSession> &session,
+                           const uno::Reference<frame::XModel> &model, const QString &untitledName,
+                           bool ours)
+    : m_session(session), m_connection(session->connection()), m_model(model),
+      m_untitledName(untitledName), m_ours(ours), m_generation(m_connection->generation())
+{
+}
+
+std::shared_ptr<CalcSession> CalcWorkbook::session()
+{
+    auto s = m_session.lock();
+    if (!s)
+        throw SpreadsheetError(QStringLiteral("the spreadsheet connection is closed"));
+    return s;
+}
+
+QString CalcWorkbook::nameInCall()
+{
+    const rtl::OUString url = m_model->getURL();
+    return url.isEmpty() ? m_untitledName : CalcConvert::fileNameOfUrl(url);
+}
+
+QString CalcWorkbook::name()
+{
+    return m_connection->call([&] { return nameInCall(); });
+}
+
+QString CalcWorkbook::fullName()
+{
+    return m_connection->call([&] {
+        const rtl::OUString url = m_model->getURL();
+        return url.isEmpty() ? m_untitledName : CalcConvert::localPathOfUrl(url);
+    });
+}
+
+uno::Reference<sheet::XSpreadsheetView> CalcWorkbook::view()
+{
+    return uno::Reference<sheet::XSpreadsheetView>(m_model->getCurrentController(), uno::UNO_QUERY);
+}
+
+void CalcWorkbook::activate()
+{
+    m_connection->call([&] {
+        if (session()->showsWindows() && session()->visible()) {
+            if (auto controller = m_model->getCurrentController(); controller.is())
+                controller->getFrame()->activate();
+        }
+    });
+    session()->setActive(shared_from_this());
+}
+
+void CalcWorkbook::setActiveSheet(const uno::Reference<sheet::XSpreadsheet> &sheet)
+{
+    m_activeSheet = sheet;
+    if (auto v = view(); v.is())
+        v->setActiveSheet(sheet);
+}
+
+uno::Reference<sheet::XSpreadsheet> CalcWorkbook::activeSheetInCall()
+{
+    if (auto v = view(); v.is())
+        return v->getActiveSheet();
+    if (!m_activeSheet.is()) {
+        uno::Reference<container::XIndexAccess> all(sheetContainer(), uno::UNO_QUERY_THROW);
+        m_activeSheet.set(all->getByIndex(0), uno::UNO_QUERY_THROW);
+    }
+    return m_activeSheet;
+}
+
+WorksheetPtr CalcWorkbook::activeSheet()
+{
+    return m_connection->call([&] { return wrap(activeSheetInCall()); });
+}
+
+void CalcWorkbook::saveAs(const QString &path)
+{
+    m_connection->call([&] {
+        uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
+        storable->storeAsURL(CalcConvert::fileUrl(path),
+                             CalcConvert::properties({{"FilterName", uno::Any(CalcConvert::filterForPath(path))},
+                                                      {"Overwrite", uno::Any(true)}}));
+    });
+}
+
+void CalcWorkbook::save()
+{
+    m_connection->call([&] {
+        uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
+        if (!storable->hasLocation())
+            throw SpreadsheetError(QStringLiteral("the workbook %1 has no file yet").arg(m_untitledName));
+        storable->store();
+    });
+}
+
+void CalcWorkbook::close()
+{
+    m_connection->call([&] {
+        uno::Reference<util::XCloseable> closeable(m_model, uno::UNO_QUERY_THROW);
+        try {
+            closeable->close(true);
+        } catch (const util::CloseVetoException &) {
+            throw SpreadsheetError(QStringLiteral("the workbook was kept open"));
+        }
+    });
+    session()->forget(m_model);
+}
+
+SheetsPtr CalcWorkbook::sheets()
+{
+    return SheetsPtr(shared_from_this(), static_cast<Sheets *>(this));
+}
+
+uno::Reference<sheet::XSpreadsheets> CalcWorkbook::sheetContainer()
+{
+    uno::Reference<sheet::XSpreadsheetDocument> document(m_model, uno::UNO_QUERY_THROW);
+    auto container = document->getSheets();
+    // A closed document answers with no sheets at all.
+    if (!container.is())
+        throw SpreadsheetError(QStringLiteral("the workbook is closed"));
+    return container;
+}
+
+WorksheetPtr CalcWorkbook::wrap(const uno::Reference<sheet::XSpreadsheet> &sheet)
+{
+    return std::make_shared<CalcWorksheet>(shared_from_this(), sheet);
+}
+
+int CalcWorkbook::count()
+{
+    return m_connection->call([&] {
+        uno::Reference<container::XIndexAccess> all(sheetContainer(), uno::UNO_QUERY_THROW);
+        return static_cast<int>(all->getCount());
+    });
+}
+
+WorksheetPtr CalcWorkbook::item(int index)
+{
+    return m_connection->call([&] {
+        uno::Reference<container::XIndexAccess> all(sheetContainer(), uno::UNO_QUERY_THROW);
+        if (index < 1 || index > all->getCount())
+            throw SpreadsheetError(QStringLiteral("there is no sheet %1").arg(index));
+        return wrap(uno::Reference<sheet::XSpreadsheet>(all->getByIndex(index - 1), uno::UNO_QUERY_THROW));
+    });
+}
+
+WorksheetPtr CalcWorkbook::item(const QString &name)
+{
+    return m_connection->call([&] {
+        auto container = sheetContainer();
+        // Calc refuses two names that differ only in case, so at most one matches.
+        for (const rtl::OUString &n : container->getElementNames()) {
+            if (toQString(n).compare(name, Qt::CaseInsensitive) == 0)
+                return wrap(uno::Reference<sheet::XSpreadsheet>(container->getByName(n), uno::UNO_QUERY_THROW));
+        }
+        throw SpreadsheetError(QStringLiteral("there is no sheet named %1").arg(name));
+    });
+}
+
+WorksheetPtr CalcWorkbook::add()
+{
+    auto sheet = m_connection->call([&] {
+        auto container = sheetContainer();
+        const auto names = container->getElementNames();
+        QString name;
+        for (int n = 1;; ++n) {
+            name = QStringLiteral("Sheet%1").arg(n);
+            bool used = false;
+            for (const rtl::OUString &existing : names)
+                used = used || toQString(existing).compare(name, Qt::CaseInsensitive) == 0;
+            if (!used)
+                break;
+        }
+        container->insertNewByName(toOUString(name), static_cast<sal_Int16>(names.getLength()));
+        uno::Reference<sheet::XSpreadsheet> added(container->getByName(toOUString(name)), uno::UNO_QUERY_THROW);
+        setActiveSheet(added);
+        return wrap(added);
+    });
+    return sheet;
+}
+
+std::shared_ptr<CalcShapeIndex> CalcWorkbook::shapeIndex(const uno::Reference<sheet::XSpreadsheet> &sheet)
+{
+    const uno::Reference<uno::XInterface> key(sheet, uno::UNO_QUERY);
+    for (const auto &[s, index] : m_shapeIndexes) {
+        if (s == key)
+            return index;
+    }
+    // The document's draw pages run parallel to its sheets.
+    const sal_Int16 position = uno::Reference<sheet::XCellRangeAddressable>(sheet, uno::UNO_QUERY_THROW)
+                                   ->getRangeAddress()
+                                   .Sheet;
+    uno::Reference<drawing::XDrawPagesSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
+    uno::Reference<drawing::XDrawPage> page(supplier->getDrawPages()->getByIndex(position), uno::UNO_QUERY_THROW);
+    auto index = std::make_shared<CalcShapeIndex>(page);
+    m_shapeIndexes.emplace_back(key, index);
+    return index;
+}
+
+sal_Int16 CalcWorkbook::formatKind(sal_Int32 key)
+{
+    if (auto it = m_formatKinds.find(key); it != m_formatKinds.end())
+        return it->second;
+    if (!m_formats.is()) {
+        uno::Reference<util::XNumberFormatsSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
+        m_formats = supplier->getNumberFormats();
+    }
+    sal_Int16 kind = 0;
+    if (auto properties = m_formats->getByKey(key); properties.is())
+        properties->getPropertyValue("Type") >>= kind;
+    m_formatKinds.emplace(key, kind);
+    return kind;
+}
+
+sal_Int32 CalcWorkbook::standardFormat(sal_Int16 kind)
+{
+    if (auto it = m_standardFormats.find(kind); it != m_standardFormats.end())
+        return it->second;
+    if (!m_formats.is()) {
+        uno::Reference<util::XNumberFormatsSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
+        m_formats = supplier->getNumberFormats();
+    }
+    uno::Reference<util::XNumberFormatTypes> types(m_formats, uno::UNO_QUERY_THROW);
+    const sal_Int32 key = types->getStandardFormat(kind, lang::Locale());
+    m_standardFormats.emplace(kind, key);
+    m_formatKinds.emplace(key, kind);
+    return key;
+}
+
+QDate CalcWorkbook::nullDate()
+{
+    if (m_nullDate.isValid())
+        return m_nullDate;
+    uno::Reference<util::XNumberFormatsSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
+    util::Date d;
+    if (supplier->getNumberFormatSettings()->getPropertyValue("NullDate") >>= d)
+        m_nullDate = QDate(d.Year, d.Month, d.Day);
+    if (!m_nullDate.isValid())
+        m_nullDate = QDate(1899, 12, 30);
+    return m_nullDate;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "Sheets.h"
+#include "Workbook.h"
+
+#include <QDate>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class CalcConnection;
+class CalcSession;
+class CalcShapeIndex;
+
+// A Calc document as a workbook, and its sheets. Keeps what is costly to ask for again: the number
+// format kinds and, per sheet, the index of its shapes by name.
+class CalcWorkbook final : public Workbook, public Sheets, public std::enable_shared_from_this<CalcWorkbook>
+{
+public:
+    CalcWorkbook(const std::shared_ptr<CalcSession> &session,
+                 const css::uno::Reference<css::frame::XModel> &model, const QString &untitledName,
+                 bool ours);
+
+    // Workbook
+    QString name() override;
+    QString fullName() override;
+    void activate() override;
+    WorksheetPtr activeSheet() override;
+    void saveAs(const QString &path) override;
+    void save() override;
+    void close() override;
+    SheetsPtr sheets() override;
+    SheetsPtr worksheets() override { return sheets(); }
+
+    // Sheets
+    int count() override;
+    WorksheetPtr item(int index) override;
+    WorksheetPtr item(const QString &name) override;
+    WorksheetPtr add() override;
+
+    // For the session and the sheets; only inside a connection call.
+    const css::uno::Reference<css::frame::XModel> &model() const { return m_model; }
+    bool ours() const { return m_ours; }
+    unsigned generation() const { return m_generation; }
+    CalcConnection &connection() { return *m_connection; }
+    std::shared_ptr<CalcSession> session();
+    QString nameInCall();
+    void setActiveSheet(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+    css::uno::Reference<css::sheet::XSpreadsheet> activeSheetInCall();
+    css::uno::Reference<css::sheet::XSpreadsheetView> view();
+    std::shared_ptr<CalcShapeIndex> shapeIndex(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+    // The kind of a number format (css::util::NumberFormat flags), and the standard format of a kind.
+    sal_Int16 formatKind(sal_Int32 key);
+    sal_Int32 standardFormat(sal_Int16 kind);
+    QDate nullDate();
+
+private:
+    css::uno::Reference<css::sheet::XSpreadsheets> sheetContainer();
+    WorksheetPtr wrap(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+
+    std::weak_ptr<CalcSession> m_session;
+    std::shared_ptr<CalcConnection> m_connection;
+    css::uno::Reference<css::frame::XModel> m_model;
+    QString m_untitledName;
+    bool m_ours;
+    unsigned m_generation;
+    css::uno::Reference<css::sheet::XSpreadsheet> m_activeSheet; // when there is no view
+    css::uno::Reference<css::util::XNumberFormats> m_formats;
+    std::map<sal_Int32, sal_Int16> m_formatKinds;
+    std::map<sal_Int16, sal_Int32> m_standardFormats;
+    QDate m_nullDate;
+    std::vector<std::pair<css::uno::Reference<css::uno::XInterface>, std::shared_ptr<CalcShapeIndex>>>
+        m_shapeIndexes;
+};
