@@ -27,10 +27,18 @@ THelpDialog1::THelpDialog1(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::W
     Memo1->setFont(memoFont);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setPlainText(helpLines().join(QLatin1Char('\n')));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(Memo1);
-    // The lines are as long as the window is wide; CJK fallback fonts vary, so allow for them.
-    setFixedSize(std::max(288, Memo1->fontMetrics().horizontalAdvance(helpLines().value(14)) + 24),
-                 252);
+    // The text was laid out for a 288 x 252 client area; the fonts standing in for the original
+    // ones may be wider or taller, so the window grows until every line shows whole.
+    const QFontMetrics metrics(memoFont);
+    int widest = 0;
+    for (const QString &line : helpLines())
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int margins = 2 * int(Memo1->document()->documentMargin()) + 4;
+    setFixedSize(std::max(288, widest + margins),
+                 std::max(252, int(helpLines().size() + 1) * metrics.lineSpacing() + margins));
 }
 
 QStringList THelpDialog1::helpLines()
