@@ -19,6 +19,14 @@ int TTable::Private::positionOf(qint64 rowid) const
     return it != rowids.end() && *it == rowid ? int(it - rowids.begin()) : -1;
 }
 
+int TTable::Private::insertRowid(qint64 rowid)
+{
+    const auto at = std::lower_bound(rowids.begin(), rowids.end(), rowid);
+    const int position = int(at - rowids.begin());
+    rowids.insert(at, rowid);
+    return position;
+}
+
 void TTable::Private::readStructure(const QList<TFieldDef> &defs)
 {
     fields.clear();
@@ -26,7 +34,6 @@ void TTable::Private::readStructure(const QList<TFieldDef> &defs)
     int keyColumns = 0;
     for (const TFieldDef &def : defs)
         keyColumns += def.primaryKey > 0 ? 1 : 0;
-    QStringList selected;
     for (int i = 0; i < defs.size(); ++i) {
         const TFieldDef &def = defs.at(i);
         int size = 0;
@@ -35,12 +42,21 @@ void TTable::Private::readStructure(const QList<TFieldDef> &defs)
         if (keyColumns == 1 && def.primaryKey == 1
             && def.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0)
             rowidAliasField = i;
-        const QString col = Database::quote(def.name);
-        // typeof() is answered from the record header: no memo text or picture is read.
-        selected << (fieldClassOf(code) == FieldClass::Ordinary ? col
-                                                                : QStringLiteral("typeof(%1)").arg(col));
     }
     rowidName = TableSchema::rowidColumn(defs, q->m_tableName);
+    prepareWindowQuery();
+}
+
+void TTable::Private::prepareWindowQuery()
+{
+    QStringList selected;
+    for (const auto &f : fields) {
+        const QString col = Database::quote(f->fieldName());
+        // typeof() is answered from the record header: no memo text or picture is read.
+        selected << (fieldClassOf(f->dataType()) == FieldClass::Ordinary
+                         ? col
+                         : QStringLiteral("typeof(%1)").arg(col));
+    }
     windowQuery.reset();
     windowQuery.emplace(*db, QStringLiteral("SELECT %1%2 FROM %3 WHERE %1 BETWEEN ?1 AND ?2 ORDER BY %1")
                                  .arg(rowidName,
@@ -459,8 +475,7 @@ void TTable::doPost()
             // The key is the rowid: the record moves to the place of its new key.
             const qint64 newRowid = d->buffer[size_t(d->rowidAliasField)].toLongLong();
             d->rowids.erase(d->rowids.begin() + d->pos);
-            const auto at = std::lower_bound(d->rowids.begin(), d->rowids.end(), newRowid);
-            d->pos = int(d->rowids.insert(at, newRowid) - d->rowids.begin());
+            d->pos = d->insertRowid(newRowid);
             d->recordSetChangedHere();
             recordSetChanged = true;
         }
@@ -481,8 +496,7 @@ void TTable::doPost()
             s.bind(int(i) + 1, FieldValue::toStorage(d->buffer[size_t(written[i])]));
         s.step();
         const qint64 newRowid = db.lastInsertRowid();
-        const auto at = std::lower_bound(d->rowids.begin(), d->rowids.end(), newRowid);
-        d->pos = int(d->rowids.insert(at, newRowid) - d->rowids.begin());
+        d->pos = d->insertRowid(newRowid);
         d->recordSetChangedHere();
         recordSetChanged = true;
     }
@@ -564,7 +578,7 @@ void TTable::resync(bool structureMayHaveChanged)
             indexDefs = TableSchema::readIndexes(db, m_tableName);
             recordSetChanged = true;
         } else {
-            d->readStructure(defs); // a fresh statement for the new schema; same fields
+            d->prepareWindowQuery(); // same fields, a statement made for the new schema
         }
         d->seenSchemaVersion = schemaVersion;
     }

@@ -21,6 +21,14 @@ struct TBookmark
 
 struct TFieldDef
 {
+    TFieldDef() = default;
+    TFieldDef(const QString &name, const QString &declaredType, bool required = false,
+              const QString &defaultValue = {}, int primaryKey = 0)
+        : name(name), declaredType(declaredType), required(required), defaultValue(defaultValue),
+          primaryKey(primaryKey)
+    {
+    }
+
     QString name;
     QString declaredType; // as the column was declared, e.g. "VARCHAR(40)", "GRAPHIC"
     bool required = false; // NOT NULL

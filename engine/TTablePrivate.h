@@ -53,7 +53,9 @@ struct TTable::Private
     QString table() const { return Database::quote(q->m_tableName); }
     int count() const { return int(rowids.size()); }
     int positionOf(qint64 rowid) const; // -1 when not in the list
-    void readStructure(const QList<TFieldDef> &defs);
+    int insertRowid(qint64 rowid);      // returns its position
+    void readStructure(const QList<TFieldDef> &defs); // makes the fields
+    void prepareWindowQuery();
     void readRowids();
     const Window &window(int row);
     void dropValues();

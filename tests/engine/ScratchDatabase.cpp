@@ -1,0 +1,88 @@
+#include "ScratchDatabase.h"
+
+#include "Database.h"
+
+#include <QFile>
+#include <QTest>
+#include <sqlite3.h>
+
+namespace {
+int scratchCounter = 0;
+}
+
+ScratchDatabase::ScratchDatabase(const QString &aliasPrefix)
+    : m_alias(QStringLiteral("%1 %2").arg(aliasPrefix).arg(++scratchCounter)),
+      m_path(m_dir.filePath(QStringLiteral("scratch.sqlite")))
+{
+    Database::create(m_path);
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr)
+        != SQLITE_OK)
+        qFatal("cannot open the scratch database");
+    sqlite3_busy_timeout(m_db, 5000);
+    QFile aliases(qEnvironmentVariable("TABVALE_ALIASES"));
+    if (!aliases.open(QIODevice::Append))
+        qFatal("cannot write the alias file");
+    aliases.write(QStringLiteral("[%1]\nDriver=SQLITE\nPath=%2\n").arg(m_alias, m_path).toUtf8());
+}
+
+ScratchDatabase::~ScratchDatabase()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void ScratchDatabase::exec(const QString &sql)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error);
+        sqlite3_free(error);
+        QTest::qFail(qPrintable(QStringLiteral("%1: %2").arg(sql, message)), __FILE__, __LINE__);
+    }
+}
+
+QVariantList ScratchDatabase::column(const QString &sql)
+{
+    sqlite3_stmt *stmt = nullptr;
+    QVariantList values;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+        QTest::qFail(qPrintable(sql + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db))),
+                     __FILE__, __LINE__);
+        return values;
+    }
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        switch (sqlite3_column_type(stmt, 0)) {
+        case SQLITE_NULL:
+            values << QVariant();
+            break;
+        case SQLITE_INTEGER:
+            values << QVariant::fromValue<qlonglong>(sqlite3_column_int64(stmt, 0));
+            break;
+        case SQLITE_FLOAT:
+            values << sqlite3_column_double(stmt, 0);
+            break;
+        case SQLITE_BLOB:
+            values << QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, 0)),
+                                 sqlite3_column_bytes(stmt, 0));
+            break;
+        default:
+            values << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+        }
+    }
+    sqlite3_finalize(stmt);
+    return values;
+}
+
+QVariant ScratchDatabase::query(const QString &sql)
+{
+    const QVariantList values = column(sql);
+    return values.isEmpty() ? QVariant() : values.first();
+}
+
+void ScratchDatabase::makeNumbers(int records)
+{
+    exec(QStringLiteral("CREATE TABLE t (id INTEGER, name VARCHAR(20), n INTEGER, note MEMO)"));
+    if (records > 0)
+        exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
+                            "INSERT INTO t SELECT i, 'r' || i, i * 10, NULL FROM c")
+                 .arg(records));
+}

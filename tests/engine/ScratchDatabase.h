@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+struct sqlite3;
+
+// A database file of its own in a temporary folder, listed in the test's alias file under a
+// unique alias. exec() and query() go through a separate SQLite connection, as another program
+// would, so the engine sees their changes only through SQLite.
+class ScratchDatabase
+{
+public:
+    explicit ScratchDatabase(const QString &aliasPrefix = QStringLiteral("Scratch"));
+    ~ScratchDatabase();
+    ScratchDatabase(const ScratchDatabase &) = delete;
+    ScratchDatabase &operator=(const ScratchDatabase &) = delete;
+
+    QString alias() const { return m_alias; }
+    QString path() const { return m_path; }
+    QString folder() const { return m_dir.path(); }
+
+    void exec(const QString &sql);
+    QVariant query(const QString &sql); // the first column of the first row; invalid when none
+    QVariantList column(const QString &sql); // the first column of every row
+
+    // A table "t" with an id, a name, a whole number and a memo, holding `records` records
+    // numbered from 1 (name "rN", number N * 10).
+    void makeNumbers(int records);
+
+private:
+    QTemporaryDir m_dir;
+    QString m_alias;
+    QString m_path;
+    sqlite3 *m_db = nullptr;
+};
