@@ -8,8 +8,12 @@
 namespace PictureLimits {
 
 // 128 megapixels: a 512 MB RGB32 image. Far beyond any camera or scanner picture kept in a table,
-// small enough that a decode cannot exhaust a desktop's memory.
-constexpr qint64 MaxPixels = qint64(128) * 1024 * 1024;
+// small enough that a decode cannot exhaust a desktop's memory. The fuzzer builds with a smaller
+// limit so that inputs near it stay fast to run.
+#ifndef TABVALE_PICTURE_MAX_MEGAPIXELS
+#define TABVALE_PICTURE_MAX_MEGAPIXELS 128
+#endif
+constexpr qint64 MaxPixels = qint64(TABVALE_PICTURE_MAX_MEGAPIXELS) * 1024 * 1024;
 // Neither side may exceed this (a 65,500-wide sliver would still fit MaxPixels).
 constexpr qint64 MaxSide = 65500;
 
