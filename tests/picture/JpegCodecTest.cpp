@@ -88,6 +88,7 @@ void JpegCodecTest::everyVariantDecodesToItsSizeAndColours_data()
     QTest::newRow("greyscale") << JpegKind::Greyscale << QSize(64, 48);
     QTest::newRow("CMYK, Adobe-inverted") << JpegKind::Cmyk << QSize(64, 48);
     QTest::newRow("YCCK, Adobe-inverted") << JpegKind::Ycck << QSize(64, 48);
+    QTest::newRow("CMYK without Adobe marker") << JpegKind::CmykPlain << QSize(64, 48);
     QTest::newRow("arithmetic-coded") << JpegKind::Arithmetic << QSize(64, 48);
 }
 

@@ -247,13 +247,16 @@ QByteArray jpeg(const QImage &source, JpegKind kind, int quality)
     cinfo.image_width = JDIMENSION(image.width());
     cinfo.image_height = JDIMENSION(image.height());
     const bool grey = kind == JpegKind::Greyscale;
-    const bool cmyk = kind == JpegKind::Cmyk || kind == JpegKind::Ycck;
+    const bool plain = kind == JpegKind::CmykPlain;
+    const bool cmyk = kind == JpegKind::Cmyk || kind == JpegKind::Ycck || plain;
     cinfo.input_components = grey ? 1 : 4;
     cinfo.in_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGRX;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (kind == JpegKind::Ycck)
         jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    if (plain)
+        cinfo.write_Adobe_marker = FALSE;
     if (kind == JpegKind::Progressive)
         jpeg_simple_progression(&cinfo);
     if (kind == JpegKind::Arithmetic)
@@ -277,6 +280,9 @@ QByteArray jpeg(const QImage &source, JpegKind kind, int quality)
                 px[1] = JSAMPLE(k ? qGreen(c) * 255 / k : 0);
                 px[2] = JSAMPLE(k ? qBlue(c) * 255 / k : 0);
                 px[3] = JSAMPLE(k);
+                if (plain)
+                    for (int i = 0; i < 4; ++i)
+                        px[i] = JSAMPLE(255 - px[i]);
             }
             rowPointer = row.data();
         }

@@ -20,7 +20,9 @@ QList<QRgb> quadrantColours(); // top-left, top-right, bottom-left, bottom-right
 // encoding uses both its run and its literal forms. colourCount ≤ 8.
 QImage stripes(QSize size, int colourCount);
 
-enum class JpegKind { Baseline, Progressive, Greyscale, Cmyk, Ycck, Arithmetic };
+// Cmyk and Ycck carry an Adobe marker and inverted values, as Photoshop writes them; CmykPlain has
+// neither.
+enum class JpegKind { Baseline, Progressive, Greyscale, Cmyk, Ycck, CmykPlain, Arithmetic };
 QByteArray jpeg(const QImage &image, JpegKind kind, int quality = 90);
 
 enum class BmpKind {
