@@ -4,9 +4,19 @@
 #include <QImage>
 
 // Windows bitmap files. Pure functions, safe on any thread; failures raise PictureError.
+//
+// Reading covers 1, 4, 8, 16, 24 and 32 bits per pixel; RLE8 and RLE4 compression; bit-field masks
+// (with alpha); bottom-up and top-down rows; the OS/2 1.x (12-byte) and 2.x (16 to 64-byte)
+// headers and the Windows 40, 52, 56, 108 (V4) and 124-byte (V5) headers. Embedded JPEG/PNG,
+// OS/2 Huffman and RLE24 compression are refused. The result is Format_RGB32, or Format_ARGB32
+// when the file carries a real alpha channel (a channel that is zero everywhere is taken as
+// "no alpha", as most writers of such files mean it).
 namespace BmpCodec {
 
 QImage decode(const QByteArray &file);
-QByteArray encode(const QImage &image); // a standard 24-bit bottom-up bitmap file
+
+// A standard 24-bit bitmap file: BITMAPINFOHEADER, bottom-up, rows padded to 4 bytes. Alpha is
+// dropped.
+QByteArray encode(const QImage &image);
 
 } // namespace BmpCodec

@@ -1,0 +1,140 @@
+#include "BmpCodec.h"
+#include "PictureError.h"
+#include "PictureSamples.h"
+#include "StoredPicture.h"
+#include "common/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QtEndian>
+
+namespace {
+
+QByteArray header(quint16 count, quint16 type, quint32 size)
+{
+    QByteArray h(8, '\0');
+    auto *p = reinterpret_cast<uchar *>(h.data());
+    qToLittleEndian(count, p);
+    qToLittleEndian(type, p + 2);
+    qToLittleEndian(size, p + 4);
+    return h;
+}
+
+QByteArray smallBitmap()
+{
+    return BmpCodec::encode(PictureSamples::stripes(QSize(5, 3), 8));
+}
+
+} // namespace
+
+class StoredPictureTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void headerIsSkippedOnlyWhenAllThreeValuesMatch_data();
+    void headerIsSkippedOnlyWhenAllThreeValuesMatch();
+    void valuesShorterThanTheHeaderAreReadAsTheyAre_data();
+    void valuesShorterThanTheHeaderAreReadAsTheyAre();
+    void graphicAndTypedBinaryFieldsGetTheHeaderAndBlobsDoNot_data();
+    void graphicAndTypedBinaryFieldsGetTheHeaderAndBlobsDoNot();
+    void aMismatchedHeaderIsReadAsTheStartOfTheBitmap();
+    void emptyValuesAndNullPicturesMapToEachOther();
+    void unreadableValuesRaiseThePictureError();
+};
+
+void StoredPictureTest::headerIsSkippedOnlyWhenAllThreeValuesMatch_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("skipped");
+    const QByteArray bitmap = smallBitmap();
+    const quint32 size = quint32(bitmap.size());
+    QTest::newRow("count 1, type 0x0100, exact size") << header(1, 0x0100, size) + bitmap << true;
+    QTest::newRow("count 0") << header(0, 0x0100, size) + bitmap << false;
+    QTest::newRow("count 2") << header(2, 0x0100, size) + bitmap << false;
+    QTest::newRow("type byte-swapped") << header(1, 0x0001, size) + bitmap << false;
+    QTest::newRow("type 0x0200") << header(1, 0x0200, size) + bitmap << false;
+    QTest::newRow("size one short") << header(1, 0x0100, size - 1) + bitmap << false;
+    QTest::newRow("size one over") << header(1, 0x0100, size + 1) + bitmap << false;
+    QTest::newRow("size of the whole value") << header(1, 0x0100, size + 8) + bitmap << false;
+    QTest::newRow("header alone, size 0") << header(1, 0x0100, 0) << true;
+}
+
+void StoredPictureTest::headerIsSkippedOnlyWhenAllThreeValuesMatch()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(bool, skipped);
+    QCOMPARE(StoredPicture::hasGraphicHeader(value), skipped);
+    QCOMPARE(StoredPicture::bitmapPart(value), skipped ? value.mid(8) : value);
+}
+
+void StoredPictureTest::valuesShorterThanTheHeaderAreReadAsTheyAre_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    const QByteArray full = header(1, 0x0100, 0);
+    for (int length = 0; length < 8; ++length)
+        QTest::addRow("%d bytes of a header", length) << full.left(length);
+}
+
+void StoredPictureTest::valuesShorterThanTheHeaderAreReadAsTheyAre()
+{
+    QFETCH(QByteArray, value);
+    QVERIFY(!StoredPicture::hasGraphicHeader(value));
+    QCOMPARE(StoredPicture::bitmapPart(value), value);
+}
+
+void StoredPictureTest::graphicAndTypedBinaryFieldsGetTheHeaderAndBlobsDoNot_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("withHeader");
+    QTest::newRow("15 BLOB") << 15 << false;
+    QTest::newRow("17 graphic") << 17 << true;
+    QTest::newRow("21 typed binary") << 21 << true;
+}
+
+void StoredPictureTest::graphicAndTypedBinaryFieldsGetTheHeaderAndBlobsDoNot()
+{
+    QFETCH(int, code);
+    QFETCH(bool, withHeader);
+    const QImage picture = PictureSamples::stripes(QSize(9, 5), 8);
+    const QByteArray bitmap = BmpCodec::encode(picture);
+    const QByteArray value = StoredPicture::encode(picture, code);
+
+    if (withHeader) {
+        QCOMPARE(value.size(), bitmap.size() + 8);
+        QCOMPARE(value.left(8), header(1, 0x0100, quint32(bitmap.size())));
+        QCOMPARE(value.mid(8), bitmap);
+    } else {
+        QCOMPARE(value, bitmap);
+    }
+    QCOMPARE(StoredPicture::decode(value), picture);
+}
+
+void StoredPictureTest::aMismatchedHeaderIsReadAsTheStartOfTheBitmap()
+{
+    // With the size off by one the eight bytes are not a header, so the value is read from its
+    // first byte, which is not "BM".
+    const QByteArray bitmap = smallBitmap();
+    const QByteArray value = header(1, 0x0100, quint32(bitmap.size()) + 1) + bitmap;
+    try {
+        StoredPicture::decode(value);
+        QFAIL("a value whose header does not match decoded anyway");
+    } catch (const PictureError &e) {
+        QVERIFY2(e.message().contains(u"BM"), qPrintable(e.message()));
+    }
+}
+
+void StoredPictureTest::emptyValuesAndNullPicturesMapToEachOther()
+{
+    QVERIFY(StoredPicture::decode(QByteArray()).isNull());
+    QVERIFY(StoredPicture::encode(QImage(), 17).isEmpty());
+    QVERIFY(StoredPicture::encode(QImage(), 15).isEmpty());
+}
+
+void StoredPictureTest::unreadableValuesRaiseThePictureError()
+{
+    QVERIFY_THROWS_EXCEPTION(PictureError, StoredPicture::decode(QByteArray("not a picture")));
+    QVERIFY_THROWS_EXCEPTION(PictureError, StoredPicture::decode(header(1, 0x0100, 0)));
+}
+
+TABVALE_TEST_MAIN(StoredPictureTest, QCoreApplication)
+#include "StoredPictureTest.moc"
