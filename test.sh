@@ -7,5 +7,8 @@ TABVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 tabvale_install_packages
 dir=${BUILD_DIR:-$TABVALE_ROOT/build}
 tabvale_build "$dir" "$@"
-cd "$dir"
-ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+(cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+# A bounded fuzzing run of the picture readers (skips itself without clang); once per CI run is enough.
+if [ -z "${TABVALE_SKIP_FUZZ:-}" ]; then
+    "$TABVALE_ROOT/tests/picture/fuzz/run-fuzz.sh" 50
+fi
