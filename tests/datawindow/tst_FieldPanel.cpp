@@ -91,6 +91,28 @@ private slots:
         QCOMPARE(form->FieldMemos[0]->toPlainText(), QStringLiteral("first summary"));
     }
 
+    void typingInAMemoEditsTheRecordAndMovingOnStoresIt()
+    {
+        auto form = makeMain();
+        DBMemo *summary = form->FieldMemos[0];
+        summary->setFocus();
+        summary->moveCursor(QTextCursor::End);
+        QTest::keyClicks(summary, QStringLiteral(" more"));
+        QCOMPARE(form->Table1->state(), TTable::Edit);
+        form->Table1->next();
+        QCOMPARE(form->Table1->state(), TTable::Browse);
+        QCOMPARE(summary->toPlainText(), QStringLiteral("second"));
+        QCOMPARE(DataFixture::scalar(m_main, QStringLiteral("SELECT Summary FROM Albums WHERE rowid=1")),
+                 QVariant(QStringLiteral("first summary more")));
+        // Escape in the memo drops a change not yet stored.
+        summary->setFocus();
+        QTest::keyClicks(summary, QStringLiteral("xyz"));
+        QTest::keyClick(summary, Qt::Key_Escape);
+        QCOMPARE(form->Table1->state(), TTable::Browse);
+        QCOMPARE(summary->toPlainText(), QStringLiteral("second"));
+        DataFixture::exec(m_main, QStringLiteral("UPDATE Albums SET Summary='first summary' WHERE rowid=1"));
+    }
+
     void scrollBarShowsOnlyWhenTheEntriesAreTaller_data()
     {
         QTest::addColumn<int>("windowHeight");

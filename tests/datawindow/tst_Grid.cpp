@@ -248,6 +248,34 @@ private slots:
         QCOMPARE(m_main->Table1->fieldByName(QStringLiteral("Qty"))->value().toInt(), 1);
     }
 
+    void theNavigatorInsertsAPendingRowThatPostStoresAndCancelDrops()
+    {
+        DBNavigator *nav = m_main->DBNavigator1;
+        nav->click(DBNavigator::Insert);
+        QCOMPARE(m_main->Table1->state(), TTable::Insert);
+        QCOMPARE(m_main->DBGrid1->model()->rowCount(), 4);
+        QCOMPARE(m_main->DBGrid1->currentIndex().row(), 3);
+        QVERIFY(nav->button(DBNavigator::Post)->isEnabled());
+        QVERIFY(!nav->button(DBNavigator::Next)->isEnabled());
+        nav->click(DBNavigator::Cancel);
+        QCOMPARE(m_main->DBGrid1->model()->rowCount(), 3);
+        QCOMPARE(m_main->Table1->recordCount(), 3);
+
+        nav->click(DBNavigator::Insert);
+        m_main->Table1->fieldByName(QStringLiteral("Name"))->setValue(QStringLiteral("fourth"));
+        QCOMPARE(m_main->DBGrid1->model()->index(3, 0).data().toString(), QStringLiteral("fourth"));
+        nav->click(DBNavigator::Post);
+        QCOMPARE(m_main->Table1->state(), TTable::Browse);
+        QCOMPARE(m_main->Table1->recNo(), 3);
+        QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT Name FROM Things WHERE rowid=4")),
+                 QVariant(QStringLiteral("fourth")));
+        nav->click(DBNavigator::First);
+        QCOMPARE(m_main->Table1->recNo(), 0);
+        QVERIFY(!nav->button(DBNavigator::Prior)->isEnabled());
+        nav->click(DBNavigator::Last);
+        QCOMPARE(m_main->Table1->recNo(), 3);
+    }
+
     void aRefusedValueIsReportedAndTheOldValueStays()
     {
         m_main->InputLock1Click();
