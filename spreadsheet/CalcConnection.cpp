@@ -16,6 +16,8 @@
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/bootstrap.hxx>
 
+#include <map>
+
 using namespace css;
 using CalcConvert::toOUString;
 using CalcConvert::toQString;
@@ -33,6 +35,26 @@ uno::Reference<uno::XComponentContext> localContext()
             cppu::defaultBootstrap_InitialComponentContext());
     }();
     return *context;
+}
+
+// One link per office and process: a second link from this process to the same office makes the
+// office drop the first, so every connection object to an office shares one link.
+struct SharedLink
+{
+    uno::Reference<bridge::XBridge> bridge;
+    std::shared_ptr<std::atomic<bool>> gone;
+};
+
+std::mutex &linksMutex()
+{
+    static auto *m = new std::mutex;
+    return *m;
+}
+
+std::map<QString, SharedLink> &links()
+{
+    static auto *l = new std::map<QString, SharedLink>;
+    return *l;
 }
 
 } // namespace
@@ -110,6 +132,8 @@ void CalcConnection::watchdogLoop()
         m_armed = false;
         m_timedOut = true;
         uno::Reference<lang::XComponent> bridge = m_bridge;
+        if (m_bridgeGone)
+            *m_bridgeGone = true;
         lock.unlock();
         if (bridge.is()) {
             try {
@@ -129,7 +153,16 @@ void CalcConnection::fail(const uno::Exception &e, bool disposed)
         std::lock_guard lock(m_mutex);
         timedOut = m_timedOut;
     }
-    const bool gone = m_bridgeGone && *m_bridgeGone;
+    bool gone = false;
+    {
+        std::lock_guard lock(m_mutex);
+        gone = m_bridgeGone && *m_bridgeGone;
+        // A call through a link that has ended (its end not yet reported) fails the same way.
+        if (disposed && toQString(e.Message).contains(QLatin1String("URP bridge")) && m_bridgeGone) {
+            *m_bridgeGone = true;
+            gone = true;
+        }
+    }
     if (timedOut || gone) {
         try {
             disconnect();
@@ -150,42 +183,49 @@ void CalcConnection::fail(const uno::Exception &e, bool disposed)
 
 void CalcConnection::disconnect()
 {
-    uno::Reference<lang::XComponent> bridge;
+    // Only our hold on the link is dropped: other connection objects may share it, and the link
+    // ends by itself once nobody holds an object through it.
     {
         std::lock_guard lock(m_mutex);
-        bridge = m_bridge;
         m_bridge.clear();
     }
     m_context.clear();
     m_desktop.clear();
-    if (bridge.is()) {
-        try {
-            bridge->dispose();
-        } catch (const uno::Exception &) {
-            // already gone
-        }
-    }
+    std::lock_guard lock(m_mutex);
+    m_bridgeGone.reset();
 }
 
 bool CalcConnection::tryConnect()
 {
     const auto local = localContext();
-    uno::Reference<connection::XConnection> link;
-    try {
-        link = connection::Connector::create(local)->connect(
-            toOUString(QStringLiteral("pipe,name=") + m_options.pipeName));
-    } catch (const connection::NoConnectException &) {
-        return false;
+    SharedLink link;
+    {
+        std::lock_guard lock(linksMutex());
+        auto it = links().find(m_options.pipeName);
+        if (it != links().end() && !*it->second.gone)
+            link = it->second;
     }
-    auto bridge = bridge::BridgeFactory::create(local)->createBridge("", "urp", link, nullptr);
-    uno::Reference<lang::XComponent> component(bridge, uno::UNO_QUERY_THROW);
-    auto gone = std::make_shared<std::atomic<bool>>(false);
-    component->addEventListener(new BridgeListener(gone));
+    if (!link.bridge.is()) {
+        uno::Reference<connection::XConnection> pipe;
+        try {
+            pipe = connection::Connector::create(local)->connect(
+                toOUString(QStringLiteral("pipe,name=") + m_options.pipeName));
+        } catch (const connection::NoConnectException &) {
+            return false;
+        }
+        link.bridge = bridge::BridgeFactory::create(local)->createBridge("", "urp", pipe, nullptr);
+        link.gone = std::make_shared<std::atomic<bool>>(false);
+        uno::Reference<lang::XComponent>(link.bridge, uno::UNO_QUERY_THROW)
+            ->addEventListener(new BridgeListener(link.gone));
+        std::lock_guard lock(linksMutex());
+        links()[m_options.pipeName] = link;
+    }
     {
         std::lock_guard lock(m_mutex);
-        m_bridge = component;
+        m_bridge.set(link.bridge, uno::UNO_QUERY_THROW);
+        m_bridgeGone = link.gone;
     }
-    m_bridgeGone = gone;
+    auto bridge = link.bridge;
     // The first round trip: an office that accepted the link but hangs is caught by the watchdog.
     rearm(m_options.callTimeoutMs);
     m_context.set(bridge->getInstance("StarOffice.ComponentContext"), uno::UNO_QUERY_THROW);
@@ -232,7 +272,7 @@ uno::Reference<uno::XComponentContext> CalcConnection::context()
             m_startedHere = m_process.running();
             return m_context;
         }
-        if (!m_process.running() && timer.elapsed() > 10000)
+        if (!m_process.running() && (m_process.failed() || timer.elapsed() > 10000))
             break; // the launcher is gone and nobody took the request over
     }
     if (m_process.running())

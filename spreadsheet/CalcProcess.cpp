@@ -44,6 +44,7 @@ void CalcProcess::start(const QString &program, const QStringList &arguments)
     }
     m_pid = pid;
     m_exited = false;
+    m_status = 0;
 }
 
 bool CalcProcess::running()
@@ -52,8 +53,12 @@ bool CalcProcess::running()
         return false;
     int status = 0;
     const pid_t r = ::waitpid(m_pid, &status, WNOHANG);
-    if (r == m_pid || (r < 0 && errno == ECHILD))
+    if (r == m_pid) {
         m_exited = true;
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    } else if (r < 0 && errno == ECHILD) {
+        m_exited = true;
+    }
     return !m_exited;
 }
 

@@ -18,9 +18,12 @@ public:
     // Reaps the launcher when it has ended; true while it still runs.
     bool running();
     bool waitForExit(int timeoutMs);
+    // After it has ended: whether it failed (could not be run, or ended with an error).
+    bool failed() const { return m_exited && m_status != 0; }
     void kill(); // the whole group, then reaps
 
 private:
     pid_t m_pid = 0;
     bool m_exited = false;
+    int m_status = 0;
 };

@@ -28,9 +28,12 @@ using CalcConvert::toQString;
 
 namespace {
 
-uno::Reference<text::XText> textOf(const uno::Reference<drawing::XShape> &shape)
+// Pictures can carry a caption in Calc, but in a workbook a picture has no text.
+uno::Reference<text::XText> textOf(const CalcShapeIndex::Entry &entry)
 {
-    uno::Reference<text::XText> text(shape, uno::UNO_QUERY);
+    uno::Reference<text::XText> text;
+    if (!entry.picture)
+        text.set(entry.shape, uno::UNO_QUERY);
     if (!text.is())
         throw SpreadsheetError(QStringLiteral("the shape holds no text"));
     return text;
@@ -127,18 +130,18 @@ void CalcShape::copyPicture()
 
 QString CalcShape::text()
 {
-    return m_book->connection().call([&] { return toQString(textOf(m_entry.shape)->getString()); });
+    return m_book->connection().call([&] { return toQString(textOf(m_entry)->getString()); });
 }
 
 int CalcShape::characterCount()
 {
-    return m_book->connection().call([&] { return static_cast<int>(textOf(m_entry.shape)->getString().getLength()); });
+    return m_book->connection().call([&] { return static_cast<int>(textOf(m_entry)->getString().getLength()); });
 }
 
 void CalcShape::insertText(int start, const QString &text)
 {
     m_book->connection().call([&] {
-        auto target = textOf(m_entry.shape);
+        auto target = textOf(m_entry);
         const sal_Int32 length = target->getString().getLength();
         if (start < 1 || start > length + 1)
             throw SpreadsheetError(QStringLiteral("there is no character position %1").arg(start));

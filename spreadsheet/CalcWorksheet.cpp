@@ -22,6 +22,7 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -155,7 +156,18 @@ QString CalcWorksheet::name()
 void CalcWorksheet::setName(const QString &name)
 {
     m_book->connection().call([&] {
-        uno::Reference<container::XNamed>(m_sheet, uno::UNO_QUERY_THROW)->setName(toOUString(name));
+        uno::Reference<container::XNamed> named(m_sheet, uno::UNO_QUERY_THROW);
+        const QString current = toQString(named->getName());
+        // Calc takes a name that differs from another sheet's only in case; a workbook must not.
+        uno::Reference<sheet::XSpreadsheetDocument> document(m_book->model(), uno::UNO_QUERY_THROW);
+        for (const rtl::OUString &other : document->getSheets()->getElementNames()) {
+            const QString o = toQString(other);
+            if (o != current && o.compare(name, Qt::CaseInsensitive) == 0)
+                throw SpreadsheetError(QStringLiteral("there is a sheet named %1 already").arg(o));
+        }
+        named->setName(toOUString(name));
+        if (toQString(named->getName()) != name)
+            throw SpreadsheetError(QStringLiteral("a sheet cannot be named %1").arg(name));
     });
 }
 
