@@ -43,7 +43,17 @@ void TTable::Private::readStructure(const QList<TFieldDef> &defs)
             && def.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0)
             rowidAliasField = i;
     }
-    rowidName = TableSchema::rowidColumn(defs, q->m_tableName);
+    rowidName = TableSchema::rowidColumn(*db, defs, q->m_tableName);
+    // Reading a field that lies behind a memo or picture follows that value's overflow pages, so
+    // such tables fetch fewer rows at a time (still more than a screen).
+    windowRows = WindowRows;
+    bool largeValueSeen = false;
+    for (const auto &f : fields) {
+        const bool ordinary = fieldClassOf(f->dataType()) == FieldClass::Ordinary;
+        if (ordinary && largeValueSeen)
+            windowRows = ShortWindowRows;
+        largeValueSeen = largeValueSeen || !ordinary;
+    }
     prepareWindowQuery();
 }
 
@@ -85,7 +95,7 @@ void TTable::Private::readRowids()
 
 const TTable::Private::Window &TTable::Private::window(int row)
 {
-    const int first = row / WindowRows * WindowRows;
+    const int first = row / windowRows * windowRows;
     for (Window &w : windows) {
         if (w.first == first) {
             w.lastUse = ++useCounter;
@@ -95,7 +105,7 @@ const TTable::Private::Window &TTable::Private::window(int row)
     const size_t fieldCount = fields.size();
     Window w;
     w.first = first;
-    w.count = std::min(WindowRows, count() - first);
+    w.count = std::min(windowRows, count() - first);
     w.values.resize(size_t(w.count) * fieldCount);
     w.flags.assign(size_t(w.count) * fieldCount, CellNull); // rows gone meanwhile read as empty
     w.lastUse = ++useCounter;
