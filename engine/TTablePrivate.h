@@ -59,6 +59,7 @@ struct TTable::Private
     void readStructure(const QList<TFieldDef> &defs); // makes the fields
     void prepareWindowQuery();
     void readRowids();
+    bool recordsAreSmall(); // from a sample of records: most of them fit in the leaf pages
     const Window &window(int row);
     void dropValues();
     void startBuffer();
