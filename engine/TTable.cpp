@@ -79,7 +79,9 @@ bool TTable::Private::recordsAreSmall()
 {
     QStringList lengths;
     for (const auto &f : fields) {
-        if (fieldClassOf(f->dataType()) != FieldClass::Ordinary)
+        // Memo texts would have to be read to be measured (and behind a picture, that picture's
+        // overflow chain too): pictures are what makes records large.
+        if (isPictureLike(f->dataType()))
             lengths << QStringLiteral("ifnull(length(%1), 0)").arg(Database::quote(f->fieldName()));
     }
     if (lengths.isEmpty())
