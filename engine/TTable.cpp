@@ -43,7 +43,17 @@ void TTable::Private::readStructure(const QList<TFieldDef> &defs)
             && def.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0)
             rowidAliasField = i;
     }
-    rowidName = TableSchema::rowidColumn(defs, q->m_tableName);
+    rowidName = TableSchema::rowidColumn(*db, defs, q->m_tableName);
+    // Reading a field that lies behind a memo or picture follows that value's overflow pages, so
+    // such tables fetch fewer rows at a time (still more than a screen).
+    windowRows = WindowRows;
+    bool largeValueSeen = false;
+    for (const auto &f : fields) {
+        const bool ordinary = fieldClassOf(f->dataType()) == FieldClass::Ordinary;
+        if (ordinary && largeValueSeen)
+            windowRows = ShortWindowRows;
+        largeValueSeen = largeValueSeen || !ordinary;
+    }
     prepareWindowQuery();
 }
 
@@ -65,9 +75,50 @@ void TTable::Private::prepareWindowQuery()
                                       table()));
 }
 
+bool TTable::Private::recordsAreSmall()
+{
+    QStringList lengths;
+    for (const auto &f : fields) {
+        // Memo texts would have to be read to be measured (and behind a picture, that picture's
+        // overflow chain too): pictures are what makes records large.
+        if (isPictureLike(f->dataType()))
+            lengths << QStringLiteral("ifnull(length(%1), 0)").arg(Database::quote(f->fieldName()));
+    }
+    if (lengths.isEmpty())
+        return true;
+    // length() of a blob is answered from the record header, so the sample reads no picture.
+    Statement sample = db->prepare(QStringLiteral("SELECT avg(size) FROM (SELECT %1 AS size FROM %2 LIMIT 64)")
+                                       .arg(lengths.join(u" + "), table()));
+    constexpr double LargeRecordBytes = 3000; // beyond this, records start to spill into overflow pages
+    return !sample.step() || sample.columnDouble(0) < LargeRecordBytes;
+}
+
 void TTable::Private::readRowids()
 {
-    // Only the rowids: SQLite may answer this from the smallest index instead of the table.
+    // The scan touches every leaf page of the table (or of its smallest index, which SQLite picks
+    // when there is one). When records are small those pages are most of the file, and reading
+    // them through a memory map saves a read call and a copy per page. With large records the
+    // map's read-ahead would pull in the pictures' overflow pages too, so plain reads are kept.
+    // The map goes again at once: an open table keeps no file pages resident.
+    struct MappedScan
+    {
+        Database &db;
+        bool on;
+        MappedScan(Database &d, bool use) : db(d), on(use)
+        {
+            if (on)
+                db.exec(QStringLiteral("PRAGMA mmap_size = 2147418112"));
+        }
+        ~MappedScan()
+        {
+            try {
+                if (on)
+                    db.exec(QStringLiteral("PRAGMA mmap_size = 0"));
+            } catch (const EngineError &) {
+                // Only the speed of later reads is at stake.
+            }
+        }
+    } mapped(*db, recordsAreSmall());
     Statement s = db->prepare(QStringLiteral("SELECT %1 FROM %2").arg(rowidName, table()));
     rowids.clear();
     bool ascending = true;
@@ -85,7 +136,7 @@ void TTable::Private::readRowids()
 
 const TTable::Private::Window &TTable::Private::window(int row)
 {
-    const int first = row / WindowRows * WindowRows;
+    const int first = row / windowRows * windowRows;
     for (Window &w : windows) {
         if (w.first == first) {
             w.lastUse = ++useCounter;
@@ -95,7 +146,7 @@ const TTable::Private::Window &TTable::Private::window(int row)
     const size_t fieldCount = fields.size();
     Window w;
     w.first = first;
-    w.count = std::min(WindowRows, count() - first);
+    w.count = std::min(windowRows, count() - first);
     w.values.resize(size_t(w.count) * fieldCount);
     w.flags.assign(size_t(w.count) * fieldCount, CellNull); // rows gone meanwhile read as empty
     w.lastUse = ++useCounter;

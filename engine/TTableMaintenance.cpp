@@ -72,7 +72,7 @@ int TTable::batchMoveFrom(TTable &source)
     db->checkWritable(QStringLiteral("copying records into the table “%1”").arg(m_tableName));
     const QList<TFieldDef> defs =
         TableSchema::readFields(*sourceDb, source.m_tableName, source.m_databaseName);
-    const QString rowid = TableSchema::rowidColumn(defs, source.m_tableName);
+    const QString rowid = TableSchema::rowidColumn(*sourceDb, defs, source.m_tableName);
     QStringList columns;
     for (const TFieldDef &f : defs)
         columns << Database::quote(f.name);

@@ -14,6 +14,7 @@ struct TTable::Private
 
     // Values are fetched this many rows at a time, and this many windows are kept.
     static constexpr int WindowRows = 200;
+    static constexpr int ShortWindowRows = 50;
     static constexpr int MaxWindows = 4;
 
     enum CellFlag : quint8 { CellNull = 1, CellUnreadable = 2 };
@@ -40,6 +41,7 @@ struct TTable::Private
     std::vector<QVariant> buffer; // the record being edited or inserted
     std::vector<char> changed;
 
+    int windowRows = WindowRows;
     std::vector<Window> windows;
     quint64 useCounter = 0;
     std::optional<Statement> windowQuery;
@@ -57,6 +59,7 @@ struct TTable::Private
     void readStructure(const QList<TFieldDef> &defs); // makes the fields
     void prepareWindowQuery();
     void readRowids();
+    bool recordsAreSmall(); // from a sample of records: most of them fit in the leaf pages
     const Window &window(int row);
     void dropValues();
     void startBuffer();

@@ -97,17 +97,24 @@ int fieldCode(Database &db, const QString &table, const TFieldDef &def, int *siz
     return code;
 }
 
-QString rowidColumn(const QList<TFieldDef> &fields, const QString &table)
+QString rowidColumn(Database &db, const QList<TFieldDef> &fields, const QString &table)
 {
     QSet<QString> names;
     for (const TFieldDef &f : fields)
         names.insert(f.name.toLower());
     for (const char *candidate : {"rowid", "_rowid_", "oid"}) {
-        if (!names.contains(QLatin1String(candidate)))
-            return QLatin1String(candidate);
+        if (names.contains(QLatin1String(candidate)))
+            continue;
+        const QString name = QLatin1String(candidate);
+        try {
+            db.prepare(QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(name, Database::quote(table)));
+        } catch (const EngineError &) {
+            break; // WITHOUT ROWID
+        }
+        return name;
     }
-    throw EngineError(QStringLiteral("The table “%1” has columns named rowid, _rowid_ and oid; "
-                                     "its records cannot be told apart.")
+    throw EngineError(QStringLiteral("The table “%1” has no rowid (a WITHOUT ROWID table, or columns "
+                                     "named rowid, _rowid_ and oid); Tabvale cannot tell its records apart.")
                           .arg(table));
 }
 

@@ -22,7 +22,7 @@ int fieldCode(Database &db, const QString &table, const TFieldDef &def, int *siz
 
 // The name under which the table's rowid can be selected: "rowid", or an alias of it when a
 // column already carries that name. Raises for a table without rowid.
-QString rowidColumn(const QList<TFieldDef> &fields, const QString &table);
+QString rowidColumn(Database &db, const QList<TFieldDef> &fields, const QString &table);
 
 // Creates the table (no existing table of the name), then its indexes. Index names are schema-wide
 // in SQLite, so a name already used by another table gets the table's name in front.

@@ -1,0 +1,312 @@
+// The alias file, the first start with its sample database, and the tabvale-aliases tool.
+#include "AliasRegistry.h"
+#include "Engine.h"
+#include "EngineError.h"
+#include "FieldType.h"
+#include "PictureError.h"
+#include "PictureFile.h"
+#include "StoredPicture.h"
+#include "TTable.h"
+#include "common/TestEnvironment.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// Points the engine at another alias file for the life of the object.
+class AliasFileSwitch
+{
+public:
+    AliasFileSwitch() : m_previous(qgetenv("TABVALE_ALIASES"))
+    {
+        qputenv("TABVALE_ALIASES", path().toLocal8Bit());
+    }
+    ~AliasFileSwitch() { qputenv("TABVALE_ALIASES", m_previous); }
+    QString path() const { return m_dir.filePath(QStringLiteral("aliases.conf")); }
+    QString folder() const { return m_dir.path(); }
+    void write(const QByteArray &text) const
+    {
+        QFile f(path());
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+};
+
+QList<int> fieldCodes(const QString &alias, const QString &table)
+{
+    TTable t;
+    t.setDatabaseName(alias);
+    t.setTableName(table);
+    t.open();
+    QList<int> codes;
+    for (int i = 0; i < t.fieldCount(); ++i)
+        codes << t.field(i)->dataType();
+    return codes;
+}
+
+} // namespace
+
+class AliasRegistryTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    // First: the test's alias file does not exist yet.
+    void aFirstStartMakesTheSampleDatabase();
+    void samplePicturesDecodeAndDiffer();
+    void theSamplePictureFolderHoldsEveryCase();
+    void aliasesKeepTheFileOrder();
+    void oddAliasNamesAndPathsSurviveTheFile_data();
+    void oddAliasNamesAndPathsSurviveTheFile();
+    void addAndRemoveRefuseWhatTheyCannotDo();
+    void relativePathsAreTakenFromTheAliasFileFolder();
+    void badAliasesGiveClearMessages();
+    void theToolListsAddsAndRemovesAliases();
+};
+
+void AliasRegistryTest::aFirstStartMakesTheSampleDatabase()
+{
+    QVERIFY(!QFile::exists(AliasRegistry::aliasFilePath()));
+    QCOMPARE(Engine::aliasNames(), QStringList(QStringLiteral("Samples")));
+    QVERIFY(QFile::exists(AliasRegistry::aliasFilePath()));
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QCOMPARE(AliasRegistry::find(QStringLiteral("Samples")).path, data + QStringLiteral("/Tabvale/Samples.sqlite"));
+    QCOMPARE(Engine::tableNames(QStringLiteral("Samples")),
+             QStringList({QStringLiteral("Animals"), QStringLiteral("Albums"), QStringLiteral("Price list"),
+                          QStringLiteral("Scans")}));
+    QCOMPARE(fieldCodes(QStringLiteral("Samples"), QStringLiteral("Animals")),
+             QList<int>({ftInteger, ftString, ftString, ftFloat, ftCurrency, ftDate, ftBoolean, ftMemo, ftGraphic}));
+    QCOMPARE(fieldCodes(QStringLiteral("Samples"), QStringLiteral("Albums")),
+             QList<int>({ftString, ftMemo, ftMemo, ftGraphic}));
+    for (int code : fieldCodes(QStringLiteral("Samples"), QStringLiteral("Price list")))
+        QCOMPARE(fieldClassOf(code), FieldClass::Ordinary);
+    QCOMPARE(fieldCodes(QStringLiteral("Samples"), QStringLiteral("Scans")),
+             QList<int>({ftString, ftBlob, ftTypedBinary}));
+
+    TTable animals;
+    animals.setDatabaseName(QStringLiteral("Samples"));
+    animals.setTableName(QStringLiteral("Animals"));
+    animals.open();
+    QCOMPARE(animals.recordCount(), 24);
+    bool chinese = false;
+    for (int row = 0; row < 24; ++row) {
+        const QString name = animals.displayTextAt(row, 1);
+        chinese = chinese || std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x4e00; });
+        for (int f = 0; f < animals.fieldCount() - 2; ++f)
+            QVERIFY(!animals.valueAt(row, f).toString().isEmpty() || f == 7);
+    }
+    QVERIFY(chinese);
+    // A second start keeps what the user has.
+    animals.close();
+    const QDateTime built = QFileInfo(AliasRegistry::find(QStringLiteral("Samples")).path).lastModified();
+    QCOMPARE(Engine::aliasNames(), QStringList(QStringLiteral("Samples")));
+    QCOMPARE(QFileInfo(AliasRegistry::find(QStringLiteral("Samples")).path).lastModified(), built);
+}
+
+void AliasRegistryTest::samplePicturesDecodeAndDiffer()
+{
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Samples"));
+    t.setTableName(QStringLiteral("Animals"));
+    t.open();
+    TField *photo = t.fieldByName(QStringLiteral("Photo"));
+    QList<QImage> images;
+    int small = 0;
+    int large = 0;
+    for (t.first(); !t.eof(); t.next()) {
+        const QByteArray stored = photo->asBytes();
+        QVERIFY(StoredPicture::hasGraphicHeader(stored));
+        const QImage image = StoredPicture::decode(stored);
+        QVERIFY(!image.isNull());
+        small += image.width() < 200 && image.height() < 200 ? 1 : 0;
+        large += image.width() >= 800 ? 1 : 0;
+        images << image.scaled(32, 32).convertToFormat(QImage::Format_RGB32);
+    }
+    QCOMPARE(images.size(), 24);
+    QVERIFY(small >= 4);
+    QVERIFY(large >= 2);
+    for (int i = 1; i < images.size(); ++i)
+        QVERIFY2(images[i] != images[i - 1], qPrintable(QStringLiteral("records %1 and %2 look alike").arg(i).arg(i + 1)));
+
+    TTable scans;
+    scans.setDatabaseName(QStringLiteral("Samples"));
+    scans.setTableName(QStringLiteral("Scans"));
+    scans.open();
+    const QByteArray raw = scans.fieldByName(QStringLiteral("Raw"))->asBytes();
+    const QByteArray typed = scans.fieldByName(QStringLiteral("Typed"))->asBytes();
+    QVERIFY(raw.startsWith("BM"));
+    QVERIFY(StoredPicture::hasGraphicHeader(typed));
+    QVERIFY(!StoredPicture::decode(raw).isNull());
+    QVERIFY(!StoredPicture::decode(typed).isNull());
+}
+
+void AliasRegistryTest::theSamplePictureFolderHoldsEveryCase()
+{
+    const QDir folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                      + QStringLiteral("/Tabvale/Pictures"));
+    QVERIFY(folder.exists());
+    QSet<QString> sizes;
+    bool upperCaseBmp = false;
+    bool jpeg = false;
+    bool bmp = false;
+    for (const QFileInfo &file : folder.entryInfoList(QDir::Files)) {
+        if (file.fileName() == u"Not a picture.jpg") {
+            QVERIFY_THROWS_EXCEPTION(PictureError, PictureFile::load(file.filePath()));
+            continue;
+        }
+        upperCaseBmp = upperCaseBmp || file.suffix() == u"BMP";
+        jpeg = jpeg || file.suffix() == u"jpg";
+        bmp = bmp || file.suffix().compare(u"bmp", Qt::CaseInsensitive) == 0;
+        const QImage image = PictureFile::load(file.filePath());
+        const QString size = QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
+        QVERIFY2(file.fileName().contains(size), qPrintable(file.fileName() + QStringLiteral(" is ") + size));
+        sizes.insert(size);
+    }
+    QVERIFY(upperCaseBmp && jpeg && bmp);
+    for (const char *wanted : {"150x120", "201x150", "200x200", "400x300", "300x400", "1024x768"})
+        QVERIFY2(sizes.contains(QLatin1String(wanted)), wanted);
+}
+
+void AliasRegistryTest::aliasesKeepTheFileOrder()
+{
+    AliasFileSwitch file;
+    file.write("; hand-written\n[Zeta]\nDriver=SQLITE\nPath=/z.sqlite\n\n[alpha]\nPath = /a.sqlite\n"
+               "[Mid]\nDriver=SQLITE\nPath=/m.sqlite\n[alpha]\nPath=/duplicate.sqlite\n");
+    QCOMPARE(Engine::aliasNames(),
+             QStringList({QStringLiteral("Zeta"), QStringLiteral("alpha"), QStringLiteral("Mid")}));
+    QCOMPARE(AliasRegistry::find(QStringLiteral("alpha")).path, QStringLiteral("/a.sqlite"));
+    QCOMPARE(AliasRegistry::find(QStringLiteral("alpha")).driver, QStringLiteral("SQLITE"));
+    Alias added;
+    added.name = QStringLiteral("Added");
+    added.path = QStringLiteral("/added.sqlite");
+    AliasRegistry::add(added);
+    AliasRegistry::remove(QStringLiteral("Zeta"));
+    QCOMPARE(Engine::aliasNames(),
+             QStringList({QStringLiteral("alpha"), QStringLiteral("Mid"), QStringLiteral("Added")}));
+}
+
+void AliasRegistryTest::oddAliasNamesAndPathsSurviveTheFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("spaces") << "My pictures" << "/data/my pictures/db.sqlite";
+    QTest::newRow("spaces at the ends") << "  padded  " << "/data/trailing space /x.sqlite ";
+    QTest::newRow("brackets") << "[in brackets] and ]" << "/data/[x]/db.sqlite";
+    QTest::newRow("ini punctuation") << "a=b; c # d" << "/data/a=b;c#d.sqlite";
+    QTest::newRow("backslashes") << "C:\\Tabvale\\n" << "/data/back\\slash\\new\\t.db";
+    QTest::newRow("line breaks") << "two\nlines\r" << "/data/odd\nname.sqlite";
+    QTest::newRow("Chinese") << "图片库" << "/数据/图片库.sqlite";
+    QTest::newRow("quotes and dollars") << "\"$$$\" 'x'" << "/data/$HOME/x.sqlite";
+}
+
+void AliasRegistryTest::oddAliasNamesAndPathsSurviveTheFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    AliasFileSwitch file;
+    file.write("[First]\nDriver=SQLITE\nPath=/first.sqlite\n");
+    Alias alias;
+    alias.name = name;
+    alias.path = path;
+    AliasRegistry::add(alias);
+    Alias last;
+    last.name = QStringLiteral("Last");
+    last.path = QStringLiteral("/last.sqlite");
+    AliasRegistry::add(last);
+    const QList<Alias> read = AliasRegistry::load();
+    QCOMPARE(read.size(), 3);
+    QCOMPARE(read[1].name, name);
+    QCOMPARE(read[1].path, path);
+    QCOMPARE(read[2].name, QStringLiteral("Last"));
+    AliasRegistry::remove(name);
+    QCOMPARE(Engine::aliasNames(), QStringList({QStringLiteral("First"), QStringLiteral("Last")}));
+}
+
+void AliasRegistryTest::addAndRemoveRefuseWhatTheyCannotDo()
+{
+    AliasFileSwitch file;
+    file.write("[One]\nDriver=SQLITE\nPath=/one.sqlite\n");
+    Alias duplicate;
+    duplicate.name = QStringLiteral("One");
+    duplicate.path = QStringLiteral("/other.sqlite");
+    QVERIFY_THROWS_EXCEPTION(EngineError, AliasRegistry::add(duplicate));
+    Alias unnamed;
+    unnamed.path = QStringLiteral("/x.sqlite");
+    QVERIFY_THROWS_EXCEPTION(EngineError, AliasRegistry::add(unnamed));
+    QVERIFY_THROWS_EXCEPTION(EngineError, AliasRegistry::remove(QStringLiteral("one"))); // names are exact
+    QCOMPARE(AliasRegistry::load().size(), 1);
+    QCOMPARE(AliasRegistry::load()[0].path, QStringLiteral("/one.sqlite"));
+}
+
+void AliasRegistryTest::relativePathsAreTakenFromTheAliasFileFolder()
+{
+    AliasFileSwitch file;
+    file.write("[Near]\nPath=dbs/near.sqlite\n");
+    QCOMPARE(AliasRegistry::find(QStringLiteral("Near")).path, file.folder() + QStringLiteral("/dbs/near.sqlite"));
+}
+
+void AliasRegistryTest::badAliasesGiveClearMessages()
+{
+    AliasFileSwitch file;
+    file.write("[Old]\nDriver=PARADOX\nPath=/x.db\n[Gone]\nDriver=SQLITE\nPath=/no/such/file.sqlite\n[Empty]\n");
+    const QList<QPair<QString, QString>> cases = {{QStringLiteral("Old"), QStringLiteral("PARADOX")},
+                                                  {QStringLiteral("Gone"), QStringLiteral("/no/such/file.sqlite")},
+                                                  {QStringLiteral("Empty"), QStringLiteral("Path")},
+                                                  {QStringLiteral("Unknown"), QStringLiteral("“Unknown”")}};
+    for (const auto &[alias, expected] : cases) {
+        try {
+            Engine::tableNames(alias);
+            QFAIL("no error");
+        } catch (const EngineError &e) {
+            QVERIFY2(e.message().contains(expected), qPrintable(e.message()));
+        }
+    }
+}
+
+void AliasRegistryTest::theToolListsAddsAndRemovesAliases()
+{
+    AliasFileSwitch file;
+    file.write("[First]\nDriver=SQLITE\nPath=/first.sqlite\n");
+    const auto run = [&](const QStringList &args, QString *output = nullptr) {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TABVALE_ALIASES"), file.path());
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral(TABVALE_ALIASES_TOOL), args);
+        if (!tool.waitForFinished(30000))
+            return -1;
+        if (output)
+            *output = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+        return tool.exitCode();
+    };
+    const QString database = file.folder() + QStringLiteral("/new 图片.sqlite");
+    QString output;
+    QCOMPARE(run({QStringLiteral("add"), QStringLiteral("Second one"), database}, &output), 1);
+    QVERIFY2(output.contains(QStringLiteral("does not exist")), qPrintable(output));
+    QCOMPARE(run({QStringLiteral("add"), QStringLiteral("--create"), QStringLiteral("Second one"), database}), 0);
+    QVERIFY(QFile::exists(database));
+    QCOMPARE(run({QStringLiteral("add"), QStringLiteral("Second one"), database}, &output), 1);
+    QVERIFY2(output.contains(QStringLiteral("already exists")), qPrintable(output));
+    QCOMPARE(run({QStringLiteral("list")}, &output), 0);
+    QCOMPARE(output.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+             QStringList({QStringLiteral("First\tSQLITE\t/first.sqlite"),
+                          QStringLiteral("Second one\tSQLITE\t") + database}));
+    QVERIFY(Engine::tableNames(QStringLiteral("Second one")).isEmpty()); // a real, empty database
+    QCOMPARE(run({QStringLiteral("remove"), QStringLiteral("First")}), 0);
+    QCOMPARE(run({QStringLiteral("remove"), QStringLiteral("First")}, &output), 1);
+    QVERIFY2(output.contains(QStringLiteral("First")), qPrintable(output));
+    QCOMPARE(Engine::aliasNames(), QStringList(QStringLiteral("Second one")));
+    QCOMPARE(run({}, &output), 2);
+    QVERIFY2(output.contains(QStringLiteral("Usage")), qPrintable(output));
+    QCOMPARE(run({QStringLiteral("rename"), QStringLiteral("x")}), 2);
+}
+
+TABVALE_TEST_MAIN(AliasRegistryTest, QGuiApplication)
+#include "tst_AliasRegistry.moc"
