@@ -57,12 +57,7 @@ bool TForm1::FormCloseQuery()
         }
     }
     storePendingEdit(Table1);
-    qDeleteAll(FieldLabels);
-    qDeleteAll(FieldMemos);
-    qDeleteAll(FieldImages);
-    FieldLabels.clear();
-    FieldMemos.clear();
-    FieldImages.clear();
+    freeFieldPanel();
     return true;
 }
 

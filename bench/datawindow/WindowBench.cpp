@@ -1,6 +1,7 @@
 // tabvale-bench-window: the main window on big tables, as a user meets it: from choosing the table
 // to the first screen of the grid painted, and from "last record" to its screen painted. Uses the
 // tables tabvale-bench-engine generates (run that first; the same --data-dir).
+#include "../common/BenchMemory.h"
 #include "Database.h"
 #include "Engine.h"
 #include "SharedState.h"
@@ -24,18 +25,6 @@ QTextStream &out()
 {
     static QTextStream stream(stdout);
     return stream;
-}
-
-qint64 residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
 }
 
 // Paints the grid now, as the screen would, and returns the milliseconds it took.

@@ -1,5 +1,6 @@
 // tabvale-bench-engine: how fast big tables open and show their first and last screens, and how
 // much memory an open table takes. Generated databases are kept in the data folder and reused.
+#include "../common/BenchMemory.h"
 #include "Database.h"
 #include "TTable.h"
 #include "Transaction.h"
@@ -23,18 +24,6 @@ QTextStream &out()
 {
     static QTextStream stream(stdout);
     return stream;
-}
-
-qint64 residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
 }
 
 // Tells the kernel to forget the file's cached pages, so the next read comes from the disk.
