@@ -4,6 +4,7 @@
 #include "TTable.h"
 #include "TabvaleApplication.h"
 
+#include <QMetaProperty>
 #include <QPainter>
 
 GridDelegate::GridDelegate(DBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
@@ -36,5 +37,9 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
 void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
                                 const QModelIndex &index) const
 {
-    TabvaleApplication::guarded([&] { QStyledItemDelegate::setModelData(editor, model, index); });
+    // Read the editor and write the model from this frame only: an error must not unwind through
+    // Qt's own frames, which are built without exception support.
+    const QByteArray property = editor->metaObject()->userProperty().name();
+    const QVariant value = editor->property(property.isEmpty() ? "text" : property.constData());
+    TabvaleApplication::guarded([&] { model->setData(index, value, Qt::EditRole); });
 }
