@@ -35,7 +35,7 @@ QImage make(const QSize &size)
     f.setBold(true);
     p.setFont(f);
     p.drawText(QRectF(0, h * 0.05, w, h * 0.3), Qt::AlignHCenter | Qt::AlignTop,
-               QStringLiteral("Tabvale"));
+        QStringLiteral("Tabvale"));
     return image;
 }
 

@@ -50,15 +50,10 @@ TAboutDialog1::TAboutDialog1(QWidget *parent) : QDialog(parent)
 
 QStringList TAboutDialog1::memoLines()
 {
-    return {QString(),
-            QString(),
-            QStringLiteral("    Tabvale"),
-            QString(),
-            QStringLiteral("      版    本：2.00"),
-            QStringLiteral("      开发：Tabvale 开发组"),
-            QStringLiteral("      年份：2026"),
-            QStringLiteral("      电话：010-0000 0000"),
-            QStringLiteral("      邮件：team@tabvale.invalid")};
+    return {QString(), QString(), QStringLiteral("    Tabvale"), QString(),
+        QStringLiteral("      版    本：2.00"), QStringLiteral("      开发：Tabvale 开发组"),
+        QStringLiteral("      年份：2026"), QStringLiteral("      电话：010-0000 0000"),
+        QStringLiteral("      邮件：team@tabvale.invalid")};
 }
 
 void TAboutDialog1::FormCreate()

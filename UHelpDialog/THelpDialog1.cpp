@@ -38,7 +38,7 @@ THelpDialog1::THelpDialog1(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::W
         widest = std::max(widest, metrics.horizontalAdvance(line));
     const int margins = 2 * int(Memo1->document()->documentMargin()) + 4;
     setFixedSize(std::max(288, widest + margins),
-                 std::max(252, int(helpLines().size() + 1) * metrics.lineSpacing() + margins));
+        std::max(252, int(helpLines().size() + 1) * metrics.lineSpacing() + margins));
 }
 
 QStringList THelpDialog1::helpLines()

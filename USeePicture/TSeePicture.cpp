@@ -40,7 +40,7 @@ TSeePicture::TSeePicture(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Win
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_scroll->setWidget(Image1);
     layout->addWidget(m_scroll);
-    for (QObject *o : std::initializer_list<QObject *>{this, m_scroll->viewport(), Image1})
+    for (QObject *o : std::initializer_list<QObject *> {this, m_scroll->viewport(), Image1})
         o->installEventFilter(this);
     Image1->setMouseTracking(true);
     m_scroll->viewport()->setMouseTracking(true);

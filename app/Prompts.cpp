@@ -23,7 +23,7 @@ Script setScript(Script script)
 }
 
 QMessageBox::StandardButton message(QWidget *parent, const QString &text, const QString &caption,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+    QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
 {
     if (currentScript()) {
         Request r;
@@ -38,8 +38,8 @@ QMessageBox::StandardButton message(QWidget *parent, const QString &text, const 
     return QMessageBox::StandardButton(box.exec());
 }
 
-QString input(QWidget *parent, const QString &caption, const QString &prompt,
-              const QString &defaultText)
+QString input(
+    QWidget *parent, const QString &caption, const QString &prompt, const QString &defaultText)
 {
     if (currentScript()) {
         Request r;
@@ -75,7 +75,7 @@ QString openPicture(QWidget *parent, const QString &filter)
 void showError(const QString &text)
 {
     message(QApplication::activeWindow(), text, QApplication::applicationDisplayName(),
-            QMessageBox::Ok, QMessageBox::Critical);
+        QMessageBox::Ok, QMessageBox::Critical);
 }
 
 } // namespace Prompts

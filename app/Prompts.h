@@ -14,17 +14,17 @@ struct Request
 {
     enum Kind { Message, Input, OpenFile } kind = Message;
     QString caption;
-    QString text;           // message text or input prompt
+    QString text; // message text or input prompt
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString defaultText;    // input default
-    QString filter;         // open-file filter ("Name (*.x)|*.x|..." as given by the caller)
+    QString defaultText; // input default
+    QString filter; // open-file filter ("Name (*.x)|*.x|..." as given by the caller)
 };
 
 struct Answer
 {
     QMessageBox::StandardButton button = QMessageBox::Ok; // Cancel/No refuse
-    QString text;                                         // typed text or chosen file ("" = cancel)
+    QString text; // typed text or chosen file ("" = cancel)
 };
 
 using Script = std::function<Answer(const Request &)>;
@@ -33,11 +33,11 @@ using Script = std::function<Answer(const Request &)>;
 Script setScript(Script script);
 
 QMessageBox::StandardButton message(QWidget *parent, const QString &text, const QString &caption,
-                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                    QMessageBox::Icon icon = QMessageBox::NoIcon);
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::Icon icon = QMessageBox::NoIcon);
 // Returns the typed text, or defaultText when cancelled.
 QString input(QWidget *parent, const QString &caption, const QString &prompt,
-              const QString &defaultText = {});
+    const QString &defaultText = {});
 // filter in the form "Display|pattern|Display|pattern"; returns the chosen file or "" on cancel.
 QString openPicture(QWidget *parent, const QString &filter);
 

@@ -59,8 +59,8 @@ inline std::uint8_t ViewerAlpha = 255;
 inline QPoint ViewerClosePoint;
 
 // Owned by the picture input window: set while its thumbnail workers run.
-inline std::atomic_bool FileThreadBusy{false};
-inline std::atomic_bool FieldThreadBusy{false};
+inline std::atomic_bool FileThreadBusy {false};
+inline std::atomic_bool FieldThreadBusy {false};
 
 // What every data window's creation writes, in the order it writes it.
 void resetSharedStateForNewWindow();

@@ -187,9 +187,9 @@ void TForm1::buildToolBar()
     Label8 = spacer(ToolBar1, 5);
     BtBtnCompact = glyphButton(ToolBar1, QStringLiteral("压缩"), Glyphs::compact(), 69);
 
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             Label6, BtBtnLookData, Label4, BtBtnInputPic, Label3, BtBtnCanEdit, Label5,
-             ToolButton26, Label7, DBNavigator1, Label8, BtBtnCompact})
+    for (QWidget *w :
+        std::initializer_list<QWidget *> {Label6, BtBtnLookData, Label4, BtBtnInputPic, Label3,
+            BtBtnCanEdit, Label5, ToolButton26, Label7, DBNavigator1, Label8, BtBtnCompact})
         ToolBar1->addWidget(w);
 }
 
@@ -275,7 +275,9 @@ void TForm1::buildRightPanel()
 void TForm1::connectHandlers()
 {
     auto guard = [this](void (TForm1::*handler)()) {
-        return [this, handler] { TabvaleApplication::guarded([this, handler] { (this->*handler)(); }); };
+        return [this, handler] {
+            TabvaleApplication::guarded([this, handler] { (this->*handler)(); });
+        };
     };
     connect(Panel1, &TPanel::resized, this, &TForm1::layoutPanel1);
     connect(Panel3, &TPanel::resized, this, guard(&TForm1::Panel3Resize));
@@ -291,7 +293,7 @@ void TForm1::connectHandlers()
             TabvaleApplication::guarded([this] { CBTableChange(); });
     });
     DBGrid1->OnDrawColumnCell = [this](TCanvas &canvas, const QRect &rect, int dataCol,
-                                       TField *field, QStyle::State state) {
+                                    TField *field, QStyle::State state) {
         DBGrid1DrawColumnCell(canvas, rect, dataCol, field, state);
     };
     // A checkable menu item flips its mark before the handler runs; the handlers set the mark

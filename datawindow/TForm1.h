@@ -72,9 +72,9 @@ public:
           *Help1 = nullptr;
     QAction *Exit1 = nullptr, *LookData1 = nullptr, *InputPicture1 = nullptr, *N1 = nullptr,
             *InputLock1 = nullptr, *Compact1 = nullptr, *N3 = nullptr, *EmptyDBase1 = nullptr,
-            *RestoreEnd1 = nullptr, *N5 = nullptr, *DealError1 = nullptr,
-            *KillDataTable1 = nullptr, *IntoExcel1 = nullptr, *N4 = nullptr,
-            *SaveAndClose1 = nullptr, *Content1 = nullptr, *N2 = nullptr, *About1 = nullptr;
+            *RestoreEnd1 = nullptr, *N5 = nullptr, *DealError1 = nullptr, *KillDataTable1 = nullptr,
+            *IntoExcel1 = nullptr, *N4 = nullptr, *SaveAndClose1 = nullptr, *Content1 = nullptr,
+            *N2 = nullptr, *About1 = nullptr;
 
     TDataSource *DataSource1 = nullptr;
     TExcelApplication *ExcelApplication1 = nullptr; // set by the first export
@@ -108,10 +108,10 @@ public:
     void setComboHandlersAttached(bool attached) { m_comboHandlersAttached = attached; }
 
     // Grid painters (TForm1Grid.cpp).
-    void DBGrid1DrawColumnCell(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
-                               QStyle::State state);
-    void DBGrid1DrawColumnCell2(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
-                                QStyle::State state);
+    void DBGrid1DrawColumnCell(
+        TCanvas &canvas, const QRect &rect, int dataCol, TField *field, QStyle::State state);
+    void DBGrid1DrawColumnCell2(
+        TCanvas &canvas, const QRect &rect, int dataCol, TField *field, QStyle::State state);
 
     // Input lock, posting and closing (TForm1InputLock.cpp).
     void InputLock1Click();
@@ -125,11 +125,11 @@ public:
 
     // The spreadsheet connection (TForm1Spreadsheet.cpp).
     void releaseSpreadsheetEditing(); // shows it and makes it leave a cell being edited
-    void releaseSpreadsheet();        // events and alerts off, quit, free the connection
+    void releaseSpreadsheet(); // events and alerts off, quit, free the connection
 
     // Picture fields (TForm1Pictures.cpp).
-    void DBImageMouseUp(DBImage *image, Qt::MouseButton button, Qt::KeyboardModifiers shift,
-                        QPoint pos);
+    void DBImageMouseUp(
+        DBImage *image, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
     void ToolButton26Click();
     static QString pictureFilter(); // the picture file dialog's filter list
     // Run after a picture file was stored through the picture input window's field picture.

@@ -87,8 +87,8 @@ void TForm1::addFieldPanelEntry(TField *field)
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, DBGrid1->fontColor());
     label->setPalette(pal);
-    label->setAlignment(Qt::AlignLeft
-                        | (kind == FieldClass::PictureLike ? Qt::AlignVCenter : Qt::AlignTop));
+    label->setAlignment(
+        Qt::AlignLeft | (kind == FieldClass::PictureLike ? Qt::AlignVCenter : Qt::AlignTop));
     label->setGeometry(EntryLeft, FieldPanelHeight + LabelGap, EntryWidth, LabelHeight);
     FieldLabels.append(label);
     LabelCount = qint16(FieldLabels.size());
@@ -103,10 +103,9 @@ void TForm1::addFieldPanelEntry(TField *field)
         field->Tag = int(FieldImages.size());
         image->Tag = field->Tag;
         connect(image, &DBImage::mouseUp, this,
-                [this](DBImage *img, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos) {
-                    TabvaleApplication::guarded(
-                        [&] { DBImageMouseUp(img, button, shift, pos); });
-                });
+            [this](DBImage *img, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos) {
+                TabvaleApplication::guarded([&] { DBImageMouseUp(img, button, shift, pos); });
+            });
         FieldImages.append(image);
         ImageCount = qint16(FieldImages.size());
         control = image;

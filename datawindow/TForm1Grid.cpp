@@ -16,11 +16,11 @@ int tagOf(const TForm1 *form)
 
 } // namespace
 
-void TForm1::DBGrid1DrawColumnCell(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
-                                   QStyle::State state)
+void TForm1::DBGrid1DrawColumnCell(
+    TCanvas &canvas, const QRect &rect, int dataCol, TField *field, QStyle::State state)
 {
     const bool notStartCell = DragCol != DragStartCol || DragRow != DragStartRow
-                           || tagOf(DragOverForm) != tagOf(DragSourceForm);
+        || tagOf(DragOverForm) != tagOf(DragSourceForm);
     if (rect.contains(DragPoint) && DragHighlight && DragState == 2 && notStartCell) {
         canvas.brush = QColor(0, 128, 0);
         canvas.fontColor = Qt::white;
@@ -28,8 +28,8 @@ void TForm1::DBGrid1DrawColumnCell(TCanvas &canvas, const QRect &rect, int dataC
     DBGrid1->defaultDrawColumnCell(canvas, rect, dataCol, field, state);
 }
 
-void TForm1::DBGrid1DrawColumnCell2(TCanvas &canvas, const QRect &rect, int dataCol,
-                                    TField *field, QStyle::State state)
+void TForm1::DBGrid1DrawColumnCell2(
+    TCanvas &canvas, const QRect &rect, int dataCol, TField *field, QStyle::State state)
 {
     if (rect.contains(DragPoint)) {
         canvas.brush = QColor(255, 0, 0);

@@ -53,8 +53,7 @@ bool TForm1::FormCloseQuery()
     if (ExcelApplication1) {
         try {
             releaseSpreadsheetEditing();
-        } catch (const std::exception &) {
-        }
+        } catch (const std::exception &) { }
     }
     storePendingEdit(Table1);
     freeFieldPanel();

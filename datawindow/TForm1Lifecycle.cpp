@@ -46,8 +46,7 @@ void TForm1::storePendingEdit(TTable *table)
             return;
         table->edit();
         table->post();
-    } catch (const std::exception &) {
-    }
+    } catch (const std::exception &) { }
 }
 
 void TForm1::FormCreate()
@@ -57,7 +56,9 @@ void TForm1::FormCreate()
     BtBtnCanEdit->setIcon(QIcon(QPixmap::fromImage(InputLockImg->picture())));
 
     Table1 = new TTable(this);
-    Table1->AfterPost = [this](TTable &table) { Table1AfterPost(table); };
+    Table1->AfterPost = [this](TTable &table) {
+        Table1AfterPost(table);
+    };
     DataSource1->setDataSet(Table1);
 
     fillList(CBDBase, Engine::aliasNames());

@@ -71,9 +71,9 @@ TOpenPictureDialog::TOpenPictureDialog(const QString &filter, QWidget *parent)
     connect(m_lookIn, &QComboBox::textActivated, this, &TOpenPictureDialog::enter);
     connect(m_filter, &QComboBox::currentIndexChanged, this, &TOpenPictureDialog::selectFilter);
     connect(m_list, &QListView::clicked, this,
-            [this](const QModelIndex &index) { highlight(index.data().toString()); });
+        [this](const QModelIndex &index) { highlight(index.data().toString()); });
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &index) { highlight(index.data().toString()); });
+        [this](const QModelIndex &index) { highlight(index.data().toString()); });
     connect(m_list, &QListView::activated, this, [this](const QModelIndex &index) {
         highlight(index.data().toString());
         accept();
@@ -150,10 +150,9 @@ void TOpenPictureDialog::showPreview(const QString &path)
     try {
         const QImage image = PictureFile::load(path, QSize(PreviewSide, PreviewSide));
         m_preview->setPixmap(QPixmap::fromImage(
-            image.width() > PreviewSide || image.height() > PreviewSide
-                ? image.scaled(PreviewSide, PreviewSide, Qt::KeepAspectRatio,
-                               Qt::SmoothTransformation)
-                : image));
+            image.width() > PreviewSide || image.height() > PreviewSide ? image.scaled(
+                PreviewSide, PreviewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                                                        : image));
         m_previewSize->setText(QStringLiteral("%1 × %2").arg(image.width()).arg(image.height()));
     } catch (const PictureError &) {
         m_previewSize->setText(QStringLiteral("无效图形"));

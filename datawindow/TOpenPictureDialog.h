@@ -10,8 +10,8 @@ class QLineEdit;
 class QListView;
 
 // The picture file dialog: a file-open dialog with a preview of the highlighted picture. Its filter
-// list is given as "Display|patterns|Display|patterns" (patterns separated by ';'), shown exactly as
-// given, first entry selected; each entry really filters. No title, no initial folder (the
+// list is given as "Display|patterns|Display|patterns" (patterns separated by ';'), shown exactly
+// as given, first entry selected; each entry really filters. No title, no initial folder (the
 // current directory).
 class TOpenPictureDialog : public QDialog
 {

@@ -134,8 +134,9 @@ Alias AliasRegistry::find(const QString &name)
         if (a.name == name)
             return a;
     }
-    throw EngineError(QStringLiteral("There is no database alias “%1” (the aliases are kept in “%2”).")
-                          .arg(name, QDir::toNativeSeparators(aliasFilePath())));
+    throw EngineError(
+        QStringLiteral("There is no database alias “%1” (the aliases are kept in “%2”).")
+            .arg(name, QDir::toNativeSeparators(aliasFilePath())));
 }
 
 void AliasRegistry::add(const Alias &alias)
@@ -159,8 +160,8 @@ void AliasRegistry::remove(const QString &name)
 {
     const QString file = aliasFilePath();
     QList<Alias> aliases = QFileInfo::exists(file) ? read(file) : QList<Alias>();
-    const auto it = std::find_if(aliases.begin(), aliases.end(),
-                                 [&](const Alias &a) { return a.name == name; });
+    const auto it = std::find_if(
+        aliases.begin(), aliases.end(), [&](const Alias &a) { return a.name == name; });
     if (it == aliases.end())
         throw EngineError(QStringLiteral("There is no database alias “%1”.").arg(name));
     aliases.erase(it);
@@ -178,13 +179,14 @@ QList<Alias> AliasRegistry::read(const QString &file)
     const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
     for (const QString &raw : lines) {
         const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';'))
+            || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             Alias a;
             a.name = unescaped(line.mid(1, line.size() - 2).trimmed());
             skipping = std::any_of(aliases.cbegin(), aliases.cend(),
-                                   [&](const Alias &known) { return known.name == a.name; });
+                [&](const Alias &known) { return known.name == a.name; });
             if (!skipping)
                 aliases << a;
             continue;
@@ -205,7 +207,8 @@ QList<Alias> AliasRegistry::read(const QString &file)
 void AliasRegistry::write(const QString &file, const QList<Alias> &aliases)
 {
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QString text = QStringLiteral("# Tabvale's database aliases, in the order Tabvale lists them.\n");
+    QString text
+        = QStringLiteral("# Tabvale's database aliases, in the order Tabvale lists them.\n");
     for (const Alias &a : aliases) {
         text += QStringLiteral("\n[%1]\nDriver=%2\nPath=%3\n")
                     .arg(escaped(a.name), escaped(a.driver), escaped(a.path));

@@ -15,7 +15,10 @@ thread_local QHash<QString, std::weak_ptr<Database>> threadConnections;
 
 constexpr int BusyTimeoutMs = 5000;
 
-QString nativePath(const QString &path) { return QDir::toNativeSeparators(path); }
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 bool hasWritePermissionBit(const QString &path)
 {
@@ -32,8 +35,7 @@ std::shared_ptr<Database> Database::open(const QString &path)
         throw EngineError(
             QStringLiteral("The database file “%1” does not exist.").arg(nativePath(path)));
     if (!info.isFile())
-        throw EngineError(
-            QStringLiteral("“%1” is not a database file.").arg(nativePath(path)));
+        throw EngineError(QStringLiteral("“%1” is not a database file.").arg(nativePath(path)));
     const QString key = info.canonicalFilePath();
     if (auto existing = threadConnections.value(key).lock())
         return existing;
@@ -73,8 +75,8 @@ sqlite3 *Database::openHandle(const QString &path, bool readOnly, bool immutable
     }
     const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                                  : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString reason
+            = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
         throw EngineError(QStringLiteral("The database “%1” cannot be opened: %2.")
                               .arg(nativePath(path), reason));
@@ -91,12 +93,12 @@ void Database::create(const QString &path)
     QDir().mkpath(QFileInfo(path).absolutePath());
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     // WAL is kept in the file; writing the mode also writes the file's first page.
     const bool ok = rc == SQLITE_OK
         && sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
-    const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                              : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString reason
+        = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     sqlite3_close_v2(db);
     if (!ok)
         throw EngineError(QStringLiteral("The database “%1” cannot be created: %2.")
@@ -105,8 +107,7 @@ void Database::create(const QString &path)
 
 Database::Database(sqlite3 *db, const QString &path, bool readOnly)
     : m_db(db), m_path(path), m_readOnly(readOnly)
-{
-}
+{ }
 
 Database::~Database()
 {
@@ -134,7 +135,8 @@ void Database::exec(const QString &sql)
 
 bool Database::tableExists(const QString &table)
 {
-    Statement s = prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    Statement s
+        = prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
     s.bind(1, table);
     return s.step();
 }

@@ -22,9 +22,9 @@ QStringList tableNames(const QString &alias)
 {
     const auto db = database(alias);
     // sqlite_master lists tables in the order they were made.
-    Statement s = db->prepare(QStringLiteral(
-        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-        "ORDER BY rowid"));
+    Statement s = db->prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                             "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                                             "ORDER BY rowid"));
     QStringList names;
     while (s.step())
         names << s.columnText(0);
@@ -44,13 +44,17 @@ std::shared_ptr<Database> database(const QString &alias)
 {
     const Alias a = AliasRegistry::find(alias);
     if (a.driver.compare(u"SQLITE", Qt::CaseInsensitive) != 0)
-        throw EngineError(QStringLiteral("The database “%1” uses the driver “%2”; only SQLITE is supported.")
-                              .arg(a.name, a.driver));
+        throw EngineError(
+            QStringLiteral("The database “%1” uses the driver “%2”; only SQLITE is supported.")
+                .arg(a.name, a.driver));
     if (a.path.isEmpty())
-        throw EngineError(QStringLiteral("The database “%1” names no database file (Path= is empty).").arg(a.name));
+        throw EngineError(
+            QStringLiteral("The database “%1” names no database file (Path= is empty).")
+                .arg(a.name));
     if (!QFileInfo::exists(a.path))
-        throw EngineError(QStringLiteral("The database file “%2” of the database “%1” does not exist.")
-                              .arg(a.name, QDir::toNativeSeparators(a.path)));
+        throw EngineError(
+            QStringLiteral("The database file “%2” of the database “%1” does not exist.")
+                .arg(a.name, QDir::toNativeSeparators(a.path)));
     return Database::open(a.path);
 }
 

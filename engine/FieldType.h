@@ -26,8 +26,14 @@ enum FieldTypeCode : int {
 enum class FieldClass { Ordinary, Memo, PictureLike };
 
 FieldClass fieldClassOf(int code);
-inline bool isPictureLike(int code) { return fieldClassOf(code) == FieldClass::PictureLike; }
-inline bool isMemo(int code) { return code == ftMemo; }
+inline bool isPictureLike(int code)
+{
+    return fieldClassOf(code) == FieldClass::PictureLike;
+}
+inline bool isMemo(int code)
+{
+    return code == ftMemo;
+}
 
 // Maps a declared column type to a code; *size receives a declared string size (0 = none).
 // An empty declared type gives ftString here; the table decides ftBlob from the content.

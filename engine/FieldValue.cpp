@@ -17,10 +17,10 @@
 
 namespace {
 
-const QStringList dateFormats = {QStringLiteral("yyyy-M-d"), QStringLiteral("yyyy/M/d"),
-                                 QStringLiteral("yyyy.M.d")};
-const QStringList timeFormats = {QStringLiteral("H:m:s.z"), QStringLiteral("H:m:s"),
-                                 QStringLiteral("H:m")};
+const QStringList dateFormats
+    = {QStringLiteral("yyyy-M-d"), QStringLiteral("yyyy/M/d"), QStringLiteral("yyyy.M.d")};
+const QStringList timeFormats
+    = {QStringLiteral("H:m:s.z"), QStringLiteral("H:m:s"), QStringLiteral("H:m")};
 
 bool isIntegerKind(int code)
 {
@@ -111,11 +111,9 @@ std::optional<bool> parseBoolean(const QString &text)
 {
     const QString t = text.trimmed().toLower();
     static const QStringList yes = {QStringLiteral("true"), QStringLiteral("t"),
-                                    QStringLiteral("yes"),  QStringLiteral("y"),
-                                    QStringLiteral("1"),    QStringLiteral("是")};
+        QStringLiteral("yes"), QStringLiteral("y"), QStringLiteral("1"), QStringLiteral("是")};
     static const QStringList no = {QStringLiteral("false"), QStringLiteral("f"),
-                                   QStringLiteral("no"),    QStringLiteral("n"),
-                                   QStringLiteral("0"),     QStringLiteral("否")};
+        QStringLiteral("no"), QStringLiteral("n"), QStringLiteral("0"), QStringLiteral("否")};
     if (yes.contains(t))
         return true;
     if (no.contains(t))
@@ -284,7 +282,7 @@ QVariant dateTimeFromInput(const QVariant &value, const QString &fieldName)
         }
     }
     refuse(value, fieldName,
-           QStringLiteral("it is not a valid date and time (year-month-day hours:minutes:seconds)"));
+        QStringLiteral("it is not a valid date and time (year-month-day hours:minutes:seconds)"));
 }
 
 QString textFromInput(const QVariant &value, const QString &fieldName)
@@ -297,7 +295,8 @@ QString textFromInput(const QVariant &value, const QString &fieldName)
     case QMetaType::QTime:
         return timeText(value.toTime());
     case QMetaType::QDateTime:
-        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd ")) + timeText(value.toDateTime().time());
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd "))
+            + timeText(value.toDateTime().time());
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Double:
@@ -357,9 +356,9 @@ QVariant fromInput(const QVariant &value, int code, int size, const QString &fie
     const QString text = textFromInput(value, fieldName);
     if (size > 0 && text.size() > size)
         refuse(value, fieldName,
-               QStringLiteral("it has %1 characters, the field holds at most %2")
-                   .arg(text.size())
-                   .arg(size));
+            QStringLiteral("it has %1 characters, the field holds at most %2")
+                .arg(text.size())
+                .arg(size));
     return text;
 }
 
@@ -427,7 +426,8 @@ QVariant toStorage(const QVariant &value)
         return timeText(value.toTime());
     case QMetaType::QDateTime: {
         const QDateTime dt = value.toDateTime();
-        return dt.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T') + timeText(dt.time());
+        return dt.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
+            + timeText(dt.time());
     }
     case QMetaType::Bool:
         return QVariant::fromValue<qlonglong>(value.toBool() ? 1 : 0);

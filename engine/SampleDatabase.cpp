@@ -31,13 +31,9 @@ void drawDigits(QPainter &p, const QString &digits, QRectF box)
     const qreal y = box.top() + (box.height() - h) / 2;
     for (QChar c : digits) {
         const int s = segments[c.digitValue() % 10];
-        const QRectF bars[7] = {{x, y, w, t},
-                                {x + w - t, y, t, h / 2},
-                                {x + w - t, y + h / 2, t, h / 2},
-                                {x, y + h - t, w, t},
-                                {x, y + h / 2, t, h / 2},
-                                {x, y, t, h / 2},
-                                {x, y + (h - t) / 2, w, t}};
+        const QRectF bars[7] = {{x, y, w, t}, {x + w - t, y, t, h / 2},
+            {x + w - t, y + h / 2, t, h / 2}, {x, y + h - t, w, t}, {x, y + h / 2, t, h / 2},
+            {x, y, t, h / 2}, {x, y + (h - t) / 2, w, t}};
         for (int i = 0; i < 7; ++i) {
             if (s & (1 << i))
                 p.drawRect(bars[i]);
@@ -88,9 +84,8 @@ const Animal animals[24] = {
 };
 
 // Small, medium and large pictures, so viewers and thumbnails see every case.
-const QSize animalPictureSizes[12] = {{120, 90},  {160, 120}, {200, 150}, {180, 180},
-                                      {320, 240}, {640, 480}, {1024, 768}, {90, 120},
-                                      {150, 200}, {800, 600}, {240, 320}, {100, 100}};
+const QSize animalPictureSizes[12] = {{120, 90}, {160, 120}, {200, 150}, {180, 180}, {320, 240},
+    {640, 480}, {1024, 768}, {90, 120}, {150, 200}, {800, 600}, {240, 320}, {100, 100}};
 
 void insertRow(Database &db, const QString &table, const QVariantList &values)
 {
@@ -114,12 +109,12 @@ void fillAnimals(Database &db)
     for (int i = 0; i < 24; ++i) {
         const Animal &a = animals[i];
         insertRow(db, QStringLiteral("Animals"),
-                  {QVariant::fromValue<qlonglong>(i + 1), QString::fromUtf8(a.name),
-                   QString::fromUtf8(a.keeper), a.weight, a.price,
-                   firstArrival.addDays(i * 97).toString(Qt::ISODate),
-                   QVariant::fromValue<qlonglong>(i % 3 == 0 ? 0 : 1),
-                   a.notes ? QVariant(QString::fromUtf8(a.notes)) : QVariant(),
-                   pictureValue(i + 1, animalPictureSizes[i % 12], ftGraphic)});
+            {QVariant::fromValue<qlonglong>(i + 1), QString::fromUtf8(a.name),
+                QString::fromUtf8(a.keeper), a.weight, a.price,
+                firstArrival.addDays(i * 97).toString(Qt::ISODate),
+                QVariant::fromValue<qlonglong>(i % 3 == 0 ? 0 : 1),
+                a.notes ? QVariant(QString::fromUtf8(a.notes)) : QVariant(),
+                pictureValue(i + 1, animalPictureSizes[i % 12], ftGraphic)});
     }
 }
 
@@ -129,38 +124,38 @@ void fillAlbums(Database &db)
                            "\"Review\" MEMO, \"Cover\" GRAPHIC)"));
     const char *albums[][3] = {
         {"春天的故事 Spring Story", "十二首关于春天的歌。Twelve songs about spring.",
-         "旋律优美，推荐。Lovely melodies."},
+            "旋律优美，推荐。Lovely melodies."},
         {"Night Train", "Instrumental pieces recorded on a train journey.", "Calm and warm."},
         {"山水 Mountains and Rivers", "传统乐器演奏。Traditional instruments.", nullptr},
         {"City Lights", nullptr, "Bright, fast, a little loud."},
     };
     for (int i = 0; i < 4; ++i) {
         insertRow(db, QStringLiteral("Albums"),
-                  {QString::fromUtf8(albums[i][0]),
-                   albums[i][1] ? QVariant(QString::fromUtf8(albums[i][1])) : QVariant(),
-                   albums[i][2] ? QVariant(QString::fromUtf8(albums[i][2])) : QVariant(),
-                   pictureValue(31 + i, QSize(300 + 100 * i, 300), ftGraphic)});
+            {QString::fromUtf8(albums[i][0]),
+                albums[i][1] ? QVariant(QString::fromUtf8(albums[i][1])) : QVariant(),
+                albums[i][2] ? QVariant(QString::fromUtf8(albums[i][2])) : QVariant(),
+                pictureValue(31 + i, QSize(300 + 100 * i, 300), ftGraphic)});
     }
 }
 
 void fillPriceList(Database &db)
 {
-    db.exec(QStringLiteral("CREATE TABLE \"Price list\" (\"Item\" VARCHAR(30), \"Unit\" VARCHAR(8), "
-                           "\"Price\" MONEY, \"Stock\" SMALLINT, \"Valid from\" DATE, "
-                           "\"Opening\" TIME, \"Updated\" DATETIME, \"On sale\" LOGICAL)"));
-    const char *items[][2] = {{"门票 Ticket", "张"},         {"儿童票 Child ticket", "张"},
-                              {"饲料 Animal feed", "袋 bag"}, {"地图 Map", "份"},
-                              {"导游 Guided tour", "小时 h"}, {"停车 Parking", "天 day"},
-                              {"纪念品 Souvenir", "个"},     {"年卡 Annual pass", "张"}};
+    db.exec(
+        QStringLiteral("CREATE TABLE \"Price list\" (\"Item\" VARCHAR(30), \"Unit\" VARCHAR(8), "
+                       "\"Price\" MONEY, \"Stock\" SMALLINT, \"Valid from\" DATE, "
+                       "\"Opening\" TIME, \"Updated\" DATETIME, \"On sale\" LOGICAL)"));
+    const char *items[][2] = {{"门票 Ticket", "张"}, {"儿童票 Child ticket", "张"},
+        {"饲料 Animal feed", "袋 bag"}, {"地图 Map", "份"}, {"导游 Guided tour", "小时 h"},
+        {"停车 Parking", "天 day"}, {"纪念品 Souvenir", "个"}, {"年卡 Annual pass", "张"}};
     const double prices[] = {80.0, 40.0, 10.0, 5.0, 150.0, 20.0, 35.5, 480.0};
     for (int i = 0; i < 8; ++i) {
         insertRow(db, QStringLiteral("Price list"),
-                  {QString::fromUtf8(items[i][0]), QString::fromUtf8(items[i][1]), prices[i],
-                   QVariant::fromValue<qlonglong>(100 + 37 * i),
-                   QDate(2024, 1 + i, 1).toString(Qt::ISODate),
-                   QStringLiteral("%1:30:00").arg(8 + i % 3, 2, 10, QLatin1Char('0')),
-                   QStringLiteral("2024-0%1-15T1%2:05:00").arg(1 + i).arg(i),
-                   QVariant::fromValue<qlonglong>(i % 2)});
+            {QString::fromUtf8(items[i][0]), QString::fromUtf8(items[i][1]), prices[i],
+                QVariant::fromValue<qlonglong>(100 + 37 * i),
+                QDate(2024, 1 + i, 1).toString(Qt::ISODate),
+                QStringLiteral("%1:30:00").arg(8 + i % 3, 2, 10, QLatin1Char('0')),
+                QStringLiteral("2024-0%1-15T1%2:05:00").arg(1 + i).arg(i),
+                QVariant::fromValue<qlonglong>(i % 2)});
     }
 }
 
@@ -171,8 +166,8 @@ void fillScans(Database &db)
     const char *names[] = {"扫描一 Scan one", "Scan two", "扫描三 Scan three"};
     for (int i = 0; i < 3; ++i) {
         insertRow(db, QStringLiteral("Scans"),
-                  {QString::fromUtf8(names[i]), pictureValue(41 + i, QSize(160 + 80 * i, 120), ftBlob),
-                   pictureValue(51 + i, QSize(120, 160 + 80 * i), ftTypedBinary)});
+            {QString::fromUtf8(names[i]), pictureValue(41 + i, QSize(160 + 80 * i, 120), ftBlob),
+                pictureValue(51 + i, QSize(120, 160 + 80 * i), ftTypedBinary)});
     }
 }
 
@@ -193,8 +188,9 @@ QImage SampleDatabase::drawPicture(int number, QSize size)
     // A shape that changes with the number, so neighbouring records never look alike.
     p.setPen(QPen(accent.darker(150), std::max(1, size.width() / 80)));
     p.setBrush(accent);
-    const QRectF frame = QRectF(image.rect()).adjusted(size.width() * 0.08, size.height() * 0.08,
-                                                        -size.width() * 0.08, -size.height() * 0.08);
+    const QRectF frame = QRectF(image.rect())
+                             .adjusted(size.width() * 0.08, size.height() * 0.08,
+                                 -size.width() * 0.08, -size.height() * 0.08);
     switch (number % 4) {
     case 0:
         p.drawEllipse(frame);
@@ -232,12 +228,12 @@ QImage SampleDatabase::drawPicture(int number, QSize size)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 120));
     for (int i = 0; i < number % 10; ++i)
-        p.drawRect(QRectF(size.width() * (0.05 + i * 0.09), size.height() * 0.02, size.width() * 0.05,
-                          size.height() * 0.04));
+        p.drawRect(QRectF(size.width() * (0.05 + i * 0.09), size.height() * 0.02,
+            size.width() * 0.05, size.height() * 0.04));
 
     p.setBrush(Qt::white);
     const QRectF digits(frame.left() + frame.width() * 0.2, frame.top() + frame.height() * 0.3,
-                        frame.width() * 0.6, frame.height() * 0.45);
+        frame.width() * 0.6, frame.height() * 0.45);
     drawDigits(p, QString::number(number), digits);
     p.setPen(Qt::black);
     p.setBrush(Qt::NoBrush);
@@ -248,7 +244,7 @@ QImage SampleDatabase::drawPicture(int number, QSize size)
         font.setPixelSize(std::max(10, size.height() / 14));
         p.setFont(font);
         p.drawText(QRectF(0, size.height() * 0.82, size.width(), size.height() * 0.16),
-                   Qt::AlignCenter, QStringLiteral("%1 × %2").arg(size.width()).arg(size.height()));
+            Qt::AlignCenter, QStringLiteral("%1 × %2").arg(size.width()).arg(size.height()));
     }
     return image;
 }
@@ -287,10 +283,14 @@ void SampleDatabase::writePictures(const QString &folder)
         bool jpeg;
     };
     const File files[] = {
-        {"Lotus 150x120.jpg", {150, 120}, true},   {"Harbour 201x150.bmp", {201, 150}, false},
-        {"Square 200x200.jpg", {200, 200}, true},  {"Square 200x200.bmp", {200, 200}, false},
-        {"Garden 400x300.BMP", {400, 300}, false}, {"Tower 300x400.jpg", {300, 400}, true},
-        {"花园 400x300.jpg", {400, 300}, true},      {"Panorama 1024x768.jpg", {1024, 768}, true},
+        {"Lotus 150x120.jpg", {150, 120}, true},
+        {"Harbour 201x150.bmp", {201, 150}, false},
+        {"Square 200x200.jpg", {200, 200}, true},
+        {"Square 200x200.bmp", {200, 200}, false},
+        {"Garden 400x300.BMP", {400, 300}, false},
+        {"Tower 300x400.jpg", {300, 400}, true},
+        {"花园 400x300.jpg", {400, 300}, true},
+        {"Panorama 1024x768.jpg", {1024, 768}, true},
         {"Bridge 1024x768.bmp", {1024, 768}, false},
     };
     int number = 60;

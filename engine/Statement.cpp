@@ -24,8 +24,7 @@ Statement::~Statement()
 
 Statement::Statement(Statement &&other) noexcept
     : m_db(other.m_db), m_stmt(std::exchange(other.m_stmt, nullptr)), m_sql(std::move(other.m_sql))
-{
-}
+{ }
 
 Statement &Statement::operator=(Statement &&other) noexcept
 {
@@ -62,14 +61,14 @@ void Statement::bind(int index, const QVariant &value)
             break;
         case QMetaType::QByteArray: {
             const QByteArray bytes = value.toByteArray();
-            rc = sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
-                                     SQLITE_TRANSIENT);
+            rc = sqlite3_bind_blob64(
+                m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
             break;
         }
         default: {
             const QByteArray text = value.toString().toUtf8();
             rc = sqlite3_bind_text64(m_stmt, index, text.constData(), sqlite3_uint64(text.size()),
-                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+                SQLITE_TRANSIENT, SQLITE_UTF8);
             break;
         }
         }

@@ -26,11 +26,12 @@ public:
     void bindValue(int index, const sqlite3_value *value); // copied straight from another statement
 
     bool step(); // true while a row is ready
-    void reset();  // also clears the bindings
+    void reset(); // also clears the bindings
     int changes() const;
 
     int columnCount() const;
-    int columnType(int column) const; // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB, SQLITE_NULL
+    int columnType(
+        int column) const; // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB, SQLITE_NULL
     bool isNull(int column) const;
     qint64 columnInt64(int column) const;
     double columnDouble(int column) const;

@@ -2,7 +2,8 @@
 
 #include "TTable.h"
 
-TDataSource::TDataSource(QObject *parent) : QObject(parent) {}
+TDataSource::TDataSource(QObject *parent) : QObject(parent)
+{ }
 
 TTable *TDataSource::dataSet() const
 {
@@ -22,7 +23,7 @@ void TDataSource::setDataSet(TTable *table)
                       << connect(table, &TTable::recordChanged, this, &TDataSource::recordChanged)
                       << connect(table, &TTable::stateChanged, this, &TDataSource::stateChanged)
                       << connect(table, &TTable::updateRecordRequested, this,
-                                 &TDataSource::updateRecordRequested);
+                             &TDataSource::updateRecordRequested);
     }
     emit dataSetSwitched();
 }

@@ -18,9 +18,9 @@ public:
 
 signals:
     // Re-emitted from the current table; dataSetSwitched when the table itself changes.
-    void dataSetChanged();       // opened, closed, refreshed: show everything again
-    void recordChanged();        // the current record moved or its values changed
-    void stateChanged();         // browse / edit / insert
+    void dataSetChanged(); // opened, closed, refreshed: show everything again
+    void recordChanged(); // the current record moved or its values changed
+    void stateChanged(); // browse / edit / insert
     void updateRecordRequested(); // a post is under way: write pending control changes now
     void dataSetSwitched();
 

@@ -5,11 +5,10 @@
 #include "TTable.h"
 
 TField::TField(TTable *table, int index, const QString &name, int dataType, int size,
-               const QString &declaredType)
+    const QString &declaredType)
     : m_table(table), m_index(index), m_name(name), m_dataType(dataType), m_size(size),
       m_declaredType(declaredType)
-{
-}
+{ }
 
 QVariant TField::value() const
 {

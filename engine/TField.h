@@ -12,13 +12,13 @@ class TField
 {
 public:
     TField(TTable *table, int index, const QString &name, int dataType, int size,
-           const QString &declaredType);
+        const QString &declaredType);
 
     TTable *table() const { return m_table; }
     int index() const { return m_index; }
     QString fieldName() const { return m_name; }
     int dataType() const { return m_dataType; } // see FieldTypeCode
-    int size() const { return m_size; }         // declared string size, 0 = none
+    int size() const { return m_size; } // declared string size, 0 = none
     QString declaredType() const { return m_declaredType; }
 
     // Free for the program's own use (the windows keep control indexes and column numbers here).
@@ -28,7 +28,7 @@ public:
     // double (float, currency, BCD), QDate, QTime, QDateTime, QByteArray (picture-like fields).
     QVariant value() const;
     bool isNull() const;
-    QString asString() const;   // the value as text; null gives ""
+    QString asString() const; // the value as text; null gives ""
     QString displayText() const; // as the grid shows an ordinary value
     QByteArray asBytes() const; // the stored bytes of a picture-like field; read on demand
 

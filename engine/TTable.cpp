@@ -64,15 +64,15 @@ void TTable::Private::prepareWindowQuery()
         const QString col = Database::quote(f->fieldName());
         // typeof() is answered from the record header: no memo text or picture is read.
         selected << (fieldClassOf(f->dataType()) == FieldClass::Ordinary
-                         ? col
-                         : QStringLiteral("typeof(%1)").arg(col));
+                ? col
+                : QStringLiteral("typeof(%1)").arg(col));
     }
     windowQuery.reset();
-    windowQuery.emplace(*db, QStringLiteral("SELECT %1%2 FROM %3 WHERE %1 BETWEEN ?1 AND ?2 ORDER BY %1")
-                                 .arg(rowidName,
-                                      selected.isEmpty() ? QString()
-                                                         : QStringLiteral(", ") + selected.join(u", "),
-                                      table()));
+    windowQuery.emplace(*db,
+        QStringLiteral("SELECT %1%2 FROM %3 WHERE %1 BETWEEN ?1 AND ?2 ORDER BY %1")
+            .arg(rowidName,
+                selected.isEmpty() ? QString() : QStringLiteral(", ") + selected.join(u", "),
+                table()));
 }
 
 bool TTable::Private::recordsAreSmall()
@@ -87,9 +87,11 @@ bool TTable::Private::recordsAreSmall()
     if (lengths.isEmpty())
         return true;
     // length() of a blob is answered from the record header, so the sample reads no picture.
-    Statement sample = db->prepare(QStringLiteral("SELECT avg(size) FROM (SELECT %1 AS size FROM %2 LIMIT 64)")
-                                       .arg(lengths.join(u" + "), table()));
-    constexpr double LargeRecordBytes = 3000; // beyond this, records start to spill into overflow pages
+    Statement sample
+        = db->prepare(QStringLiteral("SELECT avg(size) FROM (SELECT %1 AS size FROM %2 LIMIT 64)")
+                          .arg(lengths.join(u" + "), table()));
+    constexpr double LargeRecordBytes
+        = 3000; // beyond this, records start to spill into overflow pages
     return !sample.step() || sample.columnDouble(0) < LargeRecordBytes;
 }
 
@@ -172,8 +174,8 @@ const TTable::Private::Window &TTable::Private::window(int row)
             }
             bool readable = true;
             w.values[cell] = FieldValue::fromStorage(query, column, code, &readable);
-            w.flags[cell] = quint8((w.values[cell].isValid() ? 0 : CellNull)
-                                   | (readable ? 0 : CellUnreadable));
+            w.flags[cell] = quint8(
+                (w.values[cell].isValid() ? 0 : CellNull) | (readable ? 0 : CellUnreadable));
         }
         ++i;
     }
@@ -181,9 +183,7 @@ const TTable::Private::Window &TTable::Private::window(int row)
 
     if (windows.size() >= size_t(MaxWindows)) {
         const auto oldest = std::min_element(windows.begin(), windows.end(),
-                                             [](const Window &a, const Window &b) {
-                                                 return a.lastUse < b.lastUse;
-                                             });
+            [](const Window &a, const Window &b) { return a.lastUse < b.lastUse; });
         windows.erase(oldest);
     }
     windows.push_back(std::move(w));
@@ -229,23 +229,26 @@ void TTable::Private::recordSetChangedHere()
 
 // ---- Opening and closing ---------------------------------------------------------------------
 
-TTable::TTable(QObject *parent) : QObject(parent), d(std::make_unique<Private>(this)) {}
+TTable::TTable(QObject *parent) : QObject(parent), d(std::make_unique<Private>(this))
+{ }
 
 TTable::~TTable() = default;
 
 void TTable::setDatabaseName(const QString &alias)
 {
     if (active() && alias != m_databaseName)
-        throw EngineError(QStringLiteral("The table “%1” is open: close it before choosing another database.")
-                              .arg(m_tableName));
+        throw EngineError(
+            QStringLiteral("The table “%1” is open: close it before choosing another database.")
+                .arg(m_tableName));
     m_databaseName = alias;
 }
 
 void TTable::setTableName(const QString &name)
 {
     if (active() && name != m_tableName)
-        throw EngineError(QStringLiteral("The table “%1” is open: close it before choosing another table.")
-                              .arg(m_tableName));
+        throw EngineError(
+            QStringLiteral("The table “%1” is open: close it before choosing another table.")
+                .arg(m_tableName));
     m_tableName = name;
 }
 
@@ -254,7 +257,8 @@ std::shared_ptr<Database> TTable::connection() const
     if (active())
         return d->db;
     if (m_databaseName.isEmpty())
-        throw EngineError(QStringLiteral("No database has been chosen for the table “%1”.").arg(m_tableName));
+        throw EngineError(
+            QStringLiteral("No database has been chosen for the table “%1”.").arg(m_tableName));
     if (m_tableName.isEmpty())
         throw EngineError(QStringLiteral("No table name has been given."));
     return Engine::database(m_databaseName);
@@ -313,7 +317,8 @@ int TTable::fieldCount() const
 TField *TTable::field(int index) const
 {
     if (index < 0 || index >= fieldCount())
-        throw EngineError(QStringLiteral("The table “%1” has no field number %2.").arg(m_tableName).arg(index));
+        throw EngineError(
+            QStringLiteral("The table “%1” has no field number %2.").arg(m_tableName).arg(index));
     return d->fields[size_t(index)].get();
 }
 
@@ -440,12 +445,14 @@ void TTable::gotoBookmark(const TBookmark &mark)
     const int position = d->positionOf(mark.rowid);
     bool stored = false;
     if (position >= 0) {
-        Statement s = d->db->prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(d->table(), d->rowidName));
+        Statement s = d->db->prepare(
+            QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(d->table(), d->rowidName));
         s.bindInt64(1, mark.rowid);
         stored = s.step();
     }
     if (!stored)
-        throw EngineError(QStringLiteral("The marked record is no longer in the table “%1”.").arg(m_tableName));
+        throw EngineError(
+            QStringLiteral("The marked record is no longer in the table “%1”.").arg(m_tableName));
     d->setPosition(position);
     d->bof = d->eof = false;
 }
@@ -519,9 +526,10 @@ void TTable::doPost()
         s.bindInt64(int(written.size()) + 1, rowid);
         s.step();
         if (s.changes() == 0)
-            throw EngineError(QStringLiteral("The record being changed is no longer in the table “%1”; "
-                                             "the change was not saved.")
-                                  .arg(m_tableName));
+            throw EngineError(
+                QStringLiteral("The record being changed is no longer in the table “%1”; "
+                               "the change was not saved.")
+                    .arg(m_tableName));
         if (d->rowidAliasField >= 0 && d->changed[size_t(d->rowidAliasField)]) {
             // The key is the rowid: the record moves to the place of its new key.
             const qint64 newRowid = d->buffer[size_t(d->rowidAliasField)].toLongLong();
@@ -583,9 +591,11 @@ void TTable::deleteRecord()
     }
     cancel();
     if (d->count() == 0)
-        throw EngineError(QStringLiteral("The table “%1” has no record to delete.").arg(m_tableName));
+        throw EngineError(
+            QStringLiteral("The table “%1” has no record to delete.").arg(m_tableName));
     d->db->checkWritable(QStringLiteral("deleting a record of the table “%1”").arg(m_tableName));
-    Statement s = d->db->prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(d->table(), d->rowidName));
+    Statement s = d->db->prepare(
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(d->table(), d->rowidName));
     s.bindInt64(1, d->rowids[size_t(d->pos)]);
     s.step();
     d->rowids.erase(d->rowids.begin() + d->pos);
@@ -687,7 +697,8 @@ QVariant TTable::valueAt(int row, int fieldIndex) const
 {
     if (!active() || fieldIndex < 0 || fieldIndex >= fieldCount())
         return {};
-    const bool ordinary = fieldClassOf(d->fields[size_t(fieldIndex)]->dataType()) == FieldClass::Ordinary;
+    const bool ordinary
+        = fieldClassOf(d->fields[size_t(fieldIndex)]->dataType()) == FieldClass::Ordinary;
     const size_t f = size_t(fieldIndex);
     if (m_state == Insert && row == d->count())
         return ordinary && d->changed[f] ? d->buffer[f] : QVariant();
@@ -751,8 +762,9 @@ QVariant TTable::currentValue(int fieldIndex) const
         const auto cached = d->memoTexts.constFind(fieldIndex);
         if (cached != d->memoTexts.constEnd())
             return *cached;
-        Statement s = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                         .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
+        Statement s
+            = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                 .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
         s.bindInt64(1, rowid);
         QVariant text;
         if (s.step() && !s.isNull(0)) {
@@ -760,11 +772,12 @@ QVariant TTable::currentValue(int fieldIndex) const
                 QStringDecoder decoder(QStringDecoder::Utf8);
                 const QString decoded = decoder(s.columnBlob(0));
                 if (decoder.hasError())
-                    throw EngineError(QStringLiteral("The memo field “%1” of record %2 in the table “%3” "
-                                                     "holds data that is not text.")
-                                          .arg(f->fieldName())
-                                          .arg(d->pos + 1)
-                                          .arg(m_tableName));
+                    throw EngineError(
+                        QStringLiteral("The memo field “%1” of record %2 in the table “%3” "
+                                       "holds data that is not text.")
+                            .arg(f->fieldName())
+                            .arg(d->pos + 1)
+                            .arg(m_tableName));
                 text = decoded;
             } else {
                 text = s.columnText(0);
@@ -776,11 +789,12 @@ QVariant TTable::currentValue(int fieldIndex) const
     const Private::Window &w = d->window(d->pos);
     const size_t cell = size_t(d->pos - w.first) * d->fields.size() + i;
     if (w.flags[cell] & Private::CellUnreadable)
-        throw EngineError(QStringLiteral("The value “%1” of the field “%2” in record %3 of the table “%4” "
-                                         "cannot be read as %5.")
-                              .arg(w.values[cell].toString(), f->fieldName())
-                              .arg(d->pos + 1)
-                              .arg(m_tableName, FieldValue::kindDescription(code)));
+        throw EngineError(
+            QStringLiteral("The value “%1” of the field “%2” in record %3 of the table “%4” "
+                           "cannot be read as %5.")
+                .arg(w.values[cell].toString(), f->fieldName())
+                .arg(d->pos + 1)
+                .arg(m_tableName, FieldValue::kindDescription(code)));
     return w.values[cell];
 }
 
@@ -798,8 +812,9 @@ QByteArray TTable::currentBytes(int fieldIndex) const
         return d->changed[i] ? d->buffer[i].toByteArray() : QByteArray();
     if (d->pos < 0)
         return {};
-    Statement s = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                     .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
+    Statement s
+        = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                             .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
     s.bindInt64(1, d->rowids[size_t(d->pos)]);
     if (!s.step() || s.isNull(0))
         return {};
@@ -818,9 +833,11 @@ void TTable::setCurrentValue(int fieldIndex, const QVariant &value)
     checkActive();
     const TField *f = field(fieldIndex);
     if (m_state != Edit && m_state != Insert)
-        throw EngineError(QStringLiteral("The table “%1” is not being edited: the field “%2” cannot be changed.")
-                              .arg(m_tableName, f->fieldName()));
-    const QVariant converted = FieldValue::fromInput(value, f->dataType(), f->size(), f->fieldName());
+        throw EngineError(
+            QStringLiteral("The table “%1” is not being edited: the field “%2” cannot be changed.")
+                .arg(m_tableName, f->fieldName()));
+    const QVariant converted
+        = FieldValue::fromInput(value, f->dataType(), f->size(), f->fieldName());
     d->buffer[size_t(fieldIndex)] = converted;
     d->changed[size_t(fieldIndex)] = 1;
     notifyRecordChanged();

@@ -23,17 +23,16 @@ struct TFieldDef
 {
     TFieldDef() = default;
     TFieldDef(const QString &name, const QString &declaredType, bool required = false,
-              const QString &defaultValue = {}, int primaryKey = 0)
+        const QString &defaultValue = {}, int primaryKey = 0)
         : name(name), declaredType(declaredType), required(required), defaultValue(defaultValue),
           primaryKey(primaryKey)
-    {
-    }
+    { }
 
     QString name;
     QString declaredType; // as the column was declared, e.g. "VARCHAR(40)", "GRAPHIC"
     bool required = false; // NOT NULL
-    QString defaultValue;  // the DEFAULT expression as written; empty = none
-    int primaryKey = 0;    // position in the primary key, from 1; 0 = not part of it
+    QString defaultValue; // the DEFAULT expression as written; empty = none
+    int primaryKey = 0; // position in the primary key, from 1; 0 = not part of it
 };
 
 struct TIndexDef
@@ -69,9 +68,10 @@ public:
     int fieldCount() const;
     TField *field(int index) const;
     TField *fieldByName(const QString &name) const; // raises when missing
-    TField *findField(const QString &name) const;   // nullptr when missing
+    TField *findField(const QString &name) const; // nullptr when missing
 
-    // Navigation. Moving while editing posts a modified record first (or cancels an unmodified one).
+    // Navigation. Moving while editing posts a modified record first (or cancels an unmodified
+    // one).
     int recordCount() const;
     int recNo() const; // 0-based position of the current record; -1 with no records;
                        // recordCount() while a new record is being inserted
@@ -92,7 +92,7 @@ public:
     void edit();
     void insert(); // a new record after the last one (rowid order puts it there anyway)
     void append() { insert(); }
-    void post();   // asks bound controls for their changes, writes, then runs AfterPost
+    void post(); // asks bound controls for their changes, writes, then runs AfterPost
     void cancel();
     void deleteRecord();
     void refresh(); // re-reads; keeps the current record (or the nearest one if it is gone)
@@ -106,9 +106,9 @@ public:
     // Structure and maintenance (on the named table; open or closed unless stated).
     QList<TFieldDef> fieldDefs; // filled by open(); used by createTable()
     QList<TIndexDef> indexDefs; // filled by open(); used by createTable()
-    void createTable();         // replaces a table of the same name; table must be closed
-    void emptyTable();          // all records gone, structure kept
-    void deleteTable();         // table must be closed
+    void createTable(); // replaces a table of the same name; table must be closed
+    void emptyTable(); // all records gone, structure kept
+    void deleteTable(); // table must be closed
     bool exists() const;
     // Copy mode: this table is recreated with source's fields and no indexes, then filled with all
     // of source's records. Both tables end open or closed as they were. Returns the record count.
@@ -134,8 +134,8 @@ public:
     void setCurrentValue(int fieldIndex, const QVariant &value);
 
 signals:
-    void dataSetChanged();       // opened, closed, refreshed, structure or record set changed
-    void recordChanged();        // moved to another record, or the current record's values changed
+    void dataSetChanged(); // opened, closed, refreshed, structure or record set changed
+    void recordChanged(); // moved to another record, or the current record's values changed
     void stateChanged();
     void updateRecordRequested(); // emitted by post() before it writes
 

@@ -15,8 +15,9 @@ bool TTable::exists() const
 void TTable::createTable()
 {
     if (active())
-        throw EngineError(QStringLiteral("The table “%1” is open: close it before creating it anew.")
-                              .arg(m_tableName));
+        throw EngineError(
+            QStringLiteral("The table “%1” is open: close it before creating it anew.")
+                .arg(m_tableName));
     const auto db = connection();
     db->checkWritable(QStringLiteral("creating the table “%1”").arg(m_tableName));
     Transaction transaction(*db);
@@ -60,7 +61,8 @@ void TTable::deleteTable()
 int TTable::batchMoveFrom(TTable &source)
 {
     if (&source == this)
-        throw EngineError(QStringLiteral("The table “%1” cannot be copied onto itself.").arg(m_tableName));
+        throw EngineError(
+            QStringLiteral("The table “%1” cannot be copied onto itself.").arg(m_tableName));
     const bool sourceWasOpen = source.active();
     const bool wasOpen = active();
     if (sourceWasOpen)
@@ -68,10 +70,11 @@ int TTable::batchMoveFrom(TTable &source)
     const auto sourceDb = source.connection();
     const auto db = connection();
     if (sourceDb == db && source.m_tableName.compare(m_tableName, Qt::CaseInsensitive) == 0)
-        throw EngineError(QStringLiteral("The table “%1” cannot be copied onto itself.").arg(m_tableName));
+        throw EngineError(
+            QStringLiteral("The table “%1” cannot be copied onto itself.").arg(m_tableName));
     db->checkWritable(QStringLiteral("copying records into the table “%1”").arg(m_tableName));
-    const QList<TFieldDef> defs =
-        TableSchema::readFields(*sourceDb, source.m_tableName, source.m_databaseName);
+    const QList<TFieldDef> defs
+        = TableSchema::readFields(*sourceDb, source.m_tableName, source.m_databaseName);
     const QString rowid = TableSchema::rowidColumn(*sourceDb, defs, source.m_tableName);
     QStringList columns;
     for (const TFieldDef &f : defs)
@@ -88,8 +91,8 @@ int TTable::batchMoveFrom(TTable &source)
         const QString read = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                                  .arg(columnList, Database::quote(source.m_tableName), rowid);
         if (sourceDb == db) {
-            Statement copy = db->prepare(
-                QStringLiteral("INSERT INTO %1 (%2) %3").arg(Database::quote(m_tableName), columnList, read));
+            Statement copy = db->prepare(QStringLiteral("INSERT INTO %1 (%2) %3")
+                                             .arg(Database::quote(m_tableName), columnList, read));
             copy.step();
             count = copy.changes();
         } else {
@@ -97,9 +100,9 @@ int TTable::batchMoveFrom(TTable &source)
             QStringList marks;
             for (int i = 0; i < columns.size(); ++i)
                 marks << QStringLiteral("?%1").arg(i + 1);
-            Statement insert = db->prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                               .arg(Database::quote(m_tableName), columnList,
-                                                    marks.join(u", ")));
+            Statement insert = db->prepare(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(Database::quote(m_tableName), columnList, marks.join(u", ")));
             Statement rows = sourceDb->prepare(read);
             while (rows.step()) {
                 for (int i = 0; i < columns.size(); ++i)

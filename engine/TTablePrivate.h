@@ -10,7 +10,7 @@
 // The open table's working state, shared by the files that implement TTable.
 struct TTable::Private
 {
-    explicit Private(TTable *table) : q(table) {}
+    explicit Private(TTable *table) : q(table) { }
 
     // Values are fetched this many rows at a time, and this many windows are kept.
     static constexpr int WindowRows = 200;
@@ -30,8 +30,8 @@ struct TTable::Private
 
     TTable *q;
     std::shared_ptr<Database> db; // declared first: the statements below go before it
-    QString rowidName;            // how SQL names the rowid of this table
-    int rowidAliasField = -1;     // an INTEGER PRIMARY KEY field: its value is the rowid
+    QString rowidName; // how SQL names the rowid of this table
+    int rowidAliasField = -1; // an INTEGER PRIMARY KEY field: its value is the rowid
     std::vector<std::unique_ptr<TField>> fields;
     std::vector<qint64> rowids; // ascending: the record order
     int pos = -1;
@@ -55,7 +55,7 @@ struct TTable::Private
     QString table() const { return Database::quote(q->m_tableName); }
     int count() const { return int(rowids.size()); }
     int positionOf(qint64 rowid) const; // -1 when not in the list
-    int insertRowid(qint64 rowid);      // returns its position
+    int insertRowid(qint64 rowid); // returns its position
     void readStructure(const QList<TFieldDef> &defs); // makes the fields
     void prepareWindowQuery();
     void readRowids();
@@ -65,5 +65,5 @@ struct TTable::Private
     void startBuffer();
     void clearBuffer();
     void setPosition(int position); // tells bound controls when the record changes
-    void recordSetChangedHere();   // after an insert or delete through this table
+    void recordSetChangedHere(); // after an insert or delete through this table
 };

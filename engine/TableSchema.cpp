@@ -18,8 +18,8 @@ QString fieldList(const QStringList &names)
 
 bool indexNameTaken(Database &db, const QString &name)
 {
-    Statement s = db.prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ? COLLATE NOCASE"));
+    Statement s = db.prepare(QStringLiteral(
+        "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ? COLLATE NOCASE"));
     s.bind(1, name);
     return s.step();
 }
@@ -64,8 +64,8 @@ QList<TIndexDef> readIndexes(Database &db, const QString &table)
         TIndexDef def;
         def.name = list.columnText(0);
         def.unique = list.columnInt64(1) != 0;
-        Statement info = db.prepare(
-            QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"));
+        Statement info
+            = db.prepare(QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"));
         info.bind(1, def.name);
         bool onExpression = false;
         while (info.step()) {
@@ -90,8 +90,9 @@ int fieldCode(Database &db, const QString &table, const TFieldDef &def, int *siz
         return code;
     // typeof() is answered from the record header, so no picture is read to find out.
     const QString col = Database::quote(def.name);
-    Statement s = db.prepare(QStringLiteral("SELECT typeof(%1) FROM %2 WHERE typeof(%1) <> 'null' LIMIT 1")
-                                 .arg(col, Database::quote(table)));
+    Statement s
+        = db.prepare(QStringLiteral("SELECT typeof(%1) FROM %2 WHERE typeof(%1) <> 'null' LIMIT 1")
+                         .arg(col, Database::quote(table)));
     if (s.step() && s.columnText(0) == u"blob")
         return ftBlob;
     return code;
@@ -107,22 +108,25 @@ QString rowidColumn(Database &db, const QList<TFieldDef> &fields, const QString 
             continue;
         const QString name = QLatin1String(candidate);
         try {
-            db.prepare(QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(name, Database::quote(table)));
+            db.prepare(
+                QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(name, Database::quote(table)));
         } catch (const EngineError &) {
             break; // WITHOUT ROWID
         }
         return name;
     }
-    throw EngineError(QStringLiteral("The table “%1” has no rowid (a WITHOUT ROWID table, or columns "
-                                     "named rowid, _rowid_ and oid); Tabvale cannot tell its records apart.")
-                          .arg(table));
+    throw EngineError(
+        QStringLiteral("The table “%1” has no rowid (a WITHOUT ROWID table, or columns "
+                       "named rowid, _rowid_ and oid); Tabvale cannot tell its records apart.")
+            .arg(table));
 }
 
 void create(Database &db, const QString &table, const QList<TFieldDef> &fields,
-            const QList<TIndexDef> &indexes)
+    const QList<TIndexDef> &indexes)
 {
     if (fields.isEmpty())
-        throw EngineError(QStringLiteral("The table “%1” cannot be created without fields.").arg(table));
+        throw EngineError(
+            QStringLiteral("The table “%1” cannot be created without fields.").arg(table));
     QStringList columns;
     QStringList key;
     QSet<QString> seen;
@@ -146,7 +150,7 @@ void create(Database &db, const QString &table, const QList<TFieldDef> &fields,
             keyed << f;
     }
     std::sort(keyed.begin(), keyed.end(),
-              [](const TFieldDef &a, const TFieldDef &b) { return a.primaryKey < b.primaryKey; });
+        [](const TFieldDef &a, const TFieldDef &b) { return a.primaryKey < b.primaryKey; });
     for (const TFieldDef &f : std::as_const(keyed))
         key << f.name;
     if (!key.isEmpty())
@@ -162,8 +166,8 @@ void create(Database &db, const QString &table, const QList<TFieldDef> &fields,
         for (int n = 2; indexNameTaken(db, name); ++n)
             name = base + QLatin1Char(' ') + QString::number(n);
         db.exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                    .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), Database::quote(name),
-                         Database::quote(table), fieldList(index.fields)));
+                    .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
+                        Database::quote(name), Database::quote(table), fieldList(index.fields)));
     }
 }
 

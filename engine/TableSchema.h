@@ -27,6 +27,6 @@ QString rowidColumn(Database &db, const QList<TFieldDef> &fields, const QString 
 // Creates the table (no existing table of the name), then its indexes. Index names are schema-wide
 // in SQLite, so a name already used by another table gets the table's name in front.
 void create(Database &db, const QString &table, const QList<TFieldDef> &fields,
-            const QList<TIndexDef> &indexes);
+    const QList<TIndexDef> &indexes);
 
 } // namespace TableSchema

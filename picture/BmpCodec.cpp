@@ -42,8 +42,7 @@ class Bytes
 public:
     explicit Bytes(const QByteArray &file)
         : m_data(reinterpret_cast<const uchar *>(file.constData())), m_size(file.size())
-    {
-    }
+    { }
     qsizetype size() const { return m_size; }
     bool has(qint64 at, qint64 count) const
     {
@@ -72,8 +71,7 @@ public:
     Channel() = default;
     explicit Channel(quint32 mask)
         : m_mask(mask), m_shift(mask ? std::countr_zero(mask) : 0), m_max(mask >> m_shift)
-    {
-    }
+    { }
     bool present() const { return m_mask != 0; }
     int value(quint32 pixel) const
     {
@@ -144,8 +142,9 @@ Layout readLayout(const Bytes &in)
         l.compression = headerSize >= 20 ? in.u32(30) : BiRgb;
         colorsUsed = headerSize >= 36 ? in.u32(46) : 0;
         if (!windows && (l.compression == 3 || l.compression == 4))
-            fail(QStringLiteral("OS/2 %1 compression is not supported")
-                     .arg(l.compression == 3 ? QStringLiteral("Huffman") : QStringLiteral("RLE24")));
+            fail(
+                QStringLiteral("OS/2 %1 compression is not supported")
+                    .arg(l.compression == 3 ? QStringLiteral("Huffman") : QStringLiteral("RLE24")));
         if (l.compression == BiBitfields || l.compression == BiAlphaBitfields) {
             const int maskCount = l.compression == BiAlphaBitfields ? 4 : 3;
             // The masks follow the first 40 bytes: after the header when it is only 40 bytes
@@ -412,8 +411,8 @@ QByteArray encode(const QImage &source)
     putU32(p, InfoHeaderSize);
     putU32(p, quint32(width));
     putU32(p, quint32(height)); // positive: bottom-up rows
-    putU16(p, 1);               // planes
-    putU16(p, 24);              // bits per pixel
+    putU16(p, 1); // planes
+    putU16(p, 24); // bits per pixel
     putU32(p, BiRgb);
     putU32(p, quint32(pixelBytes));
     putU32(p, quint32(qMax(0, image.dotsPerMeterX())));

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 // jpeglib.h first: it brings the configuration that jerror.h's message list depends on.
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 // libjpeg reports errors by calling error_exit, which must not return; we longjmp back to the
 // function that started the libjpeg call. The functions that call setjmp (readHeader, readPixels,
@@ -20,7 +20,8 @@ namespace JpegCodec {
 namespace {
 
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr J_COLOR_SPACE Rgb32Space = JCS_EXT_BGRX; // QImage::Format_RGB32 is 0xffRRGGBB in memory order B G R X
+constexpr J_COLOR_SPACE Rgb32Space
+    = JCS_EXT_BGRX; // QImage::Format_RGB32 is 0xffRRGGBB in memory order B G R X
 #else
 constexpr J_COLOR_SPACE Rgb32Space = JCS_EXT_XRGB;
 #endif
@@ -78,8 +79,10 @@ struct MemorySource
 
 const JOCTET EndMarker[2] = {0xff, JPEG_EOI};
 
-void initSource(j_decompress_ptr) {}
-void termSource(j_decompress_ptr) {}
+void initSource(j_decompress_ptr)
+{ }
+void termSource(j_decompress_ptr)
+{ }
 
 boolean fillInputBuffer(j_decompress_ptr cinfo)
 {
@@ -115,7 +118,7 @@ struct Decoder
 class DecoderGuard
 {
 public:
-    explicit DecoderGuard(Decoder &d) : m_d(d) {}
+    explicit DecoderGuard(Decoder &d) : m_d(d) { }
     ~DecoderGuard() { jpeg_destroy_decompress(&m_d.cinfo); }
     DecoderGuard(const DecoderGuard &) = delete;
     DecoderGuard &operator=(const DecoderGuard &) = delete;
@@ -149,8 +152,8 @@ void throwIfEmpty(const QByteArray &file)
 // Creates the decompressor over the bytes and reads the header; with a maximum size, also picks
 // the DCT scale. Returns false after a libjpeg error (the message is in d->err). d must be
 // zero-initialised: the guard then destroys it safely whether or not creation got that far.
-bool readHeader(Decoder *d, const unsigned char *data, unsigned long size, int maxWidth,
-                int maxHeight)
+bool readHeader(
+    Decoder *d, const unsigned char *data, unsigned long size, int maxWidth, int maxHeight)
 {
     if (setjmp(d->err.jump))
         return false;
@@ -213,8 +216,8 @@ bool readPixels(Decoder *d, uchar *bits, qsizetype bytesPerLine)
     jpeg_start_decompress(cinfo);
     d->source.endMarkerMayBeMissing = !cinfo->arith_code && !jpeg_has_multiple_scans(cinfo);
     if (cinfo->out_color_space == JCS_CMYK) {
-        JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                      JPOOL_IMAGE, cinfo->output_width * 4, 1);
+        JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(
+            reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, cinfo->output_width * 4, 1);
         const bool inverted = cinfo->saw_Adobe_marker;
         while (cinfo->output_scanline < cinfo->output_height) {
             uchar *dest = bits + qsizetype(cinfo->output_scanline) * bytesPerLine;
@@ -242,11 +245,11 @@ bool readPixels(Decoder *d, uchar *bits, qsizetype bytesPerLine)
 QImage decode(const QByteArray &file, QSize maxSize)
 {
     throwIfEmpty(file);
-    Decoder d{};
+    Decoder d {};
     installErrorManager(&d.err);
     DecoderGuard guard(d);
     if (!readHeader(&d, bytesOf(file), sizeOf(file), maxSize.isValid() ? maxSize.width() : 0,
-                    maxSize.isValid() ? maxSize.height() : 0))
+            maxSize.isValid() ? maxSize.height() : 0))
         throwDecodeError(d);
     // The declared size bounds libjpeg's own buffers (a progressive file keeps every coefficient),
     // so it is checked even when the output is scaled down.
@@ -264,13 +267,13 @@ QImage decode(const QByteArray &file, QSize maxSize)
 QSize imageSize(const QByteArray &file)
 {
     throwIfEmpty(file);
-    Decoder d{};
+    Decoder d {};
     installErrorManager(&d.err);
     DecoderGuard guard(d);
     if (!readHeader(&d, bytesOf(file), sizeOf(file), 0, 0))
         throwDecodeError(d);
     return QSize(int(qMin<JDIMENSION>(d.cinfo.image_width, INT_MAX)),
-                 int(qMin<JDIMENSION>(d.cinfo.image_height, INT_MAX)));
+        int(qMin<JDIMENSION>(d.cinfo.image_height, INT_MAX)));
 }
 
 namespace {
@@ -309,7 +312,7 @@ bool writeAll(Encoder *e, const QImage *image, int quality)
 class EncoderGuard
 {
 public:
-    explicit EncoderGuard(Encoder &e) : m_e(e) {}
+    explicit EncoderGuard(Encoder &e) : m_e(e) { }
     ~EncoderGuard()
     {
         jpeg_destroy_compress(&m_e.cinfo);
@@ -329,7 +332,7 @@ QByteArray encode(const QImage &source, int quality)
     if (source.isNull())
         throw PictureError(QStringLiteral("An empty picture cannot be written as JPEG."));
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    Encoder e{};
+    Encoder e {};
     installErrorManager(&e.err);
     EncoderGuard guard(e);
     if (!writeAll(&e, &image, qBound(1, quality, 100)))

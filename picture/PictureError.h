@@ -9,8 +9,7 @@ class PictureError : public std::runtime_error
 public:
     explicit PictureError(const QString &message)
         : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
+    { }
     QString message() const { return m_message; }
 
 private:

@@ -12,7 +12,7 @@ constexpr int HeaderSize = 8;
 // The field codes that carry the graphic header: graphic and typed binary.
 constexpr int GraphicCode = 17;
 constexpr int TypedBinaryCode = 21;
-}
+} // namespace
 
 QByteArray encode(const QImage &image, int fieldTypeCode)
 {

@@ -9,8 +9,8 @@
 namespace StoredPicture {
 
 QByteArray encode(const QImage &image, int fieldTypeCode); // null image → empty value
-bool hasGraphicHeader(const QByteArray &value);            // all three header values match
-QByteArray bitmapPart(const QByteArray &value);            // the bitmap file inside a value
+bool hasGraphicHeader(const QByteArray &value); // all three header values match
+QByteArray bitmapPart(const QByteArray &value); // the bitmap file inside a value
 QImage decode(const QByteArray &value); // empty value → null image; unreadable → PictureError
 
 } // namespace StoredPicture

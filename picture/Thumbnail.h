@@ -13,7 +13,7 @@ namespace Thumbnail {
 
 constexpr QSize StripSize(58, 58);
 
-QImage fromFile(const QString &path, QSize size = StripSize);   // decoder chosen by extension
+QImage fromFile(const QString &path, QSize size = StripSize); // decoder chosen by extension
 QImage fromBytes(const QByteArray &bytes, QSize size = StripSize); // decoder chosen by signature
 QImage fromImage(const QImage &image, QSize size = StripSize);
 

@@ -46,8 +46,14 @@ QImage padlock(bool locked)
 
 } // namespace
 
-QImage inputLocked() { return padlock(true); }
-QImage inputUnlocked() { return padlock(false); }
+QImage inputLocked()
+{
+    return padlock(true);
+}
+QImage inputUnlocked()
+{
+    return padlock(false);
+}
 
 QImage lookData()
 {
@@ -92,7 +98,7 @@ QImage compact()
     p.drawRect(4, 12, 16, 9);
     p.setBrush(QColor(0, 0, 128));
     p.drawPolygon(QPolygonF({QPointF(8, 2), QPointF(16, 2), QPointF(16, 6), QPointF(19, 6),
-                             QPointF(12, 11), QPointF(5, 6), QPointF(8, 6)}));
+        QPointF(12, 11), QPointF(5, 6), QPointF(8, 6)}));
     return image;
 }
 

@@ -11,8 +11,8 @@
 #include "controls/DBNavigator.h"
 #include "grid/DBGrid.h"
 
-#include <QCommandLineParser>
 #include <QComboBox>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -67,8 +67,10 @@ void measure(TForm1 &form, const QString &alias, bool report)
         return;
     out() << QStringLiteral("%1 (%2 records)\n").arg(table).arg(form.Table1->recordCount());
     out() << QStringLiteral("  choose table -> opened          %1 ms\n").arg(openMs, 9, 'f', 1);
-    out() << QStringLiteral("  first screen painted           %1 ms\n").arg(firstPaintMs, 9, 'f', 1);
-    out() << QStringLiteral("  open + first screen            %1 ms\n").arg(openMs + firstPaintMs, 9, 'f', 1);
+    out()
+        << QStringLiteral("  first screen painted           %1 ms\n").arg(firstPaintMs, 9, 'f', 1);
+    out() << QStringLiteral("  open + first screen            %1 ms\n")
+                 .arg(openMs + firstPaintMs, 9, 'f', 1);
     out() << QStringLiteral("  rowid list alone               %1 ms\n").arg(rowidMs, 9, 'f', 1);
     out() << QStringLiteral("  (open + first screen) / rowids %1\n")
                  .arg((openMs + firstPaintMs) / std::max(0.001, rowidMs), 9, 'f', 2);
@@ -90,14 +92,14 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times the main window on big tables."));
     parser.addHelpOption();
-    const QCommandLineOption dataOption(
-        QStringLiteral("data-dir"), QStringLiteral("Where tabvale-bench-engine keeps its tables."),
-        QStringLiteral("folder"),
+    const QCommandLineOption dataOption(QStringLiteral("data-dir"),
+        QStringLiteral("Where tabvale-bench-engine keeps its tables."), QStringLiteral("folder"),
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
             + QStringLiteral("/Tabvale/bench"));
     parser.addOption(dataOption);
     parser.process(app);
-    const QString aliasFile = QDir(parser.value(dataOption)).filePath(QStringLiteral("aliases.conf"));
+    const QString aliasFile
+        = QDir(parser.value(dataOption)).filePath(QStringLiteral("aliases.conf"));
     if (!QFile::exists(aliasFile)) {
         out() << "No generated tables in " << parser.value(dataOption)
               << ": run tabvale-bench-engine (with the same --data-dir) first.\n";

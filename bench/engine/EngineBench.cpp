@@ -44,8 +44,8 @@ struct Spec
     QString alias;
     QString file;
     QString table;
-    QString create;   // CREATE TABLE statement
-    QString fill;     // INSERT ... SELECT over c(i), 1..records
+    QString create; // CREATE TABLE statement
+    QString fill; // INSERT ... SELECT over c(i), 1..records
     qint64 records;
 };
 
@@ -70,17 +70,19 @@ void generate(const Spec &spec, const QString &folder)
         for (qint64 from = 1; from <= spec.records; from += Batch) {
             const qint64 to = std::min(spec.records, from + Batch - 1);
             Transaction transaction(*db);
-            db->exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM c "
-                                    "WHERE i < %2) ")
-                         .arg(from)
-                         .arg(to)
-                     + spec.fill);
+            db->exec(
+                QStringLiteral("WITH RECURSIVE c(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM c "
+                               "WHERE i < %2) ")
+                    .arg(from)
+                    .arg(to)
+                + spec.fill);
             transaction.commit();
         }
         db->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     }
     QFile::rename(building, path);
-    out() << timer.elapsed() / 1000.0 << " s, " << QFileInfo(path).size() / (1024 * 1024) << " MB\n";
+    out() << timer.elapsed() / 1000.0 << " s, " << QFileInfo(path).size() / (1024 * 1024)
+          << " MB\n";
 }
 
 struct Figures
@@ -124,7 +126,8 @@ Figures measure(const Spec &spec)
     f.rssAfterKb = residentKb();
     timer.restart();
     t.last();
-    f.lastScreenMs = timer.nsecsElapsed() / 1e6 + fetchScreen(t, std::max(0, t.recordCount() - ScreenRows));
+    f.lastScreenMs
+        = timer.nsecsElapsed() / 1e6 + fetchScreen(t, std::max(0, t.recordCount() - ScreenRows));
     return f;
 }
 
@@ -133,10 +136,14 @@ void report(const Spec &spec, const QString &label, const Figures &f)
     out() << QStringLiteral("%1 %2\n").arg(spec.table, -15).arg(label);
     out() << QStringLiteral("  records %1\n").arg(f.records);
     out() << QStringLiteral("  open (rowid list)            %1 ms\n").arg(f.openMs, 9, 'f', 1);
-    out() << QStringLiteral("  first screen (40 rows)       %1 ms\n").arg(f.firstScreenMs, 9, 'f', 1);
-    out() << QStringLiteral("  open + first screen          %1 ms\n").arg(f.openMs + f.firstScreenMs, 9, 'f', 1);
-    out() << QStringLiteral("  last record + its screen     %1 ms\n").arg(f.lastScreenMs, 9, 'f', 1);
-    out() << QStringLiteral("  first screen / rowid list    %1\n").arg(f.firstScreenMs / std::max(0.001, f.openMs), 9, 'f', 3);
+    out()
+        << QStringLiteral("  first screen (40 rows)       %1 ms\n").arg(f.firstScreenMs, 9, 'f', 1);
+    out() << QStringLiteral("  open + first screen          %1 ms\n")
+                 .arg(f.openMs + f.firstScreenMs, 9, 'f', 1);
+    out()
+        << QStringLiteral("  last record + its screen     %1 ms\n").arg(f.lastScreenMs, 9, 'f', 1);
+    out() << QStringLiteral("  first screen / rowid list    %1\n")
+                 .arg(f.firstScreenMs / std::max(0.001, f.openMs), 9, 'f', 3);
     out() << QStringLiteral("  resident after opening       %1 MB (+%2 MB)\n")
                  .arg(f.rssAfterKb / 1024.0, 9, 'f', 1)
                  .arg((f.rssAfterKb - f.rssBeforeKb) / 1024.0, 0, 'f', 1);
@@ -149,18 +156,21 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Times opening big tables through the engine."));
+    parser.setApplicationDescription(
+        QStringLiteral("Times opening big tables through the engine."));
     parser.addHelpOption();
     const QCommandLineOption recordsOption(QStringLiteral("records"),
         QStringLiteral("Records of the table with ordinary fields, a memo and a small picture."),
         QStringLiteral("n"), QStringLiteral("1000000"));
     const QCommandLineOption smallPictureOption(QStringLiteral("small-picture-bytes"),
-        QStringLiteral("Picture size in that table."), QStringLiteral("bytes"), QStringLiteral("1024"));
+        QStringLiteral("Picture size in that table."), QStringLiteral("bytes"),
+        QStringLiteral("1024"));
     const QCommandLineOption pictureRecordsOption(QStringLiteral("picture-records"),
         QStringLiteral("Records of the two tables with big pictures."), QStringLiteral("n"),
         QStringLiteral("10000"));
     const QCommandLineOption pictureKbOption(QStringLiteral("picture-kb"),
-        QStringLiteral("Picture size in the big-picture tables."), QStringLiteral("kb"), QStringLiteral("120"));
+        QStringLiteral("Picture size in the big-picture tables."), QStringLiteral("kb"),
+        QStringLiteral("120"));
     const QCommandLineOption dataOption(QStringLiteral("data-dir"),
         QStringLiteral("Where generated databases are kept and reused."), QStringLiteral("folder"),
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
@@ -168,7 +178,7 @@ int main(int argc, char **argv)
     const QCommandLineOption coldOption(QStringLiteral("cold"),
         QStringLiteral("Also measure with the files dropped from the page cache first."));
     parser.addOptions({recordsOption, smallPictureOption, pictureRecordsOption, pictureKbOption,
-                       dataOption, coldOption});
+        dataOption, coldOption});
     parser.process(app);
 
     const qint64 records = parser.value(recordsOption).toLongLong();
@@ -179,31 +189,43 @@ int main(int argc, char **argv)
     QDir().mkpath(folder);
 
     const QString ordinaryFill = QStringLiteral(
-        "'Name ' || i || ' 名称', (i % 100000) / 100.0, date('2000-01-01', '+' || (i % 9000) || ' days'), "
+        "'Name ' || i || ' 名称', (i % 100000) / 100.0, date('2000-01-01', '+' || (i % 9000) || ' "
+        "days'), "
         "i % 2, i / 7.0, 'Memo text of record ' || i || ', 备注 ' || hex(randomblob(30))");
     const QList<Spec> specs = {
-        {QStringLiteral("Bench million"), QStringLiteral("million-%1-%2.sqlite").arg(records).arg(smallPicture),
-         QStringLiteral("Million"),
-         QStringLiteral("CREATE TABLE \"Million\" (\"No\" INTEGER, \"Name\" VARCHAR(40), \"Amount\" MONEY, "
-                        "\"Born\" DATE, \"Flag\" BOOLEAN, \"Ratio\" FLOAT, \"Notes\" MEMO, \"Picture\" GRAPHIC)"),
-         QStringLiteral("INSERT INTO \"Million\" SELECT i, %1, randomblob(%2) FROM c").arg(ordinaryFill).arg(smallPicture),
-         records},
+        {QStringLiteral("Bench million"),
+            QStringLiteral("million-%1-%2.sqlite").arg(records).arg(smallPicture),
+            QStringLiteral("Million"),
+            QStringLiteral(
+                "CREATE TABLE \"Million\" (\"No\" INTEGER, \"Name\" VARCHAR(40), \"Amount\" MONEY, "
+                "\"Born\" DATE, \"Flag\" BOOLEAN, \"Ratio\" FLOAT, \"Notes\" MEMO, \"Picture\" "
+                "GRAPHIC)"),
+            QStringLiteral("INSERT INTO \"Million\" SELECT i, %1, randomblob(%2) FROM c")
+                .arg(ordinaryFill)
+                .arg(smallPicture),
+            records},
         {QStringLiteral("Bench pictures last"),
-         QStringLiteral("pictures-last-%1-%2.sqlite").arg(pictureRecords).arg(pictureBytes),
-         QStringLiteral("Pictures last"),
-         QStringLiteral("CREATE TABLE \"Pictures last\" (\"No\" INTEGER, \"Name\" VARCHAR(40), \"Amount\" MONEY, "
-                        "\"Born\" DATE, \"Picture\" GRAPHIC)"),
-         QStringLiteral("INSERT INTO \"Pictures last\" SELECT i, 'Name ' || i, i / 100.0, "
-                        "date('2000-01-01', '+' || (i % 9000) || ' days'), randomblob(%1) FROM c").arg(pictureBytes),
-         pictureRecords},
+            QStringLiteral("pictures-last-%1-%2.sqlite").arg(pictureRecords).arg(pictureBytes),
+            QStringLiteral("Pictures last"),
+            QStringLiteral("CREATE TABLE \"Pictures last\" (\"No\" INTEGER, \"Name\" VARCHAR(40), "
+                           "\"Amount\" MONEY, "
+                           "\"Born\" DATE, \"Picture\" GRAPHIC)"),
+            QStringLiteral(
+                "INSERT INTO \"Pictures last\" SELECT i, 'Name ' || i, i / 100.0, "
+                "date('2000-01-01', '+' || (i % 9000) || ' days'), randomblob(%1) FROM c")
+                .arg(pictureBytes),
+            pictureRecords},
         {QStringLiteral("Bench pictures first"),
-         QStringLiteral("pictures-first-%1-%2.sqlite").arg(pictureRecords).arg(pictureBytes),
-         QStringLiteral("Pictures first"),
-         QStringLiteral("CREATE TABLE \"Pictures first\" (\"Picture\" GRAPHIC, \"No\" INTEGER, \"Name\" VARCHAR(40), "
-                        "\"Amount\" MONEY, \"Born\" DATE)"),
-         QStringLiteral("INSERT INTO \"Pictures first\" SELECT randomblob(%1), i, 'Name ' || i, i / 100.0, "
-                        "date('2000-01-01', '+' || (i % 9000) || ' days') FROM c").arg(pictureBytes),
-         pictureRecords},
+            QStringLiteral("pictures-first-%1-%2.sqlite").arg(pictureRecords).arg(pictureBytes),
+            QStringLiteral("Pictures first"),
+            QStringLiteral("CREATE TABLE \"Pictures first\" (\"Picture\" GRAPHIC, \"No\" INTEGER, "
+                           "\"Name\" VARCHAR(40), "
+                           "\"Amount\" MONEY, \"Born\" DATE)"),
+            QStringLiteral(
+                "INSERT INTO \"Pictures first\" SELECT randomblob(%1), i, 'Name ' || i, i / 100.0, "
+                "date('2000-01-01', '+' || (i % 9000) || ' days') FROM c")
+                .arg(pictureBytes),
+            pictureRecords},
     };
 
     // The bench's own alias file: nothing of the user's is touched.
@@ -219,7 +241,8 @@ int main(int argc, char **argv)
     file.close();
     qputenv("TABVALE_ALIASES", aliasFile.toLocal8Bit());
 
-    out() << "\nFigures (" << ScreenRows << " rows a screen; \"warm\" = file in the OS page cache)\n";
+    out() << "\nFigures (" << ScreenRows
+          << " rows a screen; \"warm\" = file in the OS page cache)\n";
     for (const Spec &s : specs) {
         measure(s); // the first pass fills the page cache
         report(s, QStringLiteral("warm"), measure(s));

@@ -46,7 +46,7 @@ QImage noisyPicture(QSize size, quint32 seed)
                 return qBound(0, base + int((noise >> shift) & 63) - 32, 255);
             };
             row[x] = qRgb(channel(x * 255 / w, 0), channel(y * 255 / h, 8),
-                          channel((x + y) * 255 / (w + h), 16));
+                channel((x + y) * 255 / (w + h), 16));
         }
     }
     return image;
@@ -60,7 +60,7 @@ void rawEighthDecode(const QByteArray &bytes, std::vector<unsigned char> &buffer
     cinfo.err = jpeg_std_error(&err);
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(bytes.constData()),
-                 static_cast<unsigned long>(bytes.size()));
+        static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_EXT_BGRX;
     cinfo.scale_num = 1;
@@ -115,7 +115,8 @@ QStringList generate(const QDir &dir, const char *prefix, QSize size, int count,
 {
     QStringList paths;
     for (int i = 0; i < count; ++i) {
-        const QString path = dir.filePath(QStringLiteral("%1-%2.jpg").arg(QLatin1String(prefix)).arg(i));
+        const QString path
+            = dir.filePath(QStringLiteral("%1-%2.jpg").arg(QLatin1String(prefix)).arg(i));
         const QByteArray jpeg = JpegCodec::encode(noisyPicture(size, quint32(i + 1)), 90);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size())
@@ -130,9 +131,9 @@ void printRow(const char *name, QSize size, int count, qint64 bytes, const Figur
 {
     std::printf("%-8s %4d×%-4d %2d files, %5.2f MB avg | (a) full %7.1f ms | (b) thumbnail %6.2f ms"
                 " (from file %6.2f) | (c) raw 1/8 %6.2f ms | b/c %.2f%s\n",
-                name, size.width(), size.height(), count, bytes / 1e6 / count, f.full, f.thumbnail,
-                f.thumbnailFromFile, f.raw, f.thumbnail / f.raw,
-                f.thumbnail / f.raw <= 1.25 ? "  (goal ≤ 1.25 met)" : "  (goal ≤ 1.25 MISSED)");
+        name, size.width(), size.height(), count, bytes / 1e6 / count, f.full, f.thumbnail,
+        f.thumbnailFromFile, f.raw, f.thumbnail / f.raw,
+        f.thumbnail / f.raw <= 1.25 ? "  (goal ≤ 1.25 met)" : "  (goal ≤ 1.25 MISSED)");
 }
 
 void roundTrip(QSize size)
@@ -153,9 +154,10 @@ void roundTrip(QSize size)
     }
     if (back != picture)
         qFatal("the stored-form round trip changed the %dx%d picture", size.width(), size.height());
-    std::printf("stored form %4d×%-4d (%7lld bytes) | write %6.3f ms | read %6.3f ms | round trip %6.3f ms\n",
-                size.width(), size.height(), static_cast<long long>(value.size()), encode / runs,
-                decode / runs, (encode + decode) / runs);
+    std::printf("stored form %4d×%-4d (%7lld bytes) | write %6.3f ms | read %6.3f ms | round trip "
+                "%6.3f ms\n",
+        size.width(), size.height(), static_cast<long long>(value.size()), encode / runs,
+        decode / runs, (encode + decode) / runs);
 }
 
 } // namespace
@@ -170,7 +172,7 @@ int main(int argc, char **argv)
     dir.mkpath(QStringLiteral("."));
 
     std::printf("Generating %d camera (4000×3000) and %d HD (1920×1080) JPEGs, quality 90, in %s\n",
-                cameraCount, hdCount, qPrintable(folder));
+        cameraCount, hdCount, qPrintable(folder));
     qint64 cameraBytes = 0, hdBytes = 0;
     const QStringList camera = generate(dir, "camera", QSize(4000, 3000), cameraCount, cameraBytes);
     const QStringList hd = generate(dir, "hd", QSize(1920, 1080), hdCount, hdBytes);

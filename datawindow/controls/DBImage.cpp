@@ -17,11 +17,26 @@ DBImage::DBImage(QWidget *parent) : QWidget(parent), m_link(new DataLink(this))
     connect(m_link, &DataLink::updateData, this, &DBImage::writeToField);
 }
 
-TDataSource *DBImage::dataSource() const { return m_link->dataSource(); }
-void DBImage::setDataSource(TDataSource *source) { m_link->setDataSource(source); }
-QString DBImage::dataField() const { return m_link->dataField(); }
-void DBImage::setDataField(const QString &name) { m_link->setDataField(name); }
-TField *DBImage::field() const { return m_link->field(); }
+TDataSource *DBImage::dataSource() const
+{
+    return m_link->dataSource();
+}
+void DBImage::setDataSource(TDataSource *source)
+{
+    m_link->setDataSource(source);
+}
+QString DBImage::dataField() const
+{
+    return m_link->dataField();
+}
+void DBImage::setDataField(const QString &name)
+{
+    m_link->setDataField(name);
+}
+TField *DBImage::field() const
+{
+    return m_link->field();
+}
 
 void DBImage::setAutoDisplay(bool on)
 {

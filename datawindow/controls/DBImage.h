@@ -39,10 +39,11 @@ public:
     QString loadError() const { return m_loadError; }
 
     void copyToClipboard() const; // nothing when the control shows no picture
-    void pasteFromClipboard();    // only when the clipboard holds a bitmap
+    void pasteFromClipboard(); // only when the clipboard holds a bitmap
 
 signals:
-    void mouseUp(DBImage *image, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void mouseUp(
+        DBImage *image, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

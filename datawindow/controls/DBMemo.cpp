@@ -16,11 +16,26 @@ DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent), m_link(new DataLink(th
     connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::onTextChanged);
 }
 
-TDataSource *DBMemo::dataSource() const { return m_link->dataSource(); }
-void DBMemo::setDataSource(TDataSource *source) { m_link->setDataSource(source); }
-QString DBMemo::dataField() const { return m_link->dataField(); }
-void DBMemo::setDataField(const QString &name) { m_link->setDataField(name); }
-TField *DBMemo::field() const { return m_link->field(); }
+TDataSource *DBMemo::dataSource() const
+{
+    return m_link->dataSource();
+}
+void DBMemo::setDataSource(TDataSource *source)
+{
+    m_link->setDataSource(source);
+}
+QString DBMemo::dataField() const
+{
+    return m_link->dataField();
+}
+void DBMemo::setDataField(const QString &name)
+{
+    m_link->setDataField(name);
+}
+TField *DBMemo::field() const
+{
+    return m_link->field();
+}
 
 void DBMemo::loadMemo()
 {

@@ -77,9 +77,9 @@ QIcon navigatorGlyph(DBNavigator::Button which)
     return QIcon(pm);
 }
 
-const char *const ButtonHints[DBNavigator::Count] = {
-    "First record", "Prior record", "Next record", "Last record", "Insert record",
-    "Delete record", "Edit record", "Post edit", "Cancel edit", "Refresh data"};
+const char *const ButtonHints[DBNavigator::Count]
+    = {"First record", "Prior record", "Next record", "Last record", "Insert record",
+        "Delete record", "Edit record", "Post edit", "Cancel edit", "Refresh data"};
 
 } // namespace
 
@@ -95,7 +95,7 @@ DBNavigator::DBNavigator(QWidget *parent) : QWidget(parent)
         b->setFixedSize(24, 36);
         b->setAutoRaise(false);
         connect(b, &QToolButton::clicked, this,
-                [this, i] { TabvaleApplication::guarded([this, i] { click(Button(i)); }); });
+            [this, i] { TabvaleApplication::guarded([this, i] { click(Button(i)); }); });
         layout->addWidget(b);
         m_buttons[i] = b;
     }

@@ -3,7 +3,8 @@
 #include "TDataSource.h"
 #include "TTable.h"
 
-DataLink::DataLink(QObject *parent) : QObject(parent) {}
+DataLink::DataLink(QObject *parent) : QObject(parent)
+{ }
 
 void DataLink::setDataSource(TDataSource *source)
 {
@@ -15,15 +16,18 @@ void DataLink::setDataSource(TDataSource *source)
     m_source = source;
     m_modified = false;
     if (source) {
-        m_connections << connect(source, &TDataSource::dataSetChanged, this, [this] {
-            m_modified = false;
-            emit reloadNeeded();
-        }) << connect(source, &TDataSource::dataSetSwitched, this, &DataLink::reloadNeeded)
-                      << connect(source, &TDataSource::recordChanged, this, [this] {
-                             if (!m_modified)
-                                 emit reloadNeeded();
-                         })
-                      << connect(source, &TDataSource::stateChanged, this, &DataLink::onStateChanged)
+        m_connections << connect(source, &TDataSource::dataSetChanged, this,
+            [this] {
+                m_modified = false;
+                emit reloadNeeded();
+            }) << connect(source, &TDataSource::dataSetSwitched, this, &DataLink::reloadNeeded)
+                      << connect(source, &TDataSource::recordChanged, this,
+                             [this] {
+                                 if (!m_modified)
+                                     emit reloadNeeded();
+                             })
+                      << connect(
+                             source, &TDataSource::stateChanged, this, &DataLink::onStateChanged)
                       << connect(source, &TDataSource::updateRecordRequested, this, [this] {
                              if (m_modified && field())
                                  emit updateData();

@@ -24,7 +24,7 @@ public:
 
     TTable *table() const;
     TField *field() const; // nullptr when unbound, closed or the name is unknown
-    bool editing() const;  // the table is in edit or insert state
+    bool editing() const; // the table is in edit or insert state
 
     bool modified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }
@@ -34,7 +34,7 @@ public:
 
 signals:
     void reloadNeeded(); // show the current record's value again
-    void updateData();   // a post is under way: write the change into the field
+    void updateData(); // a post is under way: write the change into the field
 
 private:
     void onStateChanged();

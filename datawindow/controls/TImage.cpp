@@ -2,7 +2,8 @@
 
 #include <QPixmap>
 
-TImage::TImage(QWidget *parent) : QLabel(parent) {}
+TImage::TImage(QWidget *parent) : QLabel(parent)
+{ }
 
 void TImage::setPicture(const QImage &picture)
 {

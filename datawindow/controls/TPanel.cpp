@@ -1,6 +1,7 @@
 #include "TPanel.h"
 
-TPanel::TPanel(QWidget *parent) : QFrame(parent) {}
+TPanel::TPanel(QWidget *parent) : QFrame(parent)
+{ }
 
 void TPanel::resizeEvent(QResizeEvent *event)
 {

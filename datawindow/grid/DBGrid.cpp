@@ -76,13 +76,13 @@ void DBGrid::setTitleFont(const QFont &font)
 
 void DBGrid::applyStyle()
 {
-    const QString sheet = QStringLiteral(
-                              "QTableView { background-color: %1; gridline-color: #808080; }"
-                              "QHeaderView::section { background-color: %2; color: palette(window-text);"
-                              " border: 1px solid #808080; padding: 0 2px; }"
-                              "QTableCornerButton::section { background-color: %2;"
-                              " border: 1px solid #808080; }")
-                              .arg(m_color.name(), m_fixedColor.name());
+    const QString sheet
+        = QStringLiteral("QTableView { background-color: %1; gridline-color: #808080; }"
+                         "QHeaderView::section { background-color: %2; color: palette(window-text);"
+                         " border: 1px solid #808080; padding: 0 2px; }"
+                         "QTableCornerButton::section { background-color: %2;"
+                         " border: 1px solid #808080; }")
+              .arg(m_color.name(), m_fixedColor.name());
     setStyleSheet(sheet);
     viewport()->update();
 }
@@ -93,7 +93,7 @@ void DBGrid::setEditingOption(bool on)
     if (!on && state() == QAbstractItemView::EditingState)
         closePersistentEditor(currentIndex());
     setEditTriggers(on ? QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
-                             | QAbstractItemView::EditKeyPressed
+                | QAbstractItemView::EditKeyPressed
                        : QAbstractItemView::NoEditTriggers);
 }
 
@@ -166,8 +166,8 @@ TField *DBGrid::displayedField(int dataColumn) const
     return t->field(dataColumn);
 }
 
-void DBGrid::defaultDrawColumnCell(TCanvas &canvas, const QRect &rect, int, TField *,
-                                   QStyle::State) const
+void DBGrid::defaultDrawColumnCell(
+    TCanvas &canvas, const QRect &rect, int, TField *, QStyle::State) const
 {
     QPainter *p = canvas.painter;
     p->fillRect(rect, canvas.brush);
@@ -177,7 +177,7 @@ void DBGrid::defaultDrawColumnCell(TCanvas &canvas, const QRect &rect, int, TFie
     p->setPen(canvas.fontColor);
     const QString text = paintingIndex.data(Qt::DisplayRole).toString();
     p->drawText(rect.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                fontMetrics().elidedText(text, Qt::ElideRight, rect.width() - 4));
+        fontMetrics().elidedText(text, Qt::ElideRight, rect.width() - 4));
 }
 
 bool DBGrid::confirmAndDelete(QWidget *parent, TTable *table)
@@ -185,7 +185,7 @@ bool DBGrid::confirmAndDelete(QWidget *parent, TTable *table)
     if (!table || !table->active() || table->recordCount() == 0)
         return false;
     if (Prompts::message(parent, QStringLiteral("Delete record?"), QStringLiteral("Confirm"),
-                         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
+            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
         != QMessageBox::Ok)
         return false;
     table->deleteRecord();

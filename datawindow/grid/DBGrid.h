@@ -45,7 +45,7 @@ public:
     };
     GridCoord mouseCoord(const QPoint &clientPoint) const;
     QRect cellRect(int col, int row) const; // client coordinates; empty when not on screen
-    int recordAtRow(int row) const;         // the record (0-based) shown in grid row row
+    int recordAtRow(int row) const; // the record (0-based) shown in grid row row
 
     int selectedIndex() const; // data column of the current column (0-based), -1 none
     void setSelectedIndex(int dataColumn);
@@ -53,13 +53,12 @@ public:
     TField *displayedField(int dataColumn) const;
 
     // The cell-drawing hook: called for each data cell after the standard drawing.
-    using DrawColumnCellHandler =
-        std::function<void(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
-                           QStyle::State state)>;
+    using DrawColumnCellHandler = std::function<void(
+        TCanvas &canvas, const QRect &rect, int dataCol, TField *field, QStyle::State state)>;
     DrawColumnCellHandler OnDrawColumnCell;
     // Draws the cell's text the standard way with the canvas's brush and font colour.
-    void defaultDrawColumnCell(TCanvas &canvas, const QRect &rect, int dataCol, TField *field,
-                               QStyle::State state) const;
+    void defaultDrawColumnCell(
+        TCanvas &canvas, const QRect &rect, int dataCol, TField *field, QStyle::State state) const;
 
     // Asks, then deletes the current record (Ctrl+Delete and the navigator's delete button).
     static bool confirmAndDelete(QWidget *parent, TTable *table);

@@ -7,18 +7,19 @@
 #include <QMetaProperty>
 #include <QPainter>
 
-GridDelegate::GridDelegate(DBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+GridDelegate::GridDelegate(DBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid)
+{ }
 
-void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                         const QModelIndex &index) const
+void GridDelegate::paint(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     TCanvas canvas;
     canvas.painter = painter;
     canvas.font = m_grid->font();
     const bool current = index == m_grid->currentIndex() && m_grid->hasFocus();
     canvas.brush = current ? m_grid->palette().color(QPalette::Highlight) : m_grid->color();
-    canvas.fontColor =
-        current ? m_grid->palette().color(QPalette::HighlightedText) : m_grid->fontColor();
+    canvas.fontColor
+        = current ? m_grid->palette().color(QPalette::HighlightedText) : m_grid->fontColor();
     m_grid->paintingIndex = index;
     TTable *table = m_grid->table();
     TField *field = table && table->active() ? m_grid->displayedField(index.column()) : nullptr;
@@ -34,8 +35,8 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     m_grid->paintingIndex = {};
 }
 
-void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
-                                const QModelIndex &index) const
+void GridDelegate::setModelData(
+    QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
     // Read the editor and write the model from this frame only: an error must not unwind through
     // Qt's own frames, which are built without exception support.

@@ -12,10 +12,10 @@ public:
     explicit GridDelegate(DBGrid *grid);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override;
+        const QModelIndex &index) const override;
     // A value the field refuses is reported here: the model raises, Qt's frames must not see it.
-    void setModelData(QWidget *editor, QAbstractItemModel *model,
-                      const QModelIndex &index) const override;
+    void setModelData(
+        QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
 
 private:
     DBGrid *m_grid;

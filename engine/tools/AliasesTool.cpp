@@ -24,13 +24,14 @@ QTextStream &err()
 
 int usage()
 {
-    err() << "Usage:\n"
-             "  tabvale-aliases list                       show every alias and its database file\n"
-             "  tabvale-aliases add [--create] NAME PATH   add an alias for the SQLite file PATH\n"
-             "                                             (--create makes an empty database there)\n"
-             "  tabvale-aliases remove NAME                remove an alias (the file stays)\n"
-             "The aliases are kept in "
-          << QDir::toNativeSeparators(AliasRegistry::aliasFilePath()) << "\n";
+    err()
+        << "Usage:\n"
+           "  tabvale-aliases list                       show every alias and its database file\n"
+           "  tabvale-aliases add [--create] NAME PATH   add an alias for the SQLite file PATH\n"
+           "                                             (--create makes an empty database there)\n"
+           "  tabvale-aliases remove NAME                remove an alias (the file stays)\n"
+           "The aliases are kept in "
+        << QDir::toNativeSeparators(AliasRegistry::aliasFilePath()) << "\n";
     err().flush();
     return 2;
 }
@@ -55,9 +56,10 @@ int run(const QStringList &args)
         alias.path = QFileInfo(rest[1]).absoluteFilePath();
         if (!QFileInfo::exists(alias.path)) {
             if (!create)
-                throw EngineError(QStringLiteral("The file “%1” does not exist (add --create to make an "
-                                                 "empty database there).")
-                                      .arg(QDir::toNativeSeparators(alias.path)));
+                throw EngineError(
+                    QStringLiteral("The file “%1” does not exist (add --create to make an "
+                                   "empty database there).")
+                        .arg(QDir::toNativeSeparators(alias.path)));
             Database::create(alias.path);
         } else {
             Database::open(alias.path); // refuses a file that is not a database

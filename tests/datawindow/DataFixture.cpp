@@ -72,8 +72,8 @@ QVariant DataFixture::scalar(const QString &path, const QString &sql)
         case SQLITE_NULL:
             break;
         default:
-            result = QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+            result
+                = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
         }
     }
     sqlite3_finalize(stmt);
@@ -87,8 +87,8 @@ QByteArray DataFixture::blob(const QString &path, const QString &sql)
     sqlite3_prepare_v2(db.handle, sql.toUtf8().constData(), -1, &stmt, nullptr);
     QByteArray result;
     if (stmt && sqlite3_step(stmt) == SQLITE_ROW)
-        result = QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, 0)),
-                            sqlite3_column_bytes(stmt, 0));
+        result = QByteArray(
+            static_cast<const char *>(sqlite3_column_blob(stmt, 0)), sqlite3_column_bytes(stmt, 0));
     sqlite3_finalize(stmt);
     return result;
 }

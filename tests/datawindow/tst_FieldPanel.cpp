@@ -36,23 +36,22 @@ private:
 private slots:
     void initTestCase()
     {
-        m_main = DataFixture::makeDatabase(
-            QStringLiteral("Main"),
+        m_main = DataFixture::makeDatabase(QStringLiteral("Main"),
             {QStringLiteral("CREATE TABLE Albums (Title VARCHAR(40), Summary MEMO, Review MEMO,"
                             " Cover GRAPHIC)"),
-             QStringLiteral("INSERT INTO Albums (Title, Summary) VALUES ('One', 'first summary')"),
-             QStringLiteral("INSERT INTO Albums (Title, Summary) VALUES ('Two', 'second')"),
-             QStringLiteral("CREATE TABLE \"Price list\" (Item VARCHAR(20), Price MONEY)"),
-             QStringLiteral("INSERT INTO \"Price list\" VALUES ('tea', 3.5)")});
-        m_other = DataFixture::makeDatabase(
-            QStringLiteral("Other"),
+                QStringLiteral(
+                    "INSERT INTO Albums (Title, Summary) VALUES ('One', 'first summary')"),
+                QStringLiteral("INSERT INTO Albums (Title, Summary) VALUES ('Two', 'second')"),
+                QStringLiteral("CREATE TABLE \"Price list\" (Item VARCHAR(20), Price MONEY)"),
+                QStringLiteral("INSERT INTO \"Price list\" VALUES ('tea', 3.5)")});
+        m_other = DataFixture::makeDatabase(QStringLiteral("Other"),
             {QStringLiteral("CREATE TABLE Scans (Label VARCHAR(10), Raw BLOB, Typed TYPEDBINARY)"),
-             QStringLiteral("CREATE TABLE Notes (Body MEMO)")});
-        DataFixture::writeAliases({{QStringLiteral("Main"), m_main},
-                                   {QStringLiteral("Other"), m_other}});
+                QStringLiteral("CREATE TABLE Notes (Body MEMO)")});
+        DataFixture::writeAliases(
+            {{QStringLiteral("Main"), m_main}, {QStringLiteral("Other"), m_other}});
         Prompts::setScript([this](const Prompts::Request &r) {
             m_messages << r.text;
-            return Prompts::Answer{QMessageBox::Ok, {}};
+            return Prompts::Answer {QMessageBox::Ok, {}};
         });
     }
 
@@ -102,15 +101,17 @@ private slots:
         form->Table1->next();
         QCOMPARE(form->Table1->state(), TTable::Browse);
         QCOMPARE(summary->toPlainText(), QStringLiteral("second"));
-        QCOMPARE(DataFixture::scalar(m_main, QStringLiteral("SELECT Summary FROM Albums WHERE rowid=1")),
-                 QVariant(QStringLiteral("first summary more")));
+        QCOMPARE(
+            DataFixture::scalar(m_main, QStringLiteral("SELECT Summary FROM Albums WHERE rowid=1")),
+            QVariant(QStringLiteral("first summary more")));
         // Escape in the memo drops a change not yet stored.
         summary->setFocus();
         QTest::keyClicks(summary, QStringLiteral("xyz"));
         QTest::keyClick(summary, Qt::Key_Escape);
         QCOMPARE(form->Table1->state(), TTable::Browse);
         QCOMPARE(summary->toPlainText(), QStringLiteral("second"));
-        DataFixture::exec(m_main, QStringLiteral("UPDATE Albums SET Summary='first summary' WHERE rowid=1"));
+        DataFixture::exec(
+            m_main, QStringLiteral("UPDATE Albums SET Summary='first summary' WHERE rowid=1"));
     }
 
     void scrollBarShowsOnlyWhenTheEntriesAreTaller_data()

@@ -22,7 +22,8 @@ QString pictureLiteral(int code)
 {
     QImage image(4, 3, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    return QStringLiteral("X'%1'").arg(QString::fromLatin1(StoredPicture::encode(image, code).toHex()));
+    return QStringLiteral("X'%1'").arg(
+        QString::fromLatin1(StoredPicture::encode(image, code).toHex()));
 }
 
 bool near(QColor a, QColor b)
@@ -63,7 +64,7 @@ private slots:
     {
         Prompts::setScript([this](const Prompts::Request &r) {
             m_asked << r;
-            return Prompts::Answer{m_answer, {}};
+            return Prompts::Answer {m_answer, {}};
         });
     }
 
@@ -71,14 +72,13 @@ private slots:
     {
         m_asked.clear();
         m_answer = QMessageBox::Ok;
-        m_db = DataFixture::makeDatabase(
-            QStringLiteral("Grid"),
+        m_db = DataFixture::makeDatabase(QStringLiteral("Grid"),
             {QStringLiteral("CREATE TABLE Things (Name VARCHAR(20), Qty INTEGER, Notes MEMO,"
                             " Photo GRAPHIC, Raw BLOB, Typed TYPEDBINARY)"),
-             QStringLiteral("INSERT INTO Things VALUES ('full', 1, 'text', %1, %2, %3)")
-                 .arg(pictureLiteral(17), pictureLiteral(15), pictureLiteral(21)),
-             QStringLiteral("INSERT INTO Things (Name, Qty) VALUES ('empty', 2)"),
-             QStringLiteral("INSERT INTO Things (Name, Qty) VALUES ('third', 3)")});
+                QStringLiteral("INSERT INTO Things VALUES ('full', 1, 'text', %1, %2, %3)")
+                    .arg(pictureLiteral(17), pictureLiteral(15), pictureLiteral(21)),
+                QStringLiteral("INSERT INTO Things (Name, Qty) VALUES ('empty', 2)"),
+                QStringLiteral("INSERT INTO Things (Name, Qty) VALUES ('third', 3)")});
         DataFixture::writeAliases({{QStringLiteral("Grid"), m_db}});
         m_main = std::make_unique<TForm1>(true);
         m_main->resize(900, 600);
@@ -114,7 +114,7 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(m_main->DBGrid1->model()->index(row, column).data().toString(), text);
         QCOMPARE(m_main->DBGrid1->model()->headerData(column, Qt::Horizontal).toString(),
-                 m_main->Table1->field(column)->fieldName());
+            m_main->Table1->field(column)->fieldName());
     }
 
     void cellsAreYellowWithRedTextInTheMainWindow()
@@ -125,8 +125,8 @@ private slots:
         for (int y = 0; y < cell.height(); ++y)
             for (int x = 0; x < cell.width(); ++x)
                 redText = redText
-                       || (cell.pixelColor(x, y).red() > 200 && cell.pixelColor(x, y).green() < 140
-                           && cell.pixelColor(x, y).blue() < 60);
+                    || (cell.pixelColor(x, y).red() > 200 && cell.pixelColor(x, y).green() < 140
+                        && cell.pixelColor(x, y).blue() < 60);
         QVERIFY(redText);
     }
 
@@ -164,10 +164,10 @@ private slots:
 
     void theRightDragPainterMarksTheCellUnderTheCursorRed()
     {
-        m_main->DBGrid1->OnDrawColumnCell = [this](TCanvas &c, const QRect &r, int col, TField *f,
-                                                   QStyle::State s) {
-            m_main->DBGrid1DrawColumnCell2(c, r, col, f, s);
-        };
+        m_main->DBGrid1->OnDrawColumnCell
+            = [this](TCanvas &c, const QRect &r, int col, TField *f, QStyle::State s) {
+                  m_main->DBGrid1DrawColumnCell2(c, r, col, f, s);
+              };
         DragState = 0;
         DragPoint = m_main->DBGrid1->cellRect(1, 3).center();
         QVERIFY(near(cellBackground(1, 3), QColor(255, 0, 0)));
@@ -193,7 +193,7 @@ private slots:
         QTest::keyClick(m_main->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(m_main->Table1->recordCount(), 2);
         QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT group_concat(Name) FROM Things")),
-                 QVariant(QStringLiteral("full,third")));
+            QVariant(QStringLiteral("full,third")));
         QCOMPARE(m_main->DBGrid1->model()->rowCount(), 2);
     }
 
@@ -216,7 +216,7 @@ private slots:
         m_main->DBNavigator1->click(DBNavigator::First);
         QCOMPARE(m_main->DBGrid1->currentIndex().row(), 0);
         QCOMPARE(m_main->DBGrid1->model()->headerData(0, Qt::Vertical).toString(),
-                 QStringLiteral("\u25B6"));
+            QStringLiteral("\u25B6"));
     }
 
     void typingWhenUnlockedEditsAndLeavingTheRowPosts()
@@ -234,7 +234,7 @@ private slots:
         grid->setCurrentIndex(grid->model()->index(2, 0));
         QCOMPARE(m_main->Table1->state(), TTable::Browse);
         QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT Name FROM Things WHERE rowid=2")),
-                 QVariant(QStringLiteral("zoe")));
+            QVariant(QStringLiteral("zoe")));
     }
 
     void escapeCancelsTheEdit()
@@ -268,7 +268,7 @@ private slots:
         QCOMPARE(m_main->Table1->state(), TTable::Browse);
         QCOMPARE(m_main->Table1->recNo(), 3);
         QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT Name FROM Things WHERE rowid=4")),
-                 QVariant(QStringLiteral("fourth")));
+            QVariant(QStringLiteral("fourth")));
         nav->click(DBNavigator::First);
         QCOMPARE(m_main->Table1->recNo(), 0);
         QVERIFY(!nav->button(DBNavigator::Prior)->isEnabled());

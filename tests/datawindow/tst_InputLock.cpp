@@ -38,18 +38,17 @@ private slots:
     void initTestCase()
     {
         Prompts::setScript([](const Prompts::Request &) {
-            return Prompts::Answer{QMessageBox::Ok, {}};
+            return Prompts::Answer {QMessageBox::Ok, {}};
         });
     }
 
     void init()
     {
-        m_db = DataFixture::makeDatabase(
-            QStringLiteral("Lock"),
+        m_db = DataFixture::makeDatabase(QStringLiteral("Lock"),
             {QStringLiteral("CREATE TABLE People (Name VARCHAR(20), Age INTEGER, Note MEMO)"),
-             QStringLiteral("INSERT INTO People VALUES ('Ann', 30, 'a'), ('Bob', 40, 'b'),"
-                            " ('Cy', 50, 'c')"),
-             QStringLiteral("CREATE TABLE Empty (Name VARCHAR(20))")});
+                QStringLiteral("INSERT INTO People VALUES ('Ann', 30, 'a'), ('Bob', 40, 'b'),"
+                               " ('Cy', 50, 'c')"),
+                QStringLiteral("CREATE TABLE Empty (Name VARCHAR(20))")});
         DataFixture::writeAliases({{QStringLiteral("Lock"), m_db}});
         m_main = std::make_unique<TForm1>(true);
         m_main->show();
@@ -149,8 +148,9 @@ private slots:
         m_find->Table1->fieldByName(QStringLiteral("Age"))->setValue(51);
         m_main->FormActivate();
         QCOMPARE(m_find->Table1->state(), TTable::Browse);
-        QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT Age FROM People WHERE Name='Cy'")),
-                 QVariant(qlonglong(51)));
+        QCOMPARE(
+            DataFixture::scalar(m_db, QStringLiteral("SELECT Age FROM People WHERE Name='Cy'")),
+            QVariant(qlonglong(51)));
         QCOMPARE(m_main->Table1->recordCount(), 3);
     }
 
@@ -161,7 +161,7 @@ private slots:
         m_main->FormActivate();
         m_main->FormCloseQuery();
         QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT count(*) FROM Empty")),
-                 QVariant(qlonglong(0)));
+            QVariant(qlonglong(0)));
     }
 
     void closingStoresTheUnpostedChangeAndFreesThePanel()
@@ -175,7 +175,7 @@ private slots:
         main->Exit1->trigger();
         QTRY_VERIFY(main.isNull());
         QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT Name FROM People WHERE rowid=1")),
-                 QVariant(QStringLiteral("Anna")));
+            QVariant(QStringLiteral("Anna")));
     }
 
     void closingTheMainWindowFreesTheSecondWindow()

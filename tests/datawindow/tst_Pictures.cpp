@@ -66,16 +66,15 @@ private slots:
     void initTestCase()
     {
         writeFile(m_files.filePath(QStringLiteral("caps.BMP")), BmpCodec::encode(pattern(30, 20)));
-        writeFile(m_files.filePath(QStringLiteral("photo.jpg")),
-                  JpegCodec::encode(pattern(64, 48), 95));
+        writeFile(
+            m_files.filePath(QStringLiteral("photo.jpg")), JpegCodec::encode(pattern(64, 48), 95));
         writeFile(m_files.filePath(QStringLiteral("fake.jpg")), QByteArray("not a jpeg at all"));
         Prompts::setScript([this](const Prompts::Request &r) {
             m_asked << r;
             if (r.kind == Prompts::Request::OpenFile)
-                return Prompts::Answer{m_chosenFile.isEmpty() ? QMessageBox::Cancel
-                                                              : QMessageBox::Ok,
-                                       m_chosenFile};
-            return Prompts::Answer{QMessageBox::Ok, {}};
+                return Prompts::Answer {
+                    m_chosenFile.isEmpty() ? QMessageBox::Cancel : QMessageBox::Ok, m_chosenFile};
+            return Prompts::Answer {QMessageBox::Ok, {}};
         });
     }
 
@@ -83,11 +82,10 @@ private slots:
     {
         m_asked.clear();
         m_chosenFile.clear();
-        m_db = DataFixture::makeDatabase(
-            QStringLiteral("Pics"),
+        m_db = DataFixture::makeDatabase(QStringLiteral("Pics"),
             {QStringLiteral("CREATE TABLE Pics (Name VARCHAR(10), Photo GRAPHIC, Raw BLOB,"
                             " Typed TYPEDBINARY)"),
-             QStringLiteral("INSERT INTO Pics (Name) VALUES ('one'), ('two')")});
+                QStringLiteral("INSERT INTO Pics (Name) VALUES ('one'), ('two')")});
         DataFixture::writeAliases({{QStringLiteral("Pics"), m_db}});
         m_main = std::make_unique<TForm1>(true);
         m_main->show();
@@ -109,11 +107,14 @@ private slots:
         QTest::addColumn<QSize>("window");
         QTest::addColumn<bool>("scrollBars");
         QTest::newRow("small picture gets 200 x 200") << QSize(100, 50) << QSize(200, 200) << false;
-        QTest::newRow("wide but short stays at least 200") << QSize(199, 150) << QSize(200, 200) << false;
+        QTest::newRow("wide but short stays at least 200")
+            << QSize(199, 150) << QSize(200, 200) << false;
         QTest::newRow("wraps a 640 x 480 picture") << QSize(640, 480) << QSize(640, 480) << false;
         QTest::newRow("wraps 200 x 100") << QSize(200, 100) << QSize(200, 100) << false;
-        QTest::newRow("1024 x 768 is held to 800 x 600") << QSize(1024, 768) << QSize(800, 600) << true;
-        QTest::newRow("exactly 800 wide keeps the layout width") << QSize(800, 700) << QSize(452, 600) << true;
+        QTest::newRow("1024 x 768 is held to 800 x 600")
+            << QSize(1024, 768) << QSize(800, 600) << true;
+        QTest::newRow("exactly 800 wide keeps the layout width")
+            << QSize(800, 700) << QSize(452, 600) << true;
     }
 
     void viewerSizeFollowsThePicture()
@@ -121,14 +122,14 @@ private slots:
         QFETCH(QSize, picture);
         QFETCH(QSize, window);
         QFETCH(bool, scrollBars);
-        TSeePicture *viewer = TSeePicture::openViewer(pattern(picture.width(), picture.height()),
-                                                      QPoint(30, 40));
+        TSeePicture *viewer
+            = TSeePicture::openViewer(pattern(picture.width(), picture.height()), QPoint(30, 40));
         QCOMPARE(viewer->size(), window);
         QCOMPARE(viewer->windowTitle(), QStringLiteral("原始图像"));
         QCOMPARE(viewer->Image1->size(), picture);
         QTest::qWait(1);
         const bool bars = viewer->scrollArea()->horizontalScrollBar()->maximum() > 0
-                       || viewer->scrollArea()->verticalScrollBar()->maximum() > 0;
+            || viewer->scrollArea()->verticalScrollBar()->maximum() > 0;
         QCOMPARE(bars, scrollBars);
         QCOMPARE(viewer->pos(), QPoint(30, 40));
         QCOMPARE(m_main->InputLockImg->Tag, 1);
@@ -227,10 +228,14 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("header");
-        QTest::newRow("BMP in capitals into a graphic") << "Photo" << "caps.BMP" << QSize(30, 20) << true;
-        QTest::newRow("JPEG into a graphic") << "Photo" << "photo.jpg" << QSize(64, 48) << true;
-        QTest::newRow("JPEG into a BLOB") << "Raw" << "photo.jpg" << QSize(64, 48) << false;
-        QTest::newRow("BMP into a typed binary") << "Typed" << "caps.BMP" << QSize(30, 20) << true;
+        QTest::newRow("BMP in capitals into a graphic") << "Photo"
+                                                        << "caps.BMP" << QSize(30, 20) << true;
+        QTest::newRow("JPEG into a graphic") << "Photo"
+                                             << "photo.jpg" << QSize(64, 48) << true;
+        QTest::newRow("JPEG into a BLOB") << "Raw"
+                                          << "photo.jpg" << QSize(64, 48) << false;
+        QTest::newRow("BMP into a typed binary") << "Typed"
+                                                 << "caps.BMP" << QSize(30, 20) << true;
     }
 
     void aRightClickStoresTheChosenFileInEachKindOfPictureField()
@@ -255,11 +260,14 @@ private slots:
             QCOMPARE(back.pixel(7, 5), pattern(30, 20).pixel(7, 5));
         const int column = m_main->Table1->fieldByName(field)->index();
         QCOMPARE(m_main->DBGrid1->model()->index(1, column).data().toString(),
-                 QStringLiteral("(%1)").arg(field == u"Raw" ? "BLOB"
-                                            : field == u"Photo" ? "GRAPHIC" : "TYPEDBINARY"));
-        QCOMPARE(DataFixture::scalar(m_db, QStringLiteral("SELECT count(*) FROM Pics WHERE \"%1\""
-                                                          " IS NOT NULL").arg(field)),
-                 QVariant(qlonglong(1)));
+            QStringLiteral("(%1)").arg(field == u"Raw" ? "BLOB"
+                    : field == u"Photo"                ? "GRAPHIC"
+                                                       : "TYPEDBINARY"));
+        QCOMPARE(DataFixture::scalar(m_db,
+                     QStringLiteral("SELECT count(*) FROM Pics WHERE \"%1\""
+                                    " IS NOT NULL")
+                         .arg(field)),
+            QVariant(qlonglong(1)));
     }
 
     void cancellingTheDialogLeavesTheRecordUntouched()
@@ -284,9 +292,10 @@ private slots:
         QCOMPARE(m_asked.size(), 2);
         QCOMPARE(m_asked[1].kind, Prompts::Request::Message);
         QCOMPARE(m_main->Table1->state(), TTable::Browse);
-        QCOMPARE(StoredPicture::decode(DataFixture::blob(
-                     m_db, QStringLiteral("SELECT Photo FROM Pics WHERE rowid=1"))).size(),
-                 QSize(64, 48));
+        QCOMPARE(StoredPicture::decode(DataFixture::blob(m_db,
+                                           QStringLiteral("SELECT Photo FROM Pics WHERE rowid=1")))
+                     .size(),
+            QSize(64, 48));
     }
 
     void deleteImageEmptiesTheSelectedFieldOfWhateverType()
@@ -307,10 +316,11 @@ private slots:
     {
         QTest::addColumn<int>("entry");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("all pictures") << 0 << QStringList{"b.jpeg", "caps.BMP", "fake.jpg", "photo.jpg"};
-        QTest::newRow("jpg") << 1 << QStringList{"fake.jpg", "photo.jpg"};
-        QTest::newRow("jpeg") << 2 << QStringList{"b.jpeg"};
-        QTest::newRow("bitmaps, any letter case") << 3 << QStringList{"caps.BMP"};
+        QTest::newRow("all pictures")
+            << 0 << QStringList {"b.jpeg", "caps.BMP", "fake.jpg", "photo.jpg"};
+        QTest::newRow("jpg") << 1 << QStringList {"fake.jpg", "photo.jpg"};
+        QTest::newRow("jpeg") << 2 << QStringList {"b.jpeg"};
+        QTest::newRow("bitmaps, any letter case") << 3 << QStringList {"caps.BMP"};
     }
 
     void eachFilterEntryReallyFiltersAndThePreviewShowsThePicture()
@@ -321,8 +331,8 @@ private slots:
         writeFile(m_files.filePath(QStringLiteral("notes.txt")), "text");
         TOpenPictureDialog dialog(TForm1::pictureFilter());
         QCOMPARE(dialog.filterNames(),
-                 QStringList({"All (*.jpg;*.jpeg;*.bmp)", "JPEG Image File (*.jpg)",
-                              "JPEG Image File (*.jpeg)", "Bitmaps (*.bmp)"}));
+            QStringList({"All (*.jpg;*.jpeg;*.bmp)", "JPEG Image File (*.jpg)",
+                "JPEG Image File (*.jpeg)", "Bitmaps (*.bmp)"}));
         dialog.setDirectory(m_files.path());
         dialog.selectFilter(entry);
         auto onlyFiles = [&] {
@@ -348,16 +358,14 @@ private slots:
         QCOMPARE(HelpDialog1.data(), first.data());
         const QWidgetList windows = QApplication::topLevelWidgets();
         QCOMPARE(std::count_if(windows.begin(), windows.end(),
-                               [](QWidget *w) {
-                                   return qobject_cast<THelpDialog1 *>(w) && w->isVisible();
-                               }),
-                 1);
+                     [](QWidget *w) { return qobject_cast<THelpDialog1 *>(w) && w->isVisible(); }),
+            1);
         const QStringList lines = first->Memo1->toPlainText().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 20);
         QCOMPARE(lines[0], QStringLiteral("1、鼠标左键拖动：在首窗口和“查找数据”窗口之"));
         for (int i : {4, 6, 8, 11, 13})
             QVERIFY2(lines[i].startsWith(QStringLiteral("   ")) && lines[i][3] != QLatin1Char(' '),
-                     qPrintable(lines[i]));
+                qPrintable(lines[i]));
         first->close();
         QTRY_VERIFY(first.isNull());
         QVERIFY(!HelpDialog1);
@@ -391,7 +399,7 @@ private slots:
         QVERIFY(about.Memo1->isVisibleTo(&about));
         QCOMPARE(about.windowTitle(), QStringLiteral("信息"));
         QCOMPARE(about.Memo1->toPlainText().split(QLatin1Char('\n'))[4],
-                 QStringLiteral("      版    本：2.00"));
+            QStringLiteral("      版    本：2.00"));
     }
 };
 

@@ -15,7 +15,8 @@ ScratchDatabase::ScratchDatabase(const QString &aliasPrefix)
       m_path(m_dir.filePath(QStringLiteral("scratch.sqlite")))
 {
     Database::create(m_path);
-    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr)
+    if (sqlite3_open_v2(
+            QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr)
         != SQLITE_OK)
         qFatal("cannot open the scratch database");
     sqlite3_busy_timeout(m_db, 5000);
@@ -45,8 +46,9 @@ QVariantList ScratchDatabase::column(const QString &sql)
     sqlite3_stmt *stmt = nullptr;
     QVariantList values;
     if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
-        QTest::qFail(qPrintable(sql + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db))),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(sql + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db))),
+            __FILE__, __LINE__);
         return values;
     }
     while (sqlite3_step(stmt) == SQLITE_ROW) {
@@ -62,10 +64,11 @@ QVariantList ScratchDatabase::column(const QString &sql)
             break;
         case SQLITE_BLOB:
             values << QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, 0)),
-                                 sqlite3_column_bytes(stmt, 0));
+                sqlite3_column_bytes(stmt, 0));
             break;
         default:
-            values << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+            values << QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
         }
     }
     sqlite3_finalize(stmt);
@@ -82,7 +85,8 @@ void ScratchDatabase::makeNumbers(int records)
 {
     exec(QStringLiteral("CREATE TABLE t (id INTEGER, name VARCHAR(20), n INTEGER, note MEMO)"));
     if (records > 0)
-        exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
-                            "INSERT INTO t SELECT i, 'r' || i, i * 10, NULL FROM c")
+        exec(QStringLiteral(
+            "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
+            "INSERT INTO t SELECT i, 'r' || i, i * 10, NULL FROM c")
                  .arg(records));
 }

@@ -77,18 +77,20 @@ void AliasRegistryTest::aFirstStartMakesTheSampleDatabase()
     QCOMPARE(Engine::aliasNames(), QStringList(QStringLiteral("Samples")));
     QVERIFY(QFile::exists(AliasRegistry::aliasFilePath()));
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    QCOMPARE(AliasRegistry::find(QStringLiteral("Samples")).path, data + QStringLiteral("/Tabvale/Samples.sqlite"));
+    QCOMPARE(AliasRegistry::find(QStringLiteral("Samples")).path,
+        data + QStringLiteral("/Tabvale/Samples.sqlite"));
     QCOMPARE(Engine::tableNames(QStringLiteral("Samples")),
-             QStringList({QStringLiteral("Animals"), QStringLiteral("Albums"), QStringLiteral("Price list"),
-                          QStringLiteral("Scans")}));
+        QStringList({QStringLiteral("Animals"), QStringLiteral("Albums"),
+            QStringLiteral("Price list"), QStringLiteral("Scans")}));
     QCOMPARE(fieldCodes(QStringLiteral("Samples"), QStringLiteral("Animals")),
-             QList<int>({ftInteger, ftString, ftString, ftFloat, ftCurrency, ftDate, ftBoolean, ftMemo, ftGraphic}));
+        QList<int>({ftInteger, ftString, ftString, ftFloat, ftCurrency, ftDate, ftBoolean, ftMemo,
+            ftGraphic}));
     QCOMPARE(fieldCodes(QStringLiteral("Samples"), QStringLiteral("Albums")),
-             QList<int>({ftString, ftMemo, ftMemo, ftGraphic}));
+        QList<int>({ftString, ftMemo, ftMemo, ftGraphic}));
     for (int code : fieldCodes(QStringLiteral("Samples"), QStringLiteral("Price list")))
         QCOMPARE(fieldClassOf(code), FieldClass::Ordinary);
     QCOMPARE(fieldCodes(QStringLiteral("Samples"), QStringLiteral("Scans")),
-             QList<int>({ftString, ftBlob, ftTypedBinary}));
+        QList<int>({ftString, ftBlob, ftTypedBinary}));
 
     TTable animals;
     animals.setDatabaseName(QStringLiteral("Samples"));
@@ -98,14 +100,16 @@ void AliasRegistryTest::aFirstStartMakesTheSampleDatabase()
     bool chinese = false;
     for (int row = 0; row < 24; ++row) {
         const QString name = animals.displayTextAt(row, 1);
-        chinese = chinese || std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x4e00; });
+        chinese = chinese
+            || std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x4e00; });
         for (int f = 0; f < animals.fieldCount() - 2; ++f)
             QVERIFY(!animals.valueAt(row, f).toString().isEmpty() || f == 7);
     }
     QVERIFY(chinese);
     // A second start keeps what the user has.
     animals.close();
-    const QDateTime built = QFileInfo(AliasRegistry::find(QStringLiteral("Samples")).path).lastModified();
+    const QDateTime built
+        = QFileInfo(AliasRegistry::find(QStringLiteral("Samples")).path).lastModified();
     QCOMPARE(Engine::aliasNames(), QStringList(QStringLiteral("Samples")));
     QCOMPARE(QFileInfo(AliasRegistry::find(QStringLiteral("Samples")).path).lastModified(), built);
 }
@@ -133,7 +137,8 @@ void AliasRegistryTest::samplePicturesDecodeAndDiffer()
     QVERIFY(small >= 4);
     QVERIFY(large >= 2);
     for (int i = 1; i < images.size(); ++i)
-        QVERIFY2(images[i] != images[i - 1], qPrintable(QStringLiteral("records %1 and %2 look alike").arg(i).arg(i + 1)));
+        QVERIFY2(images[i] != images[i - 1],
+            qPrintable(QStringLiteral("records %1 and %2 look alike").arg(i).arg(i + 1)));
 
     TTable scans;
     scans.setDatabaseName(QStringLiteral("Samples"));
@@ -150,7 +155,7 @@ void AliasRegistryTest::samplePicturesDecodeAndDiffer()
 void AliasRegistryTest::theSamplePictureFolderHoldsEveryCase()
 {
     const QDir folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                      + QStringLiteral("/Tabvale/Pictures"));
+        + QStringLiteral("/Tabvale/Pictures"));
     QVERIFY(folder.exists());
     QSet<QString> sizes;
     bool upperCaseBmp = false;
@@ -166,7 +171,8 @@ void AliasRegistryTest::theSamplePictureFolderHoldsEveryCase()
         bmp = bmp || file.suffix().compare(u"bmp", Qt::CaseInsensitive) == 0;
         const QImage image = PictureFile::load(file.filePath());
         const QString size = QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
-        QVERIFY2(file.fileName().contains(size), qPrintable(file.fileName() + QStringLiteral(" is ") + size));
+        QVERIFY2(file.fileName().contains(size),
+            qPrintable(file.fileName() + QStringLiteral(" is ") + size));
         sizes.insert(size);
     }
     QVERIFY(upperCaseBmp && jpeg && bmp);
@@ -177,10 +183,11 @@ void AliasRegistryTest::theSamplePictureFolderHoldsEveryCase()
 void AliasRegistryTest::aliasesKeepTheFileOrder()
 {
     AliasFileSwitch file;
-    file.write("; hand-written\n[Zeta]\nDriver=SQLITE\nPath=/z.sqlite\n\n[alpha]\nPath = /a.sqlite\n"
-               "[Mid]\nDriver=SQLITE\nPath=/m.sqlite\n[alpha]\nPath=/duplicate.sqlite\n");
+    file.write(
+        "; hand-written\n[Zeta]\nDriver=SQLITE\nPath=/z.sqlite\n\n[alpha]\nPath = /a.sqlite\n"
+        "[Mid]\nDriver=SQLITE\nPath=/m.sqlite\n[alpha]\nPath=/duplicate.sqlite\n");
     QCOMPARE(Engine::aliasNames(),
-             QStringList({QStringLiteral("Zeta"), QStringLiteral("alpha"), QStringLiteral("Mid")}));
+        QStringList({QStringLiteral("Zeta"), QStringLiteral("alpha"), QStringLiteral("Mid")}));
     QCOMPARE(AliasRegistry::find(QStringLiteral("alpha")).path, QStringLiteral("/a.sqlite"));
     QCOMPARE(AliasRegistry::find(QStringLiteral("alpha")).driver, QStringLiteral("SQLITE"));
     Alias added;
@@ -189,21 +196,29 @@ void AliasRegistryTest::aliasesKeepTheFileOrder()
     AliasRegistry::add(added);
     AliasRegistry::remove(QStringLiteral("Zeta"));
     QCOMPARE(Engine::aliasNames(),
-             QStringList({QStringLiteral("alpha"), QStringLiteral("Mid"), QStringLiteral("Added")}));
+        QStringList({QStringLiteral("alpha"), QStringLiteral("Mid"), QStringLiteral("Added")}));
 }
 
 void AliasRegistryTest::oddAliasNamesAndPathsSurviveTheFile_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("path");
-    QTest::newRow("spaces") << "My pictures" << "/data/my pictures/db.sqlite";
-    QTest::newRow("spaces at the ends") << "  padded  " << "/data/trailing space /x.sqlite ";
-    QTest::newRow("brackets") << "[in brackets] and ]" << "/data/[x]/db.sqlite";
-    QTest::newRow("ini punctuation") << "a=b; c # d" << "/data/a=b;c#d.sqlite";
-    QTest::newRow("backslashes") << "C:\\Tabvale\\n" << "/data/back\\slash\\new\\t.db";
-    QTest::newRow("line breaks") << "two\nlines\r" << "/data/odd\nname.sqlite";
-    QTest::newRow("Chinese") << "图片库" << "/数据/图片库.sqlite";
-    QTest::newRow("quotes and dollars") << "\"$$$\" 'x'" << "/data/$HOME/x.sqlite";
+    QTest::newRow("spaces") << "My pictures"
+                            << "/data/my pictures/db.sqlite";
+    QTest::newRow("spaces at the ends") << "  padded  "
+                                        << "/data/trailing space /x.sqlite ";
+    QTest::newRow("brackets") << "[in brackets] and ]"
+                              << "/data/[x]/db.sqlite";
+    QTest::newRow("ini punctuation") << "a=b; c # d"
+                                     << "/data/a=b;c#d.sqlite";
+    QTest::newRow("backslashes") << "C:\\Tabvale\\n"
+                                 << "/data/back\\slash\\new\\t.db";
+    QTest::newRow("line breaks") << "two\nlines\r"
+                                 << "/data/odd\nname.sqlite";
+    QTest::newRow("Chinese") << "图片库"
+                             << "/数据/图片库.sqlite";
+    QTest::newRow("quotes and dollars") << "\"$$$\" 'x'"
+                                        << "/data/$HOME/x.sqlite";
 }
 
 void AliasRegistryTest::oddAliasNamesAndPathsSurviveTheFile()
@@ -240,7 +255,8 @@ void AliasRegistryTest::addAndRemoveRefuseWhatTheyCannotDo()
     Alias unnamed;
     unnamed.path = QStringLiteral("/x.sqlite");
     QVERIFY_THROWS_EXCEPTION(EngineError, AliasRegistry::add(unnamed));
-    QVERIFY_THROWS_EXCEPTION(EngineError, AliasRegistry::remove(QStringLiteral("one"))); // names are exact
+    QVERIFY_THROWS_EXCEPTION(
+        EngineError, AliasRegistry::remove(QStringLiteral("one"))); // names are exact
     QCOMPARE(AliasRegistry::load().size(), 1);
     QCOMPARE(AliasRegistry::load()[0].path, QStringLiteral("/one.sqlite"));
 }
@@ -249,17 +265,20 @@ void AliasRegistryTest::relativePathsAreTakenFromTheAliasFileFolder()
 {
     AliasFileSwitch file;
     file.write("[Near]\nPath=dbs/near.sqlite\n");
-    QCOMPARE(AliasRegistry::find(QStringLiteral("Near")).path, file.folder() + QStringLiteral("/dbs/near.sqlite"));
+    QCOMPARE(AliasRegistry::find(QStringLiteral("Near")).path,
+        file.folder() + QStringLiteral("/dbs/near.sqlite"));
 }
 
 void AliasRegistryTest::badAliasesGiveClearMessages()
 {
     AliasFileSwitch file;
-    file.write("[Old]\nDriver=PARADOX\nPath=/x.db\n[Gone]\nDriver=SQLITE\nPath=/no/such/file.sqlite\n[Empty]\n");
-    const QList<QPair<QString, QString>> cases = {{QStringLiteral("Old"), QStringLiteral("PARADOX")},
-                                                  {QStringLiteral("Gone"), QStringLiteral("/no/such/file.sqlite")},
-                                                  {QStringLiteral("Empty"), QStringLiteral("Path")},
-                                                  {QStringLiteral("Unknown"), QStringLiteral("“Unknown”")}};
+    file.write("[Old]\nDriver=PARADOX\nPath=/x.db\n[Gone]\nDriver=SQLITE\nPath=/no/such/"
+               "file.sqlite\n[Empty]\n");
+    const QList<QPair<QString, QString>> cases
+        = {{QStringLiteral("Old"), QStringLiteral("PARADOX")},
+            {QStringLiteral("Gone"), QStringLiteral("/no/such/file.sqlite")},
+            {QStringLiteral("Empty"), QStringLiteral("Path")},
+            {QStringLiteral("Unknown"), QStringLiteral("“Unknown”")}};
     for (const auto &[alias, expected] : cases) {
         try {
             Engine::tableNames(alias);
@@ -290,14 +309,16 @@ void AliasRegistryTest::theToolListsAddsAndRemovesAliases()
     QString output;
     QCOMPARE(run({QStringLiteral("add"), QStringLiteral("Second one"), database}, &output), 1);
     QVERIFY2(output.contains(QStringLiteral("does not exist")), qPrintable(output));
-    QCOMPARE(run({QStringLiteral("add"), QStringLiteral("--create"), QStringLiteral("Second one"), database}), 0);
+    QCOMPARE(run({QStringLiteral("add"), QStringLiteral("--create"), QStringLiteral("Second one"),
+                 database}),
+        0);
     QVERIFY(QFile::exists(database));
     QCOMPARE(run({QStringLiteral("add"), QStringLiteral("Second one"), database}, &output), 1);
     QVERIFY2(output.contains(QStringLiteral("already exists")), qPrintable(output));
     QCOMPARE(run({QStringLiteral("list")}, &output), 0);
     QCOMPARE(output.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-             QStringList({QStringLiteral("First\tSQLITE\t/first.sqlite"),
-                          QStringLiteral("Second one\tSQLITE\t") + database}));
+        QStringList({QStringLiteral("First\tSQLITE\t/first.sqlite"),
+            QStringLiteral("Second one\tSQLITE\t") + database}));
     QVERIFY(Engine::tableNames(QStringLiteral("Second one")).isEmpty()); // a real, empty database
     QCOMPARE(run({QStringLiteral("remove"), QStringLiteral("First")}), 0);
     QCOMPARE(run({QStringLiteral("remove"), QStringLiteral("First")}, &output), 1);

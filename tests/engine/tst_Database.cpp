@@ -43,7 +43,8 @@ void DatabaseTest::aReadOnlyDatabaseOpensButRefusesEveryWrite()
     ScratchDatabase db;
     db.makeNumbers(3);
     db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    QFile::setPermissions(db.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QFile::setPermissions(
+        db.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     const QByteArray before = [&] {
         QFile f(db.path());
         f.open(QIODevice::ReadOnly);
@@ -100,10 +101,12 @@ void DatabaseTest::openingAndShowingRowsReadsNoPictureBytes()
 {
     QFETCH(bool, pictureFirst);
     ScratchDatabase db;
-    db.exec(pictureFirst ? QStringLiteral("CREATE TABLE p (pic GRAPHIC, name VARCHAR(10), note MEMO)")
-                         : QStringLiteral("CREATE TABLE p (name VARCHAR(10), note MEMO, pic GRAPHIC)"));
-    db.exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
-                           "INSERT INTO p (name, note, pic) SELECT 'n' || i, 'note', randomblob(%2) FROM c")
+    db.exec(pictureFirst
+            ? QStringLiteral("CREATE TABLE p (pic GRAPHIC, name VARCHAR(10), note MEMO)")
+            : QStringLiteral("CREATE TABLE p (name VARCHAR(10), note MEMO, pic GRAPHIC)"));
+    db.exec(QStringLiteral(
+        "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
+        "INSERT INTO p (name, note, pic) SELECT 'n' || i, 'note', randomblob(%2) FROM c")
                 .arg(PictureRecords)
                 .arg(PictureBytes));
     db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
@@ -113,7 +116,7 @@ void DatabaseTest::openingAndShowingRowsReadsNoPictureBytes()
     const auto connection = Database::open(db.path());
     const qint64 afterOpening = connection->pagesRead();
     QVERIFY2(afterOpening < picturePages / 20,
-             qPrintable(QStringLiteral("%1 pages read of %2").arg(afterOpening).arg(picturePages)));
+        qPrintable(QStringLiteral("%1 pages read of %2").arg(afterOpening).arg(picturePages)));
 
     const int pic = t->fieldByName(QStringLiteral("pic"))->index();
     const int name = t->fieldByName(QStringLiteral("name"))->index();
@@ -129,7 +132,7 @@ void DatabaseTest::openingAndShowingRowsReadsNoPictureBytes()
     // SQLite reads each of them once for the next page's number. Without that, nothing of it.
     const qint64 allowed = pictureFirst ? picturePages + picturePages / 10 : picturePages / 20;
     QVERIFY2(afterShowing < allowed,
-             qPrintable(QStringLiteral("%1 pages read of %2").arg(afterShowing).arg(picturePages)));
+        qPrintable(QStringLiteral("%1 pages read of %2").arg(afterShowing).arg(picturePages)));
 
     const QByteArray bytes = t->fieldByName(QStringLiteral("pic"))->asBytes();
     QCOMPARE(bytes.size(), PictureBytes);
@@ -195,7 +198,8 @@ void DatabaseTest::aTableWithoutRowidsIsRefusedClearly()
             openTable(db.alias(), name);
             QFAIL("opened a table without rowids");
         } catch (const EngineError &e) {
-            QVERIFY2(e.message().contains(QStringLiteral("“%1”").arg(name)), qPrintable(e.message()));
+            QVERIFY2(
+                e.message().contains(QStringLiteral("“%1”").arg(name)), qPrintable(e.message()));
         }
     }
 }

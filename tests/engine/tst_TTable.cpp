@@ -12,7 +12,8 @@
 
 namespace {
 
-std::unique_ptr<TTable> openTable(const ScratchDatabase &db, const QString &name = QStringLiteral("t"))
+std::unique_ptr<TTable> openTable(
+    const ScratchDatabase &db, const QString &name = QStringLiteral("t"))
 {
     auto table = std::make_unique<TTable>();
     table->setDatabaseName(db.alias());
@@ -38,7 +39,7 @@ public:
     int countContaining(const QString &text) const
     {
         return int(std::count_if(statements.begin(), statements.end(),
-                                 [&](const QString &s) { return s.contains(text); }));
+            [&](const QString &s) { return s.contains(text); }));
     }
     QStringList statements;
 
@@ -116,8 +117,10 @@ void TTableTest::flagsFollowTheMoves_data()
     QTest::newRow("next on the last sets eof and stays") << "ln" << 3 << false << true << 0;
     QTest::newRow("last sets eof") << "l" << 3 << false << true << 0;
     QTest::newRow("prior on the first sets bof and stays") << "fnp p" << 0 << true << false << 0;
-    QTest::newRow("moving by more than there is stops at the end") << "f+10" << 3 << false << true << 3;
-    QTest::newRow("moving back past the start stops at the first") << "l-9" << 0 << true << false << -3;
+    QTest::newRow("moving by more than there is stops at the end")
+        << "f+10" << 3 << false << true << 3;
+    QTest::newRow("moving back past the start stops at the first")
+        << "l-9" << 0 << true << false << -3;
     QTest::newRow("a move within the records clears both") << "l-2" << 1 << false << false << -2;
 }
 
@@ -221,9 +224,12 @@ void TTableTest::postWritesOnlyTheChangedFieldsThenRunsAfterPost()
     QCOMPARE(afterPostCalls, 1);
     QCOMPARE(stateInAfterPost, TTable::Browse);
     QCOMPARE(state.count(), 1);
-    QCOMPARE(db.query(QStringLiteral("SELECT name FROM t WHERE id = 2")).toString(), QStringLiteral("second"));
+    QCOMPARE(db.query(QStringLiteral("SELECT name FROM t WHERE id = 2")).toString(),
+        QStringLiteral("second"));
     QCOMPARE(db.query(QStringLiteral("SELECT n FROM t WHERE id = 2")).toInt(), 999);
-    QCOMPARE(db.query(QStringLiteral("SELECT count(*) FROM t WHERE name = 'r1' OR name = 'r3'")).toInt(), 2);
+    QCOMPARE(
+        db.query(QStringLiteral("SELECT count(*) FROM t WHERE name = 'r1' OR name = 'r3'")).toInt(),
+        2);
 
     t->edit();
     t->post(); // nothing changed: nothing written, AfterPost still runs
@@ -244,7 +250,7 @@ void TTableTest::postAsksBoundControlsForTheirChangesFirst()
     t->edit();
     t->post();
     QCOMPARE(db.query(QStringLiteral("SELECT note FROM t")).toString(),
-             QStringLiteral("typed in a memo control"));
+        QStringLiteral("typed in a memo control"));
 }
 
 void TTableTest::movingWhileEditingPostsAChangedRecordAndDropsAnUnchangedOne()
@@ -309,7 +315,7 @@ void TTableTest::anInsertIsShownAfterTheLastRowUntilPostedOrCancelled()
     QCOMPARE(nameAt(*t), QStringLiteral("appended"));
     QCOMPARE(t->valueAt(3, name).toString(), QStringLiteral("appended"));
     QCOMPARE(db.query(QStringLiteral("SELECT name FROM t ORDER BY rowid DESC LIMIT 1")).toString(),
-             QStringLiteral("appended"));
+        QStringLiteral("appended"));
 }
 
 void TTableTest::deletingMovesToTheNextRecordOrTheNewLast()
@@ -405,21 +411,35 @@ void TTableTest::refusedValuesLeaveTheFieldAsItWas_data()
     QTest::addColumn<QVariant>("before");
     QTest::addColumn<QVariant>("refused");
     QTest::addColumn<QString>("because");
-    QTest::newRow("text into an integer") << "INTEGER" << QVariant(5) << QVariant("five") << "whole number";
-    QTest::newRow("a fraction into an integer") << "INTEGER" << QVariant(5) << QVariant(2.5) << "whole number";
-    QTest::newRow("too large for a small integer") << "SMALLINT" << QVariant(5) << QVariant(40000) << "-32768";
-    QTest::newRow("an impossible date") << "DATE" << QVariant(QDate(2024, 1, 2)) << QVariant("2023-02-30") << "valid date";
-    QTest::newRow("a month 13") << "DATE" << QVariant(QDate(2024, 1, 2)) << QVariant("2023-13-01") << "valid date";
-    QTest::newRow("an impossible time") << "TIME" << QVariant(QTime(8, 0)) << QVariant("25:10") << "valid time";
-    QTest::newRow("an impossible date and time") << "DATETIME" << QVariant(QDateTime(QDate(2024, 1, 2), QTime(8, 0)))
-                                                 << QVariant("2024-02-30 10:00") << "date and time";
-    QTest::newRow("a string over its size") << "VARCHAR(5)" << QVariant("abc") << QVariant("abcdef") << "at most 5";
-    QTest::newRow("Chinese over its size") << "CHAR(2)" << QVariant("中") << QVariant("中文字") << "at most 2";
-    QTest::newRow("a non-boolean into a boolean") << "BOOLEAN" << QVariant(true) << QVariant("maybe") << "yes/no";
-    QTest::newRow("a number other than 0 or 1 into a boolean") << "LOGICAL" << QVariant(false) << QVariant(7) << "yes/no";
-    QTest::newRow("text into a float") << "FLOAT" << QVariant(1.5) << QVariant("1.5.2") << "not a number";
-    QTest::newRow("text into a currency") << "MONEY" << QVariant(1.5) << QVariant("much") << "not a number";
-    QTest::newRow("text into a picture") << "GRAPHIC" << QVariant(QByteArray("BM...")) << QVariant("picture") << "only pictures";
+    QTest::newRow("text into an integer")
+        << "INTEGER" << QVariant(5) << QVariant("five") << "whole number";
+    QTest::newRow("a fraction into an integer")
+        << "INTEGER" << QVariant(5) << QVariant(2.5) << "whole number";
+    QTest::newRow("too large for a small integer")
+        << "SMALLINT" << QVariant(5) << QVariant(40000) << "-32768";
+    QTest::newRow("an impossible date")
+        << "DATE" << QVariant(QDate(2024, 1, 2)) << QVariant("2023-02-30") << "valid date";
+    QTest::newRow("a month 13") << "DATE" << QVariant(QDate(2024, 1, 2)) << QVariant("2023-13-01")
+                                << "valid date";
+    QTest::newRow("an impossible time")
+        << "TIME" << QVariant(QTime(8, 0)) << QVariant("25:10") << "valid time";
+    QTest::newRow("an impossible date and time")
+        << "DATETIME" << QVariant(QDateTime(QDate(2024, 1, 2), QTime(8, 0)))
+        << QVariant("2024-02-30 10:00") << "date and time";
+    QTest::newRow("a string over its size")
+        << "VARCHAR(5)" << QVariant("abc") << QVariant("abcdef") << "at most 5";
+    QTest::newRow("Chinese over its size")
+        << "CHAR(2)" << QVariant("中") << QVariant("中文字") << "at most 2";
+    QTest::newRow("a non-boolean into a boolean")
+        << "BOOLEAN" << QVariant(true) << QVariant("maybe") << "yes/no";
+    QTest::newRow("a number other than 0 or 1 into a boolean")
+        << "LOGICAL" << QVariant(false) << QVariant(7) << "yes/no";
+    QTest::newRow("text into a float")
+        << "FLOAT" << QVariant(1.5) << QVariant("1.5.2") << "not a number";
+    QTest::newRow("text into a currency")
+        << "MONEY" << QVariant(1.5) << QVariant("much") << "not a number";
+    QTest::newRow("text into a picture")
+        << "GRAPHIC" << QVariant(QByteArray("BM...")) << QVariant("picture") << "only pictures";
 }
 
 void TTableTest::refusedValuesLeaveTheFieldAsItWas()
@@ -455,22 +475,36 @@ void TTableTest::acceptedValuesAreStoredInTheirStoredForm_data()
     QTest::addColumn<QVariant>("given");
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<QVariant>("stored");
-    QTest::newRow("digits into an integer") << "INTEGER" << QVariant(" 42 ") << QVariant(42LL) << QVariant(42LL);
-    QTest::newRow("a whole double into an integer") << "INT" << QVariant(7.0) << QVariant(7LL) << QVariant(7LL);
-    QTest::newRow("a date") << "DATE" << QVariant(QDate(2024, 2, 29)) << QVariant(QDate(2024, 2, 29)) << QVariant("2024-02-29");
-    QTest::newRow("a date typed with slashes") << "DATE" << QVariant("2024/3/5") << QVariant(QDate(2024, 3, 5)) << QVariant("2024-03-05");
-    QTest::newRow("a time") << "TIME" << QVariant("8:05") << QVariant(QTime(8, 5)) << QVariant("08:05:00");
+    QTest::newRow("digits into an integer")
+        << "INTEGER" << QVariant(" 42 ") << QVariant(42LL) << QVariant(42LL);
+    QTest::newRow("a whole double into an integer")
+        << "INT" << QVariant(7.0) << QVariant(7LL) << QVariant(7LL);
+    QTest::newRow("a date") << "DATE" << QVariant(QDate(2024, 2, 29))
+                            << QVariant(QDate(2024, 2, 29)) << QVariant("2024-02-29");
+    QTest::newRow("a date typed with slashes")
+        << "DATE" << QVariant("2024/3/5") << QVariant(QDate(2024, 3, 5)) << QVariant("2024-03-05");
+    QTest::newRow("a time") << "TIME" << QVariant("8:05") << QVariant(QTime(8, 5))
+                            << QVariant("08:05:00");
     QTest::newRow("a date and time") << "DATETIME" << QVariant("2024-01-02 03:04:05")
-                                     << QVariant(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5))) << QVariant("2024-01-02T03:04:05");
-    QTest::newRow("yes into a boolean") << "BOOLEAN" << QVariant("yes") << QVariant(true) << QVariant(1LL);
-    QTest::newRow("false into a boolean") << "BOOL" << QVariant(false) << QVariant(false) << QVariant(0LL);
-    QTest::newRow("a number typed into a currency") << "MONEY" << QVariant("12.50") << QVariant(12.5) << QVariant(12.5);
-    QTest::newRow("an empty string into an integer") << "INTEGER" << QVariant("") << QVariant() << QVariant();
-    QTest::newRow("an empty string into a date") << "DATE" << QVariant("") << QVariant() << QVariant();
-    QTest::newRow("a string at its size") << "VARCHAR(5)" << QVariant("abcde") << QVariant("abcde") << QVariant("abcde");
-    QTest::newRow("Chinese text into a memo") << "MEMO" << QVariant("中文备注") << QVariant("中文备注") << QVariant("中文备注");
-    QTest::newRow("bytes into a blob") << "BLOB" << QVariant(QByteArray("BM\x01\x02", 4))
-                                       << QVariant(QByteArray("BM\x01\x02", 4)) << QVariant(QByteArray("BM\x01\x02", 4));
+                                     << QVariant(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)))
+                                     << QVariant("2024-01-02T03:04:05");
+    QTest::newRow("yes into a boolean")
+        << "BOOLEAN" << QVariant("yes") << QVariant(true) << QVariant(1LL);
+    QTest::newRow("false into a boolean")
+        << "BOOL" << QVariant(false) << QVariant(false) << QVariant(0LL);
+    QTest::newRow("a number typed into a currency")
+        << "MONEY" << QVariant("12.50") << QVariant(12.5) << QVariant(12.5);
+    QTest::newRow("an empty string into an integer")
+        << "INTEGER" << QVariant("") << QVariant() << QVariant();
+    QTest::newRow("an empty string into a date")
+        << "DATE" << QVariant("") << QVariant() << QVariant();
+    QTest::newRow("a string at its size")
+        << "VARCHAR(5)" << QVariant("abcde") << QVariant("abcde") << QVariant("abcde");
+    QTest::newRow("Chinese text into a memo")
+        << "MEMO" << QVariant("中文备注") << QVariant("中文备注") << QVariant("中文备注");
+    QTest::newRow("bytes into a blob")
+        << "BLOB" << QVariant(QByteArray("BM\x01\x02", 4)) << QVariant(QByteArray("BM\x01\x02", 4))
+        << QVariant(QByteArray("BM\x01\x02", 4));
 }
 
 void TTableTest::acceptedValuesAreStoredInTheirStoredForm()
@@ -506,7 +540,9 @@ void TTableTest::aStoredValueOfTheWrongKindRaisesOnlyWhenRead()
     t->field(1)->clear();
     t->post();
     QVERIFY(!t->field(0)->value().isValid());
-    QCOMPARE(db.query(QStringLiteral("SELECT count(*) FROM k WHERE n IS NULL AND d IS NULL")).toInt(), 1);
+    QCOMPARE(
+        db.query(QStringLiteral("SELECT count(*) FROM k WHERE n IS NULL AND d IS NULL")).toInt(),
+        1);
 }
 
 void TTableTest::bookmarksFindTheirRecordUntilItIsDeleted()
@@ -612,7 +648,8 @@ void TTableTest::memoAndPictureCellsShowOnlyWhetherTheyAreEmpty()
     t->field(1)->setBytes(QByteArray("BMnew"));
     QCOMPARE(t->displayTextAt(1, 1), QStringLiteral("(GRAPHIC)"));
     t->post();
-    QCOMPARE(db.query(QStringLiteral("SELECT pic FROM p WHERE name = 'b'")).toByteArray(), QByteArray("BMnew"));
+    QCOMPARE(db.query(QStringLiteral("SELECT pic FROM p WHERE name = 'b'")).toByteArray(),
+        QByteArray("BMnew"));
 }
 
 void TTableTest::missingAliasTableAndFileGiveClearMessages()
@@ -634,7 +671,8 @@ void TTableTest::missingAliasTableAndFileGiveClearMessages()
         t.open();
         QFAIL("opened");
     } catch (const EngineError &e) {
-        QVERIFY2(e.message().contains(QStringLiteral("“nothing here” does not exist")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QStringLiteral("“nothing here” does not exist")),
+            qPrintable(e.message()));
     }
     QVERIFY(!t.active());
     QFile::remove(db.path());

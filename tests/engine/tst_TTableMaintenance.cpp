@@ -21,9 +21,10 @@ std::unique_ptr<TTable> tableOf(const QString &alias, const QString &name)
 QStringList indexNames(ScratchDatabase &db, const QString &table)
 {
     QStringList names;
-    for (const QVariant &v : db.column(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' "
-                                                      "AND tbl_name = '%1'")
-                                           .arg(QString(table).replace(QLatin1Char('\''), QLatin1String("''")))))
+    for (const QVariant &v :
+        db.column(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' "
+                                 "AND tbl_name = '%1'")
+                      .arg(QString(table).replace(QLatin1Char('\''), QLatin1String("''")))))
         names << v.toString();
     return names;
 }
@@ -65,13 +66,13 @@ void TTableMaintenanceTest::createTableReplacesATableOfTheSameName()
     db.makeNumbers(3);
     auto t = tableOf(db.alias(), QStringLiteral("t"));
     t->fieldDefs = {{QStringLiteral("title"), QStringLiteral("VARCHAR(30)")},
-                    {QStringLiteral("cover"), QStringLiteral("GRAPHIC")},
-                    {QStringLiteral("key"), QStringLiteral("INTEGER"), true, QString(), 1}};
+        {QStringLiteral("cover"), QStringLiteral("GRAPHIC")},
+        {QStringLiteral("key"), QStringLiteral("INTEGER"), true, QString(), 1}};
     t->indexDefs = {{QStringLiteral("by title"), {QStringLiteral("title")}, true}};
     t->createTable();
     QCOMPARE(db.query(QStringLiteral("SELECT count(*) FROM t")).toInt(), 0);
     QCOMPARE(Engine::fieldNames(db.alias(), QStringLiteral("t")),
-             QStringList({QStringLiteral("title"), QStringLiteral("cover"), QStringLiteral("key")}));
+        QStringList({QStringLiteral("title"), QStringLiteral("cover"), QStringLiteral("key")}));
     QCOMPARE(indexNames(db, QStringLiteral("t")), QStringList(QStringLiteral("by title")));
     t->open();
     QCOMPARE(t->fieldDefs[0].declaredType, QStringLiteral("VARCHAR(30)"));
@@ -151,14 +152,15 @@ void TTableMaintenanceTest::batchMoveCopiesEveryRecordInRowidOrderWithoutIndexes
     QCOMPARE(source->active(), sourceOpen);
     QCOMPARE(destination->active(), destinationOpen);
     if (sourceOpen)
-        QCOMPARE(source->fieldByName(QStringLiteral("name"))->value().toString(), QStringLiteral("c"));
+        QCOMPARE(
+            source->fieldByName(QStringLiteral("name"))->value().toString(), QStringLiteral("c"));
     QCOMPARE(db.column(QStringLiteral("SELECT name FROM dst ORDER BY rowid")),
-             QVariantList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        QVariantList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     QCOMPARE(db.column(QStringLiteral("SELECT hex(pic) FROM dst ORDER BY rowid")),
-             QVariantList({QString(), QStringLiteral("424D02"), QStringLiteral("424D03")}));
+        QVariantList({QString(), QStringLiteral("424D02"), QStringLiteral("424D03")}));
     QCOMPARE(indexNames(db, QStringLiteral("dst")), QStringList());
     QCOMPARE(Engine::fieldNames(db.alias(), QStringLiteral("dst")),
-             QStringList({QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("pic")}));
+        QStringList({QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("pic")}));
     QCOMPARE(destination->fieldDefs.size(), 3);
     QVERIFY(destination->indexDefs.isEmpty());
     if (destinationOpen) {
@@ -177,14 +179,16 @@ void TTableMaintenanceTest::batchMoveCopiesAcrossDatabasesValueForValue()
     auto source = tableOf(from.alias(), QStringLiteral("mixed"));
     auto destination = tableOf(to.alias(), QStringLiteral("copy of mixed"));
     QCOMPARE(destination->batchMoveFrom(*source), 5);
-    QCOMPARE(to.column(QStringLiteral("SELECT typeof(v) || ':' || quote(v) FROM \"copy of mixed\" ORDER BY rowid")),
-             QVariantList({QStringLiteral("integer:1"), QStringLiteral("real:2.5"), QStringLiteral("text:'text'"),
-                           QStringLiteral("blob:X'00FF'"), QStringLiteral("null:NULL")}));
+    QCOMPARE(to.column(QStringLiteral(
+                 "SELECT typeof(v) || ':' || quote(v) FROM \"copy of mixed\" ORDER BY rowid")),
+        QVariantList(
+            {QStringLiteral("integer:1"), QStringLiteral("real:2.5"), QStringLiteral("text:'text'"),
+                QStringLiteral("blob:X'00FF'"), QStringLiteral("null:NULL")}));
     auto pictures = tableOf(to.alias(), QStringLiteral("pictures"));
     auto shuffled = tableOf(from.alias(), QStringLiteral("src"));
     QCOMPARE(pictures->batchMoveFrom(*shuffled), 3);
     QCOMPARE(to.column(QStringLiteral("SELECT name FROM pictures ORDER BY rowid")),
-             QVariantList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        QVariantList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
 }
 
 void TTableMaintenanceTest::aFailedBatchMoveLeavesTheDestinationAsItWas_data()
@@ -201,8 +205,9 @@ void TTableMaintenanceTest::aFailedBatchMoveLeavesTheDestinationAsItWas()
     ScratchDatabase other;
     ScratchDatabase &from = sameDatabase ? target : other;
     from.exec(QStringLiteral("CREATE TABLE big (pic BLOB)"));
-    from.exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 300) "
-                             "INSERT INTO big SELECT randomblob(3000) FROM c"));
+    from.exec(QStringLiteral(
+        "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 300) "
+        "INSERT INTO big SELECT randomblob(3000) FROM c"));
     target.exec(QStringLiteral("CREATE TABLE dst (keep TEXT)"));
     target.exec(QStringLiteral("CREATE INDEX dst_keep ON dst (keep)"));
     target.exec(QStringLiteral("INSERT INTO dst VALUES ('one'), ('two')"));
@@ -213,15 +218,17 @@ void TTableMaintenanceTest::aFailedBatchMoveLeavesTheDestinationAsItWas()
     // The disk "fills up" half-way through the copy.
     const auto connection = Database::open(target.path());
     const qint64 pages = target.query(QStringLiteral("PRAGMA page_count")).toLongLong();
-    connection->exec(QStringLiteral("PRAGMA max_page_count = %1").arg(sameDatabase ? pages + 60 : 60));
+    connection->exec(
+        QStringLiteral("PRAGMA max_page_count = %1").arg(sameDatabase ? pages + 60 : 60));
     auto source = tableOf(from.alias(), QStringLiteral("big"));
     QVERIFY_THROWS_EXCEPTION(EngineError, destination->batchMoveFrom(*source));
 
     QVERIFY(destination->active());
     QCOMPARE(destination->recordCount(), 2);
-    QCOMPARE(destination->fieldByName(QStringLiteral("keep"))->value().toString(), QStringLiteral("one"));
+    QCOMPARE(destination->fieldByName(QStringLiteral("keep"))->value().toString(),
+        QStringLiteral("one"));
     QCOMPARE(target.column(QStringLiteral("SELECT keep FROM dst ORDER BY rowid")),
-             QVariantList({QStringLiteral("one"), QStringLiteral("two")}));
+        QVariantList({QStringLiteral("one"), QStringLiteral("two")}));
     QCOMPARE(indexNames(target, QStringLiteral("dst")), QStringList(QStringLiteral("dst_keep")));
     QVERIFY(!source->active());
 }
@@ -271,11 +278,16 @@ void TTableMaintenanceTest::oddNamesWorkInEveryOperation_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("field");
-    QTest::newRow("spaces") << "Price list" << "unit price";
-    QTest::newRow("quotes") << "O'Brien's \"best\"" << "say \"hi\"";
-    QTest::newRow("dollars") << "$$$Backup" << "cost$";
-    QTest::newRow("Chinese") << "价格表" << "名称";
-    QTest::newRow("brackets and dots") << "a]b.c[d" << "x.y";
+    QTest::newRow("spaces") << "Price list"
+                            << "unit price";
+    QTest::newRow("quotes") << "O'Brien's \"best\""
+                            << "say \"hi\"";
+    QTest::newRow("dollars") << "$$$Backup"
+                             << "cost$";
+    QTest::newRow("Chinese") << "价格表"
+                             << "名称";
+    QTest::newRow("brackets and dots") << "a]b.c[d"
+                                       << "x.y";
 }
 
 void TTableMaintenanceTest::oddNamesWorkInEveryOperation()
@@ -284,7 +296,8 @@ void TTableMaintenanceTest::oddNamesWorkInEveryOperation()
     QFETCH(QString, field);
     ScratchDatabase db;
     auto t = tableOf(db.alias(), table);
-    t->fieldDefs = {{field, QStringLiteral("VARCHAR(20)")}, {QStringLiteral("pic"), QStringLiteral("GRAPHIC")}};
+    t->fieldDefs = {
+        {field, QStringLiteral("VARCHAR(20)")}, {QStringLiteral("pic"), QStringLiteral("GRAPHIC")}};
     t->indexDefs = {{field + QStringLiteral(" index"), {field}, false}};
     t->createTable();
     QCOMPARE(Engine::tableNames(db.alias()), QStringList(table));
@@ -342,7 +355,8 @@ void TTableMaintenanceTest::compactionLeavesTheRecordsAndNoTemporaryTable()
     t->open();
     QCOMPARE(t->recordCount(), before.size());
     QCOMPARE(db.column(QStringLiteral("SELECT name FROM t ORDER BY rowid")), before);
-    QCOMPARE(db.column(QStringLiteral("SELECT rowid FROM t ORDER BY rowid")).last().toInt(), before.size());
+    QCOMPARE(db.column(QStringLiteral("SELECT rowid FROM t ORDER BY rowid")).last().toInt(),
+        before.size());
     QCOMPARE(Engine::tableNames(db.alias()), QStringList(QStringLiteral("t")));
 }
 
@@ -350,17 +364,18 @@ void TTableMaintenanceTest::tablesAreListedInCreationOrderWithoutSystemTables()
 {
     ScratchDatabase db;
     db.exec(QStringLiteral("CREATE TABLE zebra (a)"));
-    db.exec(QStringLiteral("CREATE TABLE apple (a INTEGER PRIMARY KEY AUTOINCREMENT)")); // makes sqlite_sequence
+    db.exec(QStringLiteral(
+        "CREATE TABLE apple (a INTEGER PRIMARY KEY AUTOINCREMENT)")); // makes sqlite_sequence
     db.exec(QStringLiteral("CREATE TABLE mango (a)"));
     db.exec(QStringLiteral("CREATE INDEX mango_a ON mango (a)"));
     db.exec(QStringLiteral("ANALYZE")); // makes sqlite_stat1
     db.exec(QStringLiteral("CREATE VIEW v AS SELECT * FROM zebra"));
     QCOMPARE(Engine::tableNames(db.alias()),
-             QStringList({QStringLiteral("zebra"), QStringLiteral("apple"), QStringLiteral("mango")}));
+        QStringList({QStringLiteral("zebra"), QStringLiteral("apple"), QStringLiteral("mango")}));
     db.exec(QStringLiteral("DROP TABLE zebra"));
     db.exec(QStringLiteral("CREATE TABLE zebra (b)"));
     QCOMPARE(Engine::tableNames(db.alias()),
-             QStringList({QStringLiteral("apple"), QStringLiteral("mango"), QStringLiteral("zebra")}));
+        QStringList({QStringLiteral("apple"), QStringLiteral("mango"), QStringLiteral("zebra")}));
 }
 
 TABVALE_TEST_MAIN(TTableMaintenanceTest, QCoreApplication)

@@ -90,17 +90,25 @@ void BmpCodecTest::everyVariantDecodesToItsPixels_data()
     QTest::newRow("RLE8") << BmpKind::Rle8 << PictureSamples::stripes(size, 8);
     QTest::newRow("RLE8 odd literal") << BmpKind::Rle8 << PictureSamples::stripes(QSize(7, 4), 5);
     QTest::newRow("16 bits 5-5-5") << BmpKind::Rgb555 << PictureSamples::stripes(size, 8);
-    QTest::newRow("16 bits 5-6-5 bit-fields") << BmpKind::Bitfields565 << PictureSamples::stripes(size, 8);
+    QTest::newRow("16 bits 5-6-5 bit-fields")
+        << BmpKind::Bitfields565 << PictureSamples::stripes(size, 8);
     QTest::newRow("24 bits") << BmpKind::Rgb24 << PictureSamples::quadrants(QSize(7, 6));
-    QTest::newRow("24 bits top-down") << BmpKind::Rgb24TopDown << PictureSamples::quadrants(QSize(7, 6));
+    QTest::newRow("24 bits top-down")
+        << BmpKind::Rgb24TopDown << PictureSamples::quadrants(QSize(7, 6));
     QTest::newRow("32 bits") << BmpKind::Rgb32 << PictureSamples::quadrants(QSize(7, 6));
-    QTest::newRow("V4 RGBA masks") << BmpKind::Bitfields32V4 << withAlpha(PictureSamples::stripes(size, 8));
-    QTest::newRow("V5 BGRA masks") << BmpKind::Bitfields32V5 << withAlpha(PictureSamples::stripes(size, 8));
-    QTest::newRow("alpha bit-fields 10-10-10-2") << BmpKind::AlphaBitfields << withAlpha(PictureSamples::stripes(size, 8));
+    QTest::newRow("V4 RGBA masks")
+        << BmpKind::Bitfields32V4 << withAlpha(PictureSamples::stripes(size, 8));
+    QTest::newRow("V5 BGRA masks")
+        << BmpKind::Bitfields32V5 << withAlpha(PictureSamples::stripes(size, 8));
+    QTest::newRow("alpha bit-fields 10-10-10-2")
+        << BmpKind::AlphaBitfields << withAlpha(PictureSamples::stripes(size, 8));
     QTest::newRow("OS/2 1.x 8 bits") << BmpKind::Os2Core8 << PictureSamples::stripes(size, 8);
-    QTest::newRow("OS/2 1.x 24 bits") << BmpKind::Os2Core24 << PictureSamples::quadrants(QSize(7, 6));
-    QTest::newRow("OS/2 2.x 64-byte header") << BmpKind::Os2Version2Indexed8 << PictureSamples::stripes(size, 8);
-    QTest::newRow("OS/2 2.x 16-byte header") << BmpKind::Os2Short4 << PictureSamples::stripes(size, 8);
+    QTest::newRow("OS/2 1.x 24 bits")
+        << BmpKind::Os2Core24 << PictureSamples::quadrants(QSize(7, 6));
+    QTest::newRow("OS/2 2.x 64-byte header")
+        << BmpKind::Os2Version2Indexed8 << PictureSamples::stripes(size, 8);
+    QTest::newRow("OS/2 2.x 16-byte header")
+        << BmpKind::Os2Short4 << PictureSamples::stripes(size, 8);
 }
 
 void BmpCodecTest::everyVariantDecodesToItsPixels()
@@ -120,7 +128,8 @@ void BmpCodecTest::everyVariantDecodesToItsPixels()
     // 5-bit channels by shifting, so 31 reads as 248 there.)
     const QImage oracle = QImage::fromData(file, "BMP");
     if (!oracle.isNull() && !picture.hasAlphaChannel()) {
-        const QString disagreement = firstDifference(oracle.convertToFormat(QImage::Format_RGB32), picture, 7);
+        const QString disagreement
+            = firstDifference(oracle.convertToFormat(QImage::Format_RGB32), picture, 7);
         QVERIFY2(disagreement.isEmpty(), qPrintable("Qt's reader: " + disagreement));
     }
 }
@@ -161,7 +170,8 @@ void BmpCodecTest::runLengthJumpsAndLineEndsLeaveSkippedPixelsBlack()
     const QRgb expected[3][4] = {{k, g, r, g}, {k, k, k, k}, {r, r, k, k}};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
-            QVERIFY2(image.pixel(x, y) == expected[y][x], qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+            QVERIFY2(image.pixel(x, y) == expected[y][x],
+                qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
 }
 
 void BmpCodecTest::anAlphaChannelThatIsZeroEverywhereMeansOpaque()
@@ -180,12 +190,17 @@ void BmpCodecTest::damagedFilesGiveAClearError_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("complaint");
-    const QByteArray good24 = PictureSamples::bmp(PictureSamples::quadrants(QSize(7, 6)), BmpKind::Rgb24);
-    const QByteArray good8 = PictureSamples::bmp(PictureSamples::stripes(QSize(9, 5), 8), BmpKind::Indexed8);
-    const QByteArray rle8 = PictureSamples::bmp(PictureSamples::stripes(QSize(9, 5), 8), BmpKind::Rle8);
+    const QByteArray good24
+        = PictureSamples::bmp(PictureSamples::quadrants(QSize(7, 6)), BmpKind::Rgb24);
+    const QByteArray good8
+        = PictureSamples::bmp(PictureSamples::stripes(QSize(9, 5), 8), BmpKind::Indexed8);
+    const QByteArray rle8
+        = PictureSamples::bmp(PictureSamples::stripes(QSize(9, 5), 8), BmpKind::Rle8);
 
     QTest::newRow("empty") << QByteArray() << "too short";
-    QTest::newRow("JPEG bytes") << PictureSamples::jpeg(PictureSamples::quadrants(QSize(8, 8)), PictureSamples::JpegKind::Baseline) << "\"BM\"";
+    QTest::newRow("JPEG bytes") << PictureSamples::jpeg(
+        PictureSamples::quadrants(QSize(8, 8)), PictureSamples::JpegKind::Baseline)
+                                << "\"BM\"";
     QTest::newRow("cut in the file header") << good24.left(10) << "too short";
     QTest::newRow("cut in the information header") << good24.left(30) << "information header";
     QTest::newRow("cut in the colour table") << good8.left(14 + 40 + 10) << "colour table";
@@ -242,7 +257,8 @@ void BmpCodecTest::writtenFilesAreStandardTwentyFourBitBitmaps_data()
     QTest::newRow("width 1 (3 bytes of padding)") << PictureSamples::stripes(QSize(1, 3), 8);
     QTest::newRow("width 4 (no padding)") << PictureSamples::quadrants(QSize(4, 2));
     QTest::newRow("width 9 (1 byte of padding)") << PictureSamples::stripes(QSize(9, 5), 8);
-    QTest::newRow("from an indexed picture") << PictureSamples::stripes(QSize(6, 3), 4).convertToFormat(QImage::Format_Indexed8);
+    QTest::newRow("from an indexed picture")
+        << PictureSamples::stripes(QSize(6, 3), 4).convertToFormat(QImage::Format_Indexed8);
 }
 
 void BmpCodecTest::writtenFilesAreStandardTwentyFourBitBitmaps()
@@ -269,7 +285,7 @@ void BmpCodecTest::writtenFilesAreStandardTwentyFourBitBitmaps()
 
     QCOMPARE(BmpCodec::decode(file), picture.convertToFormat(QImage::Format_RGB32));
     QCOMPARE(QImage::fromData(file, "BMP").convertToFormat(QImage::Format_RGB32),
-             picture.convertToFormat(QImage::Format_RGB32));
+        picture.convertToFormat(QImage::Format_RGB32));
 }
 
 TABVALE_TEST_MAIN(BmpCodecTest, QCoreApplication)

@@ -26,10 +26,11 @@ QString quadrantMismatch(const QImage &image, bool grey)
 {
     const QList<QRgb> colours = PictureSamples::quadrantColours();
     const int w = image.width(), h = image.height();
-    const QPoint centres[4] = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
+    const QPoint centres[4]
+        = {{w / 4, h / 4}, {3 * w / 4, h / 4}, {w / 4, 3 * h / 4}, {3 * w / 4, 3 * h / 4}};
     for (int i = 0; i < 4; ++i) {
-        const QRgb expected = grey ? qRgb(qGray(colours[i]), qGray(colours[i]), qGray(colours[i]))
-                                   : colours[i];
+        const QRgb expected
+            = grey ? qRgb(qGray(colours[i]), qGray(colours[i]), qGray(colours[i])) : colours[i];
         const QRgb actual = image.pixel(centres[i]);
         if (!near(actual, expected))
             return QStringLiteral("quadrant %1 is %2, expected %3")
@@ -55,7 +56,8 @@ qsizetype frameSizeOffset(const QByteArray &file)
 {
     for (qsizetype i = 2; i + 9 < file.size(); ++i)
         if (uchar(file[i]) == 0xff
-            && (uchar(file[i + 1]) == 0xc0 || uchar(file[i + 1]) == 0xc2 || uchar(file[i + 1]) == 0xc9))
+            && (uchar(file[i + 1]) == 0xc0 || uchar(file[i + 1]) == 0xc2
+                || uchar(file[i + 1]) == 0xc9))
             return i + 5;
     return -1;
 }
@@ -96,7 +98,8 @@ void JpegCodecTest::everyVariantDecodesToItsSizeAndColours()
 {
     QFETCH(JpegKind, kind);
     QFETCH(QSize, size);
-    const QImage image = JpegCodec::decode(PictureSamples::jpeg(PictureSamples::quadrants(size), kind));
+    const QImage image
+        = JpegCodec::decode(PictureSamples::jpeg(PictureSamples::quadrants(size), kind));
     QCOMPARE(image.size(), size);
     QCOMPARE(image.format(), QImage::Format_RGB32);
     const QString mismatch = quadrantMismatch(image, kind == JpegKind::Greyscale);
@@ -109,14 +112,22 @@ void JpegCodecTest::scaledDecodingGivesTheSmallestScaleThatCoversTheRequest_data
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QSize>("maxSize");
     QTest::addColumn<QSize>("expected");
-    QTest::newRow("thumbnail of 800 × 600: 1/8") << JpegKind::Baseline << QSize(800, 600) << QSize(58, 58) << QSize(100, 75);
-    QTest::newRow("progressive 800 × 600: 1/8") << JpegKind::Progressive << QSize(800, 600) << QSize(58, 58) << QSize(100, 75);
-    QTest::newRow("CMYK 800 × 600: 1/8") << JpegKind::Cmyk << QSize(800, 600) << QSize(58, 58) << QSize(100, 75);
-    QTest::newRow("200 × 150 to 58: 1/2") << JpegKind::Baseline << QSize(200, 150) << QSize(58, 58) << QSize(100, 75);
-    QTest::newRow("1/8 rounds up and still covers") << JpegKind::Baseline << QSize(200, 150) << QSize(25, 19) << QSize(25, 19);
-    QTest::newRow("one pixel short of 1/8: 1/4") << JpegKind::Baseline << QSize(200, 150) << QSize(25, 20) << QSize(50, 38);
-    QTest::newRow("1/4") << JpegKind::Greyscale << QSize(400, 300) << QSize(90, 60) << QSize(100, 75);
-    QTest::newRow("larger than the picture: full size") << JpegKind::Baseline << QSize(200, 150) << QSize(300, 300) << QSize(200, 150);
+    QTest::newRow("thumbnail of 800 × 600: 1/8")
+        << JpegKind::Baseline << QSize(800, 600) << QSize(58, 58) << QSize(100, 75);
+    QTest::newRow("progressive 800 × 600: 1/8")
+        << JpegKind::Progressive << QSize(800, 600) << QSize(58, 58) << QSize(100, 75);
+    QTest::newRow("CMYK 800 × 600: 1/8")
+        << JpegKind::Cmyk << QSize(800, 600) << QSize(58, 58) << QSize(100, 75);
+    QTest::newRow("200 × 150 to 58: 1/2")
+        << JpegKind::Baseline << QSize(200, 150) << QSize(58, 58) << QSize(100, 75);
+    QTest::newRow("1/8 rounds up and still covers")
+        << JpegKind::Baseline << QSize(200, 150) << QSize(25, 19) << QSize(25, 19);
+    QTest::newRow("one pixel short of 1/8: 1/4")
+        << JpegKind::Baseline << QSize(200, 150) << QSize(25, 20) << QSize(50, 38);
+    QTest::newRow("1/4") << JpegKind::Greyscale << QSize(400, 300) << QSize(90, 60)
+                         << QSize(100, 75);
+    QTest::newRow("larger than the picture: full size")
+        << JpegKind::Baseline << QSize(200, 150) << QSize(300, 300) << QSize(200, 150);
 }
 
 void JpegCodecTest::scaledDecodingGivesTheSmallestScaleThatCoversTheRequest()
@@ -125,7 +136,8 @@ void JpegCodecTest::scaledDecodingGivesTheSmallestScaleThatCoversTheRequest()
     QFETCH(QSize, size);
     QFETCH(QSize, maxSize);
     QFETCH(QSize, expected);
-    const QImage image = JpegCodec::decode(PictureSamples::jpeg(PictureSamples::quadrants(size), kind), maxSize);
+    const QImage image
+        = JpegCodec::decode(PictureSamples::jpeg(PictureSamples::quadrants(size), kind), maxSize);
     QCOMPARE(image.size(), expected);
     const QString mismatch = quadrantMismatch(image, kind == JpegKind::Greyscale);
     QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
@@ -133,7 +145,8 @@ void JpegCodecTest::scaledDecodingGivesTheSmallestScaleThatCoversTheRequest()
 
 void JpegCodecTest::theHeaderTellsTheSizeWithoutDecoding()
 {
-    const QByteArray file = PictureSamples::jpeg(PictureSamples::quadrants(QSize(123, 45)), JpegKind::Progressive);
+    const QByteArray file
+        = PictureSamples::jpeg(PictureSamples::quadrants(QSize(123, 45)), JpegKind::Progressive);
     QCOMPARE(JpegCodec::imageSize(file), QSize(123, 45));
     // The scans are not read: a file cut short in its image data still tells its size.
     const QByteArray cut = file.left(file.size() / 2);
@@ -152,17 +165,23 @@ void JpegCodecTest::damagedFilesGiveAClearError_data()
     const QByteArray arithmetic = PictureSamples::jpeg(picture, JpegKind::Arithmetic);
 
     QTest::newRow("empty") << QByteArray() << QSize() << "empty";
-    QTest::newRow("a bitmap") << QByteArray("BM\x36\0\0\0\0\0\0\0", 10) << QSize() << "Not a JPEG file";
+    QTest::newRow("a bitmap") << QByteArray("BM\x36\0\0\0\0\0\0\0", 10) << QSize()
+                              << "Not a JPEG file";
     QTest::newRow("cut in the header") << baseline.left(100) << QSize() << "Premature end";
-    QTest::newRow("baseline cut in half") << baseline.left(baseline.size() / 2) << QSize() << "Premature end";
-    QTest::newRow("baseline cut in half, scaled") << baseline.left(baseline.size() / 2) << QSize(58, 58) << "Premature end";
-    QTest::newRow("progressive cut in half") << progressive.left(progressive.size() / 2) << QSize() << "Premature end";
-    QTest::newRow("arithmetic cut in half") << arithmetic.left(arithmetic.size() / 2) << QSize() << "Premature end";
+    QTest::newRow("baseline cut in half")
+        << baseline.left(baseline.size() / 2) << QSize() << "Premature end";
+    QTest::newRow("baseline cut in half, scaled")
+        << baseline.left(baseline.size() / 2) << QSize(58, 58) << "Premature end";
+    QTest::newRow("progressive cut in half")
+        << progressive.left(progressive.size() / 2) << QSize() << "Premature end";
+    QTest::newRow("arithmetic cut in half")
+        << arithmetic.left(arithmetic.size() / 2) << QSize() << "Premature end";
 
     QByteArray interrupted = baseline;
     const qsizetype middle = baseline.size() * 2 / 3;
     interrupted.replace(middle, 2, QByteArray("\xff\xd9", 2));
-    QTest::newRow("end marker inside the scan") << interrupted << QSize() << "premature end of data segment";
+    QTest::newRow("end marker inside the scan")
+        << interrupted << QSize() << "premature end of data segment";
 
     QByteArray huge = baseline;
     const qsizetype at = frameSizeOffset(huge);
@@ -185,7 +204,8 @@ void JpegCodecTest::damagedFilesGiveAClearError()
 
 void JpegCodecTest::aFileMissingOnlyItsEndMarkerIsComplete()
 {
-    const QByteArray file = PictureSamples::jpeg(PictureSamples::quadrants(QSize(64, 48)), JpegKind::Baseline);
+    const QByteArray file
+        = PictureSamples::jpeg(PictureSamples::quadrants(QSize(64, 48)), JpegKind::Baseline);
     QVERIFY(file.endsWith("\xff\xd9"));
     const QImage image = JpegCodec::decode(file.chopped(2));
     QCOMPARE(image.size(), QSize(64, 48));

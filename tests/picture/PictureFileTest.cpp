@@ -1,9 +1,9 @@
+#include "PictureFile.h"
 #include "BmpCodec.h"
 #include "PictureError.h"
-#include "PictureFile.h"
 #include "PictureSamples.h"
-#include "common/TestEnvironment.h"
 #include "Thumbnail.h"
+#include "common/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -78,8 +78,10 @@ void PictureFileTest::filesThatCannotBeLoadedGiveAClearError_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("complaint");
     const QImage picture = PictureSamples::quadrants(QSize(16, 16));
-    QTest::newRow("a bitmap named .jpg") << "bitmap.jpg" << BmpCodec::encode(picture) << "Not a JPEG file";
-    QTest::newRow("a JPEG named .bmp") << "photo.bmp" << PictureSamples::jpeg(picture, JpegKind::Baseline) << "\"BM\"";
+    QTest::newRow("a bitmap named .jpg")
+        << "bitmap.jpg" << BmpCodec::encode(picture) << "Not a JPEG file";
+    QTest::newRow("a JPEG named .bmp")
+        << "photo.bmp" << PictureSamples::jpeg(picture, JpegKind::Baseline) << "\"BM\"";
     QTest::newRow("a PNG") << "picture.png" << QByteArray("\x89PNG") << "not a JPEG or bitmap file";
     QTest::newRow("an empty .jpeg") << "empty.jpeg" << QByteArray() << "empty";
     QTest::newRow("missing") << "" << QByteArray() << "Cannot open";
@@ -103,7 +105,8 @@ void PictureFileTest::bytesAreDecodedByTheirSignature()
 {
     const QImage picture = PictureSamples::quadrants(QSize(40, 30));
     QCOMPARE(PictureFile::decode(BmpCodec::encode(picture)), picture);
-    QCOMPARE(PictureFile::decode(PictureSamples::jpeg(picture, JpegKind::Baseline)).size(), picture.size());
+    QCOMPARE(PictureFile::decode(PictureSamples::jpeg(picture, JpegKind::Baseline)).size(),
+        picture.size());
     QVERIFY_THROWS_EXCEPTION(PictureError, PictureFile::decode(QByteArray("GIF89a")));
 }
 
@@ -115,9 +118,11 @@ void PictureFileTest::thumbnailsStretchTheWholePictureOverTheStripSize_data()
     const QImage wide = PictureSamples::quadrants(QSize(800, 300));
     const QImage tall = PictureSamples::quadrants(QSize(120, 500));
     QTest::newRow("wide JPEG") << "wide.jpg" << PictureSamples::jpeg(wide, JpegKind::Baseline);
-    QTest::newRow("tall progressive JPEG") << "tall.jpg" << PictureSamples::jpeg(tall, JpegKind::Progressive);
+    QTest::newRow("tall progressive JPEG")
+        << "tall.jpg" << PictureSamples::jpeg(tall, JpegKind::Progressive);
     QTest::newRow("wide bitmap") << "wide.bmp" << BmpCodec::encode(wide);
-    QTest::newRow("tiny bitmap, enlarged") << "tiny.bmp" << BmpCodec::encode(PictureSamples::quadrants(QSize(4, 4)));
+    QTest::newRow("tiny bitmap, enlarged")
+        << "tiny.bmp" << BmpCodec::encode(PictureSamples::quadrants(QSize(4, 4)));
 }
 
 void PictureFileTest::thumbnailsStretchTheWholePictureOverTheStripSize()
@@ -137,7 +142,8 @@ void PictureFileTest::thumbnailsStretchTheWholePictureOverTheStripSize()
 
 void PictureFileTest::aDamagedFileGivesNoThumbnail()
 {
-    const QByteArray jpeg = PictureSamples::jpeg(PictureSamples::quadrants(QSize(400, 300)), JpegKind::Baseline);
+    const QByteArray jpeg
+        = PictureSamples::jpeg(PictureSamples::quadrants(QSize(400, 300)), JpegKind::Baseline);
     const QString path = write(m_dir, "cut.jpg", jpeg.left(jpeg.size() / 2));
     QVERIFY_THROWS_EXCEPTION(PictureError, Thumbnail::fromFile(path));
 }

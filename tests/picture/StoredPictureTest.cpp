@@ -1,7 +1,7 @@
+#include "StoredPicture.h"
 #include "BmpCodec.h"
 #include "PictureError.h"
 #include "PictureSamples.h"
-#include "StoredPicture.h"
 #include "common/TestEnvironment.h"
 
 #include <QCoreApplication>

@@ -38,14 +38,16 @@ void require(bool condition, const char *what)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // Not a copy: a read past the end lands in libFuzzer's exactly sized buffer, where ASan sees it.
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    // Not a copy: a read past the end lands in libFuzzer's exactly sized buffer, where ASan sees
+    // it.
+    const QByteArray bytes
+        = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
 
     attempt([&] { StoredPicture::decode(bytes); });
 
     QImage bitmap;
-    if (attempt([&] { bitmap = BmpCodec::decode(bytes); }) && bitmap.width() * bitmap.height() <= 65536) {
+    if (attempt([&] { bitmap = BmpCodec::decode(bytes); })
+        && bitmap.width() * bitmap.height() <= 65536) {
         // Whatever the reader accepts, the writer writes and the reader reads back unchanged.
         const QImage opaque = bitmap.convertToFormat(QImage::Format_RGB32);
         require(BmpCodec::decode(BmpCodec::encode(bitmap)) == opaque, "bitmap round trip");
@@ -58,10 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             require(full.size() == declared, "full decode has the declared size");
         if (attempt([&] { scaled = JpegCodec::decode(bytes, QSize(58, 58)); }))
             require(scaled.size() == declared
-                        || (scaled.width() >= 58 && scaled.height() >= 58
-                            && scaled.width() <= declared.width()
-                            && scaled.height() <= declared.height()),
-                    "scaled decode covers the request");
+                    || (scaled.width() >= 58 && scaled.height() >= 58
+                        && scaled.width() <= declared.width()
+                        && scaled.height() <= declared.height()),
+                "scaled decode covers the request");
     } else {
         require(!attempt([&] { JpegCodec::decode(bytes); }), "a JPEG without a header decodes");
     }

@@ -36,30 +36,29 @@ int main(int argc, char **argv)
 
     const QImage photo = PictureSamples::quadrants(QSize(24, 16));
     const QImage striped = PictureSamples::stripes(QSize(9, 5), 8);
-    const std::pair<const char *, JpegKind> jpegs[] = {
-        {"baseline", JpegKind::Baseline}, {"progressive", JpegKind::Progressive},
-        {"greyscale", JpegKind::Greyscale}, {"cmyk", JpegKind::Cmyk},
-        {"ycck", JpegKind::Ycck}, {"arithmetic", JpegKind::Arithmetic}};
-    const std::pair<const char *, BmpKind> bitmaps[] = {
-        {"indexed1", BmpKind::Indexed1}, {"indexed4", BmpKind::Indexed4},
-        {"indexed8", BmpKind::Indexed8}, {"rle4", BmpKind::Rle4}, {"rle8", BmpKind::Rle8},
-        {"rgb555", BmpKind::Rgb555}, {"bitfields565", BmpKind::Bitfields565},
-        {"rgb24", BmpKind::Rgb24}, {"rgb24-topdown", BmpKind::Rgb24TopDown},
-        {"rgb32", BmpKind::Rgb32}, {"v4", BmpKind::Bitfields32V4}, {"v5", BmpKind::Bitfields32V5},
-        {"alphabitfields", BmpKind::AlphaBitfields}, {"os2-core8", BmpKind::Os2Core8},
-        {"os2-core24", BmpKind::Os2Core24}, {"os2-v2", BmpKind::Os2Version2Indexed8},
-        {"os2-short4", BmpKind::Os2Short4}};
+    const std::pair<const char *, JpegKind> jpegs[] = {{"baseline", JpegKind::Baseline},
+        {"progressive", JpegKind::Progressive}, {"greyscale", JpegKind::Greyscale},
+        {"cmyk", JpegKind::Cmyk}, {"ycck", JpegKind::Ycck}, {"arithmetic", JpegKind::Arithmetic}};
+    const std::pair<const char *, BmpKind> bitmaps[]
+        = {{"indexed1", BmpKind::Indexed1}, {"indexed4", BmpKind::Indexed4},
+            {"indexed8", BmpKind::Indexed8}, {"rle4", BmpKind::Rle4}, {"rle8", BmpKind::Rle8},
+            {"rgb555", BmpKind::Rgb555}, {"bitfields565", BmpKind::Bitfields565},
+            {"rgb24", BmpKind::Rgb24}, {"rgb24-topdown", BmpKind::Rgb24TopDown},
+            {"rgb32", BmpKind::Rgb32}, {"v4", BmpKind::Bitfields32V4},
+            {"v5", BmpKind::Bitfields32V5}, {"alphabitfields", BmpKind::AlphaBitfields},
+            {"os2-core8", BmpKind::Os2Core8}, {"os2-core24", BmpKind::Os2Core24},
+            {"os2-v2", BmpKind::Os2Version2Indexed8}, {"os2-short4", BmpKind::Os2Short4}};
 
     bool ok = true;
     for (const auto &[name, kind] : jpegs)
         ok &= write(dir, QStringLiteral("jpeg-%1.jpg").arg(QLatin1String(name)),
-                    PictureSamples::jpeg(photo, kind, 75));
+            PictureSamples::jpeg(photo, kind, 75));
     for (const auto &[name, kind] : bitmaps) {
         const int colours = kind == BmpKind::Indexed1 ? 2 : 8;
-        const QImage picture = kind == BmpKind::Indexed1 ? PictureSamples::stripes(QSize(9, 5), colours)
-                                                         : striped;
+        const QImage picture
+            = kind == BmpKind::Indexed1 ? PictureSamples::stripes(QSize(9, 5), colours) : striped;
         ok &= write(dir, QStringLiteral("bmp-%1.bmp").arg(QLatin1String(name)),
-                    PictureSamples::bmp(picture, kind));
+            PictureSamples::bmp(picture, kind));
     }
     ok &= write(dir, QStringLiteral("stored-graphic.bin"), StoredPicture::encode(striped, 17));
     ok &= write(dir, QStringLiteral("stored-blob.bin"), StoredPicture::encode(striped, 15));

@@ -10,8 +10,8 @@ namespace PictureSamples {
 
 namespace {
 
-const QRgb Pure[8] = {qRgb(0, 0, 0),     qRgb(255, 255, 255), qRgb(255, 0, 0),   qRgb(0, 255, 0),
-                      qRgb(0, 0, 255),   qRgb(255, 255, 0),   qRgb(0, 255, 255), qRgb(255, 0, 255)};
+const QRgb Pure[8] = {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0),
+    qRgb(0, 0, 255), qRgb(255, 255, 0), qRgb(0, 255, 255), qRgb(255, 0, 255)};
 
 // Appends little-endian fields to a growing file.
 class Writer
@@ -47,8 +47,8 @@ struct Format
     int bitCount = 24;
     quint32 compression = 0;
     bool topDown = false;
-    bool os2 = false;            // OS/2 1.x: 16-bit sizes and three-byte palette entries
-    bool fullPalette = false;    // the header cannot say how many colours are used
+    bool os2 = false; // OS/2 1.x: 16-bit sizes and three-byte palette entries
+    bool fullPalette = false; // the header cannot say how many colours are used
     bool masksAfterHeader = false;
     int maskCount = 0;
     quint32 masks[4] = {0, 0, 0, 0};
@@ -58,12 +58,26 @@ Format formatOf(BmpKind kind)
 {
     Format f;
     switch (kind) {
-    case BmpKind::Indexed1: f.bitCount = 1; break;
-    case BmpKind::Indexed4: f.bitCount = 4; break;
-    case BmpKind::Indexed8: f.bitCount = 8; break;
-    case BmpKind::Rle4: f.bitCount = 4; f.compression = 2; break;
-    case BmpKind::Rle8: f.bitCount = 8; f.compression = 1; break;
-    case BmpKind::Rgb555: f.bitCount = 16; break;
+    case BmpKind::Indexed1:
+        f.bitCount = 1;
+        break;
+    case BmpKind::Indexed4:
+        f.bitCount = 4;
+        break;
+    case BmpKind::Indexed8:
+        f.bitCount = 8;
+        break;
+    case BmpKind::Rle4:
+        f.bitCount = 4;
+        f.compression = 2;
+        break;
+    case BmpKind::Rle8:
+        f.bitCount = 8;
+        f.compression = 1;
+        break;
+    case BmpKind::Rgb555:
+        f.bitCount = 16;
+        break;
     case BmpKind::Bitfields565:
         f.bitCount = 16;
         f.compression = 3;
@@ -73,9 +87,14 @@ Format formatOf(BmpKind kind)
         f.masks[1] = 0x07e0;
         f.masks[2] = 0x001f;
         break;
-    case BmpKind::Rgb24: break;
-    case BmpKind::Rgb24TopDown: f.topDown = true; break;
-    case BmpKind::Rgb32: f.bitCount = 32; break;
+    case BmpKind::Rgb24:
+        break;
+    case BmpKind::Rgb24TopDown:
+        f.topDown = true;
+        break;
+    case BmpKind::Rgb32:
+        f.bitCount = 32;
+        break;
     case BmpKind::Bitfields32V4: // RGBA byte order, unlike the usual BGRA
         f.headerSize = 108;
         f.bitCount = 32;
@@ -104,10 +123,25 @@ Format formatOf(BmpKind kind)
         f.masks[2] = 0x000003ff;
         f.masks[3] = 0xc0000000;
         break;
-    case BmpKind::Os2Core8: f.headerSize = 12; f.bitCount = 8; f.os2 = true; f.fullPalette = true; break;
-    case BmpKind::Os2Core24: f.headerSize = 12; f.os2 = true; break;
-    case BmpKind::Os2Version2Indexed8: f.headerSize = 64; f.bitCount = 8; break;
-    case BmpKind::Os2Short4: f.headerSize = 16; f.bitCount = 4; f.fullPalette = true; break;
+    case BmpKind::Os2Core8:
+        f.headerSize = 12;
+        f.bitCount = 8;
+        f.os2 = true;
+        f.fullPalette = true;
+        break;
+    case BmpKind::Os2Core24:
+        f.headerSize = 12;
+        f.os2 = true;
+        break;
+    case BmpKind::Os2Version2Indexed8:
+        f.headerSize = 64;
+        f.bitCount = 8;
+        break;
+    case BmpKind::Os2Short4:
+        f.headerSize = 16;
+        f.bitCount = 4;
+        f.fullPalette = true;
+        break;
     }
     return f;
 }
@@ -153,9 +187,9 @@ void writeRow(Writer &w, const QImage &image, int y, const Format &f, const QLis
                 w.u8(qGreen(c));
                 w.u8(qRed(c));
             } else if (f.bitCount == 16) {
-                w.u16(f.compression == 3 ? packMasked(c, f)
-                                         : quint32((qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5
-                                                   | qBlue(c) >> 3));
+                w.u16(f.compression == 3
+                        ? packMasked(c, f)
+                        : quint32((qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | qBlue(c) >> 3));
             } else {
                 w.u32(f.compression == 0 ? quint32(c & 0x00ffffff) : packMasked(c, f));
             }
@@ -264,7 +298,8 @@ QByteArray jpeg(const QImage &source, JpegKind kind, int quality)
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<JSAMPLE> row(size_t(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
-        const auto *src = reinterpret_cast<const QRgb *>(image.constScanLine(int(cinfo.next_scanline)));
+        const auto *src
+            = reinterpret_cast<const QRgb *>(image.constScanLine(int(cinfo.next_scanline)));
         JSAMPROW rowPointer = const_cast<JSAMPLE *>(image.constScanLine(int(cinfo.next_scanline)));
         if (grey || cmyk) {
             for (int x = 0; x < image.width(); ++x) {
@@ -298,8 +333,8 @@ QByteArray jpeg(const QImage &source, JpegKind kind, int quality)
 QByteArray bmp(const QImage &source, BmpKind kind)
 {
     const Format f = formatOf(kind);
-    const QImage image = source.convertToFormat(f.masks[3] ? QImage::Format_ARGB32
-                                                           : QImage::Format_RGB32);
+    const QImage image
+        = source.convertToFormat(f.masks[3] ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const int width = image.width(), height = image.height();
 
     QList<QRgb> palette;
@@ -332,7 +367,8 @@ QByteArray bmp(const QImage &source, BmpKind kind)
 
     const int paletteEntry = f.os2 ? 3 : 4;
     const int maskBytes = f.masksAfterHeader ? f.maskCount * 4 : 0;
-    const quint32 dataOffset = quint32(14 + f.headerSize + maskBytes + palette.size() * paletteEntry);
+    const quint32 dataOffset
+        = quint32(14 + f.headerSize + maskBytes + palette.size() * paletteEntry);
     Writer w;
     w.u8('B');
     w.u8('M');

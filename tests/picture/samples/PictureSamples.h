@@ -5,9 +5,9 @@
 #include <QList>
 #include <QSize>
 
-// Picture files made on the spot for the tests, the fuzzer's seed corpus and the benchmark: JPEGs in
-// every variant libjpeg-turbo can write, and bitmap files in every layout the reader accepts, built
-// byte by byte so that they do not depend on the reader under test.
+// Picture files made on the spot for the tests, the fuzzer's seed corpus and the benchmark: JPEGs
+// in every variant libjpeg-turbo can write, and bitmap files in every layout the reader accepts,
+// built byte by byte so that they do not depend on the reader under test.
 namespace PictureSamples {
 
 // Four flat quadrants (red, green / blue, white): large even areas keep JPEG's losses small, so a
@@ -31,18 +31,18 @@ enum class BmpKind {
     Indexed8,
     Rle4,
     Rle8,
-    Rgb555,          // 16 bits, no masks
-    Bitfields565,    // 16 bits, masks after a 40-byte header
+    Rgb555, // 16 bits, no masks
+    Bitfields565, // 16 bits, masks after a 40-byte header
     Rgb24,
-    Rgb24TopDown,    // negative height
-    Rgb32,           // 32 bits, fourth byte unused
-    Bitfields32V4,   // 108-byte header with an alpha mask
-    Bitfields32V5,   // 124-byte header with an alpha mask
-    AlphaBitfields,  // 40-byte header, four masks
-    Os2Core8,        // 12-byte header, three-byte palette entries
+    Rgb24TopDown, // negative height
+    Rgb32, // 32 bits, fourth byte unused
+    Bitfields32V4, // 108-byte header with an alpha mask
+    Bitfields32V5, // 124-byte header with an alpha mask
+    AlphaBitfields, // 40-byte header, four masks
+    Os2Core8, // 12-byte header, three-byte palette entries
     Os2Core24,
     Os2Version2Indexed8, // 64-byte header
-    Os2Short4,           // 16-byte OS/2 2.x header
+    Os2Short4, // 16-byte OS/2 2.x header
 };
 // Indexed kinds take their palette from the image's colours, which must fit the depth.
 QByteArray bmp(const QImage &image, BmpKind kind);
