@@ -7,8 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 // jpeglib.h first: it brings the configuration that jerror.h's message list depends on.
-#include <jerror.h>
 #include <jpeglib.h>
+// After jpeglib.h: the warning codes depend on the configuration it reads.
+#include <jerror.h>
 
 // libjpeg reports errors by calling error_exit, which must not return; we longjmp back to the
 // function that started the libjpeg call. The functions that call setjmp (readHeader, readPixels,
