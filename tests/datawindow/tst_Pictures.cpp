@@ -373,6 +373,20 @@ private slots:
         QVERIFY(HelpDialog1 && HelpDialog1->isVisible());
     }
 
+    void closingTheMainWindowFreesTheViewerAndTheHelp()
+    {
+        QCursor::setPos(500, 500);
+        m_main->DBImageMouseUp(pictureOf(QStringLiteral("Photo")), Qt::LeftButton, {}, {});
+        m_main->Content1Click();
+        QPointer<TSeePicture> viewer = SeePicture.data();
+        QPointer<THelpDialog1> help = HelpDialog1.data();
+        QVERIFY(viewer && help);
+        m_main.reset();
+        QVERIFY(viewer.isNull());
+        QVERIFY(help.isNull());
+        QVERIFY(!HelpDialog1);
+    }
+
     void theAboutPhraseRevealsThePictureAndAWrongKeyDiscardsTheBlock()
     {
         TAboutDialog1 about;
