@@ -1,5 +1,6 @@
 #include "CalcSession.h"
 
+#include "CalcCloseInterceptor.h"
 #include "CalcCloseListener.h"
 #include "CalcConvert.h"
 #include "CalcWorkbook.h"
@@ -12,6 +13,7 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/XDispatchProviderInterception.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -49,9 +51,16 @@ CalcSession::~CalcSession()
             continue;
         try {
             m_connection->call([&] {
-                uno::Reference<util::XCloseBroadcaster> b(book->model(), uno::UNO_QUERY);
-                if (b.is())
-                    b->removeCloseListener(m_listener);
+                uno::Reference<util::XCloseBroadcaster> model(book->model(), uno::UNO_QUERY);
+                if (model.is())
+                    model->removeCloseListener(m_listener);
+                uno::Reference<util::XCloseBroadcaster> frame(book->frame(), uno::UNO_QUERY);
+                if (frame.is())
+                    frame->removeCloseListener(m_listener);
+                uno::Reference<frame::XDispatchProviderInterception> interception(book->frame(), uno::UNO_QUERY);
+                uno::Reference<frame::XDispatchProviderInterceptor> interceptor(book->closeInterceptor(), uno::UNO_QUERY);
+                if (interception.is() && interceptor.is())
+                    interception->releaseDispatchProviderInterceptor(interceptor);
             });
         } catch (const SpreadsheetError &) {
             // the office or the workbook is gone: nothing is listening any more
@@ -74,6 +83,21 @@ std::shared_ptr<CalcWorkbook> CalcSession::track(const uno::Reference<frame::XMo
     uno::Reference<util::XCloseBroadcaster> broadcaster(model, uno::UNO_QUERY);
     if (broadcaster.is())
         broadcaster->addCloseListener(m_listener);
+    // Closing the workbook's window (its close box, Close in its menu) closes the window first and
+    // asks the document only afterwards, when a veto could no longer bring the window back.
+    if (auto controller = model->getCurrentController(); controller.is()) {
+        const uno::Reference<frame::XFrame> frame = controller->getFrame();
+        uno::Reference<util::XCloseBroadcaster> closing(frame, uno::UNO_QUERY);
+        if (closing.is())
+            closing->addCloseListener(m_listener);
+        // Close in the menus closes the window without asking its listeners.
+        uno::Reference<frame::XDispatchProviderInterceptor> interceptor(
+            new CalcCloseInterceptor(weak_from_this(), uno::Reference<uno::XInterface>(frame, uno::UNO_QUERY)));
+        uno::Reference<frame::XDispatchProviderInterception> interception(frame, uno::UNO_QUERY);
+        if (interception.is())
+            interception->registerDispatchProviderInterceptor(interceptor);
+        book->setFrame(uno::Reference<uno::XInterface>(frame, uno::UNO_QUERY), interceptor);
+    }
     m_books.push_back(book);
     return book;
 }
@@ -115,7 +139,7 @@ void CalcSession::setSelection(const SheetShapePtr &shape)
     m_selection = shape;
 }
 
-bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &model)
+bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &source)
 {
     if (!m_events)
         return false;
@@ -123,20 +147,29 @@ bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &model)
     BeforeCloseHandler handler;
     {
         std::lock_guard lock(m_mutex);
-        const uno::Reference<uno::XInterface> key(model, uno::UNO_QUERY);
+        const uno::Reference<uno::XInterface> key(source, uno::UNO_QUERY);
         for (const auto &b : m_books) {
-            if (uno::Reference<uno::XInterface>(b->model(), uno::UNO_QUERY) == key)
+            if (uno::Reference<uno::XInterface>(b->model(), uno::UNO_QUERY) == key || b->frame() == key)
                 book = b;
         }
         handler = m_handler;
     }
-    if (!book || !handler)
+    if (!book || !handler || book->closeJustApproved())
         return false;
+    // Read on this thread, which the office is waiting on: calls from here are answered.
     try {
-        return handler(book);
-    } catch (...) {
-        return false; // a failing handler must not stop the office from closing
+        book->beginQuestion(book->nameInCall(), book->fullNameInCall());
+    } catch (const uno::Exception &) {
+        // the names are then asked for as usual
     }
+    bool keep = false;
+    try {
+        keep = handler(book);
+    } catch (...) {
+        keep = false; // a failing handler must not stop the office from closing
+    }
+    book->endQuestion(!keep);
+    return keep;
 }
 
 void CalcSession::forget(const uno::Reference<uno::XInterface> &model)

@@ -54,7 +54,7 @@ public:
     void setActive(const std::shared_ptr<CalcWorkbook> &workbook);
     void setSelection(const SheetShapePtr &shape);
     // From the close listener, on any thread.
-    bool keepOpen(const css::uno::Reference<css::uno::XInterface> &model);
+    bool keepOpen(const css::uno::Reference<css::uno::XInterface> &source); // a workbook or its window
     void forget(const css::uno::Reference<css::uno::XInterface> &model);
 
     pid_t officeProcessId() { return m_connection->officeProcessId(); }

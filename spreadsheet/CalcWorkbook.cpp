@@ -45,17 +45,52 @@ QString CalcWorkbook::nameInCall()
     return url.isEmpty() ? m_untitledName : CalcConvert::fileNameOfUrl(url);
 }
 
+QString CalcWorkbook::fullNameInCall()
+{
+    const rtl::OUString url = m_model->getURL();
+    return url.isEmpty() ? m_untitledName : CalcConvert::localPathOfUrl(url);
+}
+
 QString CalcWorkbook::name()
 {
+    {
+        std::lock_guard lock(m_questionMutex);
+        if (m_questionNames)
+            return m_questionNames->first;
+    }
     return m_connection->call([&] { return nameInCall(); });
 }
 
 QString CalcWorkbook::fullName()
 {
-    return m_connection->call([&] {
-        const rtl::OUString url = m_model->getURL();
-        return url.isEmpty() ? m_untitledName : CalcConvert::localPathOfUrl(url);
-    });
+    {
+        std::lock_guard lock(m_questionMutex);
+        if (m_questionNames)
+            return m_questionNames->second;
+    }
+    return m_connection->call([&] { return fullNameInCall(); });
+}
+
+void CalcWorkbook::beginQuestion(const QString &name, const QString &fullName)
+{
+    std::lock_guard lock(m_questionMutex);
+    m_questionNames.emplace(name, fullName);
+}
+
+void CalcWorkbook::endQuestion(bool letClose)
+{
+    std::lock_guard lock(m_questionMutex);
+    m_questionNames.reset();
+    if (letClose)
+        m_closeApproved = std::chrono::steady_clock::now();
+    else
+        m_closeApproved.reset();
+}
+
+bool CalcWorkbook::closeJustApproved()
+{
+    std::lock_guard lock(m_questionMutex);
+    return m_closeApproved && std::chrono::steady_clock::now() - *m_closeApproved < std::chrono::seconds(5);
 }
 
 uno::Reference<sheet::XSpreadsheetView> CalcWorkbook::view()

@@ -10,8 +10,11 @@
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 
+#include <chrono>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 class CalcConnection;
@@ -51,6 +54,25 @@ public:
     CalcConnection &connection() { return *m_connection; }
     std::shared_ptr<CalcSession> session();
     QString nameInCall();
+    QString fullNameInCall();
+    // The window the workbook is shown in (hidden without a display); closing it closes the workbook.
+    const css::uno::Reference<css::uno::XInterface> &frame() const { return m_frame; }
+    // What stands in front of the window's closing commands, to be taken away with our listeners.
+    const css::uno::Reference<css::uno::XInterface> &closeInterceptor() const { return m_interceptor; }
+    void setFrame(const css::uno::Reference<css::uno::XInterface> &frame,
+                  const css::uno::Reference<css::uno::XInterface> &interceptor)
+    {
+        m_frame = frame;
+        m_interceptor = interceptor;
+    }
+
+    // While the before-close handler is asked, the office waits for the answer and cannot take calls
+    // from other threads, so the workbook answers its names from what was read before asking.
+    void beginQuestion(const QString &name, const QString &fullName);
+    void endQuestion(bool letClose);
+    // One close asks twice (the window, then the document, or the other way round): a close the
+    // handler has just let go is not asked about again.
+    bool closeJustApproved();
     void setActiveSheet(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
     css::uno::Reference<css::sheet::XSpreadsheet> activeSheetInCall();
     css::uno::Reference<css::sheet::XSpreadsheetView> view();
@@ -67,6 +89,8 @@ private:
     std::weak_ptr<CalcSession> m_session;
     std::shared_ptr<CalcConnection> m_connection;
     css::uno::Reference<css::frame::XModel> m_model;
+    css::uno::Reference<css::uno::XInterface> m_frame;
+    css::uno::Reference<css::uno::XInterface> m_interceptor;
     QString m_untitledName;
     bool m_ours;
     unsigned m_generation;
@@ -77,4 +101,8 @@ private:
     QDate m_nullDate;
     std::vector<std::pair<css::uno::Reference<css::uno::XInterface>, std::shared_ptr<CalcShapeIndex>>>
         m_shapeIndexes;
+
+    std::mutex m_questionMutex; // the question is asked on the office's thread, the names read on ours
+    std::optional<std::pair<QString, QString>> m_questionNames;
+    std::optional<std::chrono::steady_clock::time_point> m_closeApproved;
 };

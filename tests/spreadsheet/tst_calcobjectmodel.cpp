@@ -1,4 +1,6 @@
+#include "CalcConnection.h"
 #include "CalcTestOffice.h"
+#include "CalcWorkbook.h"
 #include "Cells.h"
 #include "Sheets.h"
 #include "SheetShape.h"
@@ -11,6 +13,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QRandomGenerator>
+#include <com/sun/star/frame/DispatchHelper.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
 #include <memory>
 
 // The object model against a real headless Calc: one office for the whole run.
@@ -36,6 +41,26 @@ private:
             for (int x = 0; x < w; ++x)
                 image.setPixel(x, y, 0xff000000u | (random.generate() & 0xffffffu));
         return image;
+    }
+    // What the close box, the menus and their shortcuts do to the workbook's window.
+    static bool dispatchToWindow(Workbook &workbook, const char *command)
+    {
+        auto &book = dynamic_cast<CalcWorkbook &>(workbook);
+        return book.connection().call([&] {
+            auto controller = book.model()->getCurrentController();
+            if (!controller.is())
+                return false; // no window left to send it to
+            css::uno::Reference<css::frame::XDispatchProvider> window(controller->getFrame(),
+                                                                      css::uno::UNO_QUERY_THROW);
+            css::frame::DispatchHelper::create(book.connection().context())
+                ->executeDispatch(window, rtl::OUString::createFromAscii(command), "", 0, {});
+            return true;
+        });
+    }
+    static bool hasWindow(Workbook &workbook)
+    {
+        auto &book = dynamic_cast<CalcWorkbook &>(workbook);
+        return book.connection().call([&] { return book.model()->getCurrentController().is(); });
     }
     static bool samePixels(const QImage &a, const QImage &b)
     {
@@ -371,6 +396,39 @@ private slots:
         disconnect(count);
         QCOMPARE(questions, 1);
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, other->sheets()->count());
+    }
+
+    // Calc closes the window for Close in its menus without asking the window's listeners, and the
+    // document's own veto would come after the window had gone.
+    void closingFromTheSpreadsheetsMenusAsksOnceAndAVetoKeepsTheWindow()
+    {
+        auto book = app().workbooks()->add();
+        book->saveAs(m_dir.filePath(QStringLiteral("Menu.ods"))); // unchanged: Calc does not offer to save
+        QStringList asked;
+        auto keep = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
+                            [&asked](Workbook &wb, bool &cancel) {
+                                asked << wb.name(); // answered while Calc waits for the verdict
+                                cancel = true;
+                            });
+        QVERIFY(dispatchToWindow(*book, ".uno:CloseDoc"));
+        QVERIFY(dispatchToWindow(*book, ".uno:CloseWin"));
+        disconnect(keep);
+        QCOMPARE(asked, QStringList(2, QStringLiteral("Menu.ods")));
+        QVERIFY(hasWindow(*book));
+        QCOMPARE(app().workbooks()->item(QStringLiteral("Menu"))->name(), QStringLiteral("Menu.ods"));
+
+        // Let go, the command reaches Calc and the window closes; the handler was asked once.
+        // (A headless Calc keeps the document itself open after its last window, so it is closed here.)
+        int questions = 0;
+        auto count = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
+                             [&questions](Workbook &, bool &) { ++questions; });
+        QVERIFY(dispatchToWindow(*book, ".uno:CloseDoc"));
+        QTRY_VERIFY_WITH_TIMEOUT(!hasWindow(*book), 10000);
+        disconnect(count);
+        QCOMPARE(questions, 1);
+        app().setEnableEvents(false);
+        book->close();
+        app().setEnableEvents(true);
     }
 
     void onlyTabAndEscapeCanBeSent()
