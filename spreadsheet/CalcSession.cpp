@@ -1,6 +1,5 @@
 #include "CalcSession.h"
 
-#include "CalcCloseInterceptor.h"
 #include "CalcCloseListener.h"
 #include "CalcConvert.h"
 #include "CalcWorkbook.h"
@@ -8,12 +7,13 @@
 #include "SheetShape.h"
 #include "Worksheet.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/DispatchHelper.hpp>
-#include <com/sun/star/frame/XDispatchProviderInterception.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -57,10 +57,6 @@ CalcSession::~CalcSession()
                 uno::Reference<util::XCloseBroadcaster> frame(book->frame(), uno::UNO_QUERY);
                 if (frame.is())
                     frame->removeCloseListener(m_listener);
-                uno::Reference<frame::XDispatchProviderInterception> interception(book->frame(), uno::UNO_QUERY);
-                uno::Reference<frame::XDispatchProviderInterceptor> interceptor(book->closeInterceptor(), uno::UNO_QUERY);
-                if (interception.is() && interceptor.is())
-                    interception->releaseDispatchProviderInterceptor(interceptor);
             });
         } catch (const SpreadsheetError &) {
             // the office or the workbook is gone: nothing is listening any more
@@ -83,23 +79,39 @@ std::shared_ptr<CalcWorkbook> CalcSession::track(const uno::Reference<frame::XMo
     uno::Reference<util::XCloseBroadcaster> broadcaster(model, uno::UNO_QUERY);
     if (broadcaster.is())
         broadcaster->addCloseListener(m_listener);
-    // Closing the workbook's window (its close box, Close in its menu) closes the window first and
-    // asks the document only afterwards, when a veto could no longer bring the window back.
-    if (auto controller = model->getCurrentController(); controller.is()) {
-        const uno::Reference<frame::XFrame> frame = controller->getFrame();
-        uno::Reference<util::XCloseBroadcaster> closing(frame, uno::UNO_QUERY);
-        if (closing.is())
-            closing->addCloseListener(m_listener);
-        // Close in the menus closes the window without asking its listeners.
-        uno::Reference<frame::XDispatchProviderInterceptor> interceptor(
-            new CalcCloseInterceptor(weak_from_this(), uno::Reference<uno::XInterface>(frame, uno::UNO_QUERY)));
-        uno::Reference<frame::XDispatchProviderInterception> interception(frame, uno::UNO_QUERY);
-        if (interception.is())
-            interception->registerDispatchProviderInterceptor(interceptor);
-        book->setFrame(uno::Reference<uno::XInterface>(frame, uno::UNO_QUERY), interceptor);
-    }
+    watchWindow(book);
     m_books.push_back(book);
     return book;
+}
+
+void CalcSession::watchWindow(const std::shared_ptr<CalcWorkbook> &book)
+{
+    // The close box and quitting close the window first and ask the document only afterwards, when
+    // its veto could no longer bring the window back: the window is asked as well.
+    auto controller = book->model()->getCurrentController();
+    if (!controller.is())
+        return;
+    uno::Reference<util::XCloseBroadcaster> frame(controller->getFrame(), uno::UNO_QUERY);
+    if (!frame.is())
+        return;
+    frame->addCloseListener(m_listener);
+    book->setFrame(uno::Reference<uno::XInterface>(frame, uno::UNO_QUERY));
+}
+
+void CalcSession::restoreWindow(const std::shared_ptr<CalcWorkbook> &book)
+{
+    // Close in the menus and its shortcuts take the window away without asking it; the document's
+    // veto then keeps a workbook without a window. It gets a new one.
+    m_connection->call([&] {
+        if (book->model()->getCurrentController().is())
+            return;
+        const bool hidden = !showsWindows() || !m_visible;
+        m_connection->desktop()->loadComponentFromURL(
+            "private:object", "_blank", 0,
+            CalcConvert::properties({{"Model", uno::Any(book->model())}, {"Hidden", uno::Any(hidden)}}));
+        std::lock_guard lock(m_mutex);
+        watchWindow(book);
+    });
 }
 
 std::vector<std::shared_ptr<CalcWorkbook>> CalcSession::refreshed()
@@ -113,6 +125,7 @@ std::vector<std::shared_ptr<CalcWorkbook>> CalcSession::refreshed()
             m_active.reset();
             m_selection.reset();
             m_booksGeneration = m_connection->generation();
+            m_connection->bindToLink(weak_from_this());
         }
     }
     // Spreadsheets opened in the office by someone else are listed after ours.
@@ -125,6 +138,20 @@ std::vector<std::shared_ptr<CalcWorkbook>> CalcSession::refreshed()
     }
     std::lock_guard lock(m_mutex);
     return m_books;
+}
+
+void CalcSession::releaseLink()
+{
+    std::vector<std::shared_ptr<CalcWorkbook>> books;
+    {
+        std::lock_guard lock(m_mutex);
+        books.swap(m_books);
+        m_active.reset();
+        m_selection.reset();
+    }
+    for (const auto &book : books)
+        book->releaseLink();
+    m_connection->disconnect(); // the office's context and desktop too
 }
 
 void CalcSession::setActive(const std::shared_ptr<CalcWorkbook> &workbook)
@@ -169,6 +196,23 @@ bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &source)
         keep = false; // a failing handler must not stop the office from closing
     }
     book->endQuestion(!keep);
+    if (keep && qApp && book->frame() != uno::Reference<uno::XInterface>(source, uno::UNO_QUERY)) {
+        // The office may be taking the window away while it asks the document: once it is done,
+        // see that the workbook kept has a window.
+        std::weak_ptr<CalcSession> session = weak_from_this();
+        std::weak_ptr<CalcWorkbook> kept = book;
+        QTimer::singleShot(0, qApp, [session, kept] {
+            auto s = session.lock();
+            auto b = kept.lock();
+            if (!s || !b)
+                return;
+            try {
+                s->restoreWindow(b);
+            } catch (const SpreadsheetError &) {
+                // gone meanwhile: nothing to show
+            }
+        });
+    }
     return keep;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalcConnection.h"
 #include "Sheets.h"
 #include "Workbook.h"
 
@@ -23,7 +24,10 @@ class CalcShapeIndex;
 
 // A Calc document as a workbook, and its sheets. Keeps what is costly to ask for again: the number
 // format kinds and, per sheet, the index of its shapes by name.
-class CalcWorkbook final : public Workbook, public Sheets, public std::enable_shared_from_this<CalcWorkbook>
+class CalcWorkbook final : public Workbook,
+                           public Sheets,
+                           public CalcLinkBound,
+                           public std::enable_shared_from_this<CalcWorkbook>
 {
 public:
     CalcWorkbook(const std::shared_ptr<CalcSession> &session,
@@ -47,6 +51,21 @@ public:
     WorksheetPtr item(const QString &name) override;
     WorksheetPtr add() override;
 
+    // The office link, for this workbook and its sheets and shapes: a workbook whose link was lost
+    // and replaced answers every call with SpreadsheetError.
+    template <class F>
+    decltype(auto) call(F &&f)
+    {
+        return m_connection->call([&]() -> decltype(f()) {
+            if (m_released)
+                throw SpreadsheetError(QStringLiteral("the spreadsheet object no longer exists"));
+            return f();
+        });
+    }
+    // Sheets and shapes handed out, so they let go of the office's objects with the workbook.
+    void adopt(std::weak_ptr<CalcLinkBound> child);
+    void releaseLink() override;
+
     // For the session and the sheets; only inside a connection call.
     const css::uno::Reference<css::frame::XModel> &model() const { return m_model; }
     bool ours() const { return m_ours; }
@@ -57,14 +76,7 @@ public:
     QString fullNameInCall();
     // The window the workbook is shown in (hidden without a display); closing it closes the workbook.
     const css::uno::Reference<css::uno::XInterface> &frame() const { return m_frame; }
-    // What stands in front of the window's closing commands, to be taken away with our listeners.
-    const css::uno::Reference<css::uno::XInterface> &closeInterceptor() const { return m_interceptor; }
-    void setFrame(const css::uno::Reference<css::uno::XInterface> &frame,
-                  const css::uno::Reference<css::uno::XInterface> &interceptor)
-    {
-        m_frame = frame;
-        m_interceptor = interceptor;
-    }
+    void setFrame(const css::uno::Reference<css::uno::XInterface> &frame) { m_frame = frame; }
 
     // While the before-close handler is asked, the office waits for the answer and cannot take calls
     // from other threads, so the workbook answers its names from what was read before asking.
@@ -90,7 +102,6 @@ private:
     std::shared_ptr<CalcConnection> m_connection;
     css::uno::Reference<css::frame::XModel> m_model;
     css::uno::Reference<css::uno::XInterface> m_frame;
-    css::uno::Reference<css::uno::XInterface> m_interceptor;
     QString m_untitledName;
     bool m_ours;
     unsigned m_generation;
@@ -101,6 +112,10 @@ private:
     QDate m_nullDate;
     std::vector<std::pair<css::uno::Reference<css::uno::XInterface>, std::shared_ptr<CalcShapeIndex>>>
         m_shapeIndexes;
+
+    bool m_released = false;
+    std::vector<std::weak_ptr<CalcLinkBound>> m_children;
+    std::size_t m_childrenPruned = 16;
 
     std::mutex m_questionMutex; // the question is asked on the office's thread, the names read on ours
     std::optional<std::pair<QString, QString>> m_questionNames;

@@ -13,9 +13,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QRandomGenerator>
-#include <com/sun/star/frame/DispatchHelper.hpp>
-#include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <memory>
 
 // The object model against a real headless Calc: one office for the whole run.
@@ -42,18 +42,18 @@ private:
                 image.setPixel(x, y, 0xff000000u | (random.generate() & 0xffffffu));
         return image;
     }
-    // What the close box, the menus and their shortcuts do to the workbook's window.
-    static bool dispatchToWindow(Workbook &workbook, const char *command)
+    // What the close box of the workbook's window does; false when the window was kept.
+    static bool closeWindow(Workbook &workbook)
     {
         auto &book = dynamic_cast<CalcWorkbook &>(workbook);
         return book.connection().call([&] {
-            auto controller = book.model()->getCurrentController();
-            if (!controller.is())
-                return false; // no window left to send it to
-            css::uno::Reference<css::frame::XDispatchProvider> window(controller->getFrame(),
-                                                                      css::uno::UNO_QUERY_THROW);
-            css::frame::DispatchHelper::create(book.connection().context())
-                ->executeDispatch(window, rtl::OUString::createFromAscii(command), "", 0, {});
+            css::uno::Reference<css::util::XCloseable> window(book.model()->getCurrentController()->getFrame(),
+                                                              css::uno::UNO_QUERY_THROW);
+            try {
+                window->close(true);
+            } catch (const css::util::CloseVetoException &) {
+                return false;
+            }
             return true;
         });
     }
@@ -398,37 +398,33 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, other->sheets()->count());
     }
 
-    // Calc closes the window for Close in its menus without asking the window's listeners, and the
-    // document's own veto would come after the window had gone.
-    void closingFromTheSpreadsheetsMenusAsksOnceAndAVetoKeepsTheWindow()
+    // The close box closes the window before the document is asked: the window is asked first.
+    void closingTheWorkbooksWindowIsAskedOnceAndAVetoKeepsIt()
     {
         auto book = app().workbooks()->add();
-        book->saveAs(m_dir.filePath(QStringLiteral("Menu.ods"))); // unchanged: Calc does not offer to save
+        book->saveAs(m_dir.filePath(QStringLiteral("Window.ods")));
         QStringList asked;
         auto keep = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
                             [&asked](Workbook &wb, bool &cancel) {
                                 asked << wb.name(); // answered while Calc waits for the verdict
                                 cancel = true;
                             });
-        QVERIFY(dispatchToWindow(*book, ".uno:CloseDoc"));
-        QVERIFY(dispatchToWindow(*book, ".uno:CloseWin"));
+        QVERIFY(!closeWindow(*book));
         disconnect(keep);
-        QCOMPARE(asked, QStringList(2, QStringLiteral("Menu.ods")));
+        QCOMPARE(asked, QStringList{QStringLiteral("Window.ods")});
         QVERIFY(hasWindow(*book));
-        QCOMPARE(app().workbooks()->item(QStringLiteral("Menu"))->name(), QStringLiteral("Menu.ods"));
+        QCOMPARE(book->sheets()->count(), 1);
 
-        // Let go, the command reaches Calc and the window closes; the handler was asked once.
+        // Let go, the window closes and the handler was asked once for it.
         // (A headless Calc keeps the document itself open after its last window, so it is closed here.)
         int questions = 0;
         auto count = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
                              [&questions](Workbook &, bool &) { ++questions; });
-        QVERIFY(dispatchToWindow(*book, ".uno:CloseDoc"));
-        QTRY_VERIFY_WITH_TIMEOUT(!hasWindow(*book), 10000);
-        disconnect(count);
-        QCOMPARE(questions, 1);
-        app().setEnableEvents(false);
+        QVERIFY(closeWindow(*book));
+        QVERIFY(!hasWindow(*book));
         book->close();
-        app().setEnableEvents(true);
+        disconnect(count);
+        QCOMPARE(questions, 1); // the document's own question follows at once and is not asked again
     }
 
     void onlyTabAndEscapeCanBeSent()
