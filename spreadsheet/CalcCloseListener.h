@@ -6,8 +6,9 @@
 
 class CalcSession;
 
-// Listens to every workbook of a session: asks the session before a workbook closes (a veto keeps
-// it open) and tells it when one has gone. Called on the office's threads or inside our own call.
+// Listens to every workbook of a session and to its window: asks the session before either closes (a
+// veto keeps it open) and tells it when a workbook has gone. Called on the office's threads or
+// inside our own call.
 class CalcCloseListener : public cppu::WeakImplHelper1<css::util::XCloseListener>
 {
 public:

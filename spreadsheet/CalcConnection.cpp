@@ -17,6 +17,7 @@
 #include <rtl/bootstrap.hxx>
 
 #include <map>
+#include <vector>
 
 using namespace css;
 using CalcConvert::toOUString;
@@ -43,6 +44,7 @@ struct SharedLink
 {
     uno::Reference<bridge::XBridge> bridge;
     std::shared_ptr<std::atomic<bool>> gone;
+    std::vector<std::weak_ptr<CalcLinkBound>> bound;
 };
 
 std::mutex &linksMutex()
@@ -199,11 +201,19 @@ bool CalcConnection::tryConnect()
 {
     const auto local = localContext();
     SharedLink link;
+    std::vector<std::weak_ptr<CalcLinkBound>> orphans;
     {
         std::lock_guard lock(linksMutex());
         auto it = links().find(m_options.pipeName);
         if (it != links().end() && !*it->second.gone)
             link = it->second;
+        else if (it != links().end())
+            orphans.swap(it->second.bound);
+    }
+    // Before the new link hands out any object, nothing may hold one through the lost link.
+    for (const auto &o : orphans) {
+        if (auto obj = o.lock())
+            obj->releaseLink();
     }
     if (!link.bridge.is()) {
         uno::Reference<connection::XConnection> pipe;
@@ -279,6 +289,17 @@ uno::Reference<uno::XComponentContext> CalcConnection::context()
         m_process.kill();
     throw SpreadsheetError(QStringLiteral("the spreadsheet application could not be started (%1)")
                                .arg(m_options.officeProgram));
+}
+
+void CalcConnection::bindToLink(std::weak_ptr<CalcLinkBound> obj)
+{
+    std::lock_guard lock(linksMutex());
+    auto it = links().find(m_options.pipeName);
+    if (it == links().end() || *it->second.gone)
+        return;
+    auto &bound = it->second.bound;
+    std::erase_if(bound, [](const std::weak_ptr<CalcLinkBound> &b) { return b.expired(); });
+    bound.push_back(std::move(obj));
 }
 
 uno::Reference<frame::XDesktop2> CalcConnection::desktop()

@@ -17,6 +17,17 @@
 #include <mutex>
 #include <thread>
 
+// Something that holds the office's objects through a link. A process sees each office object through
+// one stand-in, whichever link it came by: while a stand-in from a lost link is held, the same object
+// fetched through a new link to the same office comes back as that dead stand-in. So when a new link
+// replaces a lost one, everything bound to the lost one lets go first.
+class CalcLinkBound
+{
+public:
+    virtual ~CalcLinkBound() = default;
+    virtual void releaseLink() = 0; // on the thread that makes the calls
+};
+
 // The link to the office: attaches to the one listening on our pipe or starts it, and runs every call
 // under a watchdog. A call that outlives the watchdog has its link cut, so it returns with an error
 // instead of blocking the program; the next call connects again. All calls come from one thread.
@@ -53,6 +64,9 @@ public:
     unsigned generation() const { return m_generation; }
     bool officeStartedHere() { return m_startedHere && m_process.running(); }
     pid_t officeProcessId() { return officeStartedHere() ? m_process.pid() : 0; }
+
+    // Only inside call(): obj lets go when the current link is replaced after it was lost.
+    void bindToLink(std::weak_ptr<CalcLinkBound> obj);
 
     // Asks the office this program started to end, and ends its processes if it does not.
     void endOffice();

@@ -7,7 +7,9 @@
 #include "SheetShape.h"
 #include "Worksheet.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -49,9 +51,12 @@ CalcSession::~CalcSession()
             continue;
         try {
             m_connection->call([&] {
-                uno::Reference<util::XCloseBroadcaster> b(book->model(), uno::UNO_QUERY);
-                if (b.is())
-                    b->removeCloseListener(m_listener);
+                uno::Reference<util::XCloseBroadcaster> model(book->model(), uno::UNO_QUERY);
+                if (model.is())
+                    model->removeCloseListener(m_listener);
+                uno::Reference<util::XCloseBroadcaster> frame(book->frame(), uno::UNO_QUERY);
+                if (frame.is())
+                    frame->removeCloseListener(m_listener);
             });
         } catch (const SpreadsheetError &) {
             // the office or the workbook is gone: nothing is listening any more
@@ -74,8 +79,39 @@ std::shared_ptr<CalcWorkbook> CalcSession::track(const uno::Reference<frame::XMo
     uno::Reference<util::XCloseBroadcaster> broadcaster(model, uno::UNO_QUERY);
     if (broadcaster.is())
         broadcaster->addCloseListener(m_listener);
+    watchWindow(book);
     m_books.push_back(book);
     return book;
+}
+
+void CalcSession::watchWindow(const std::shared_ptr<CalcWorkbook> &book)
+{
+    // The close box and quitting close the window first and ask the document only afterwards, when
+    // its veto could no longer bring the window back: the window is asked as well.
+    auto controller = book->model()->getCurrentController();
+    if (!controller.is())
+        return;
+    uno::Reference<util::XCloseBroadcaster> frame(controller->getFrame(), uno::UNO_QUERY);
+    if (!frame.is())
+        return;
+    frame->addCloseListener(m_listener);
+    book->setFrame(uno::Reference<uno::XInterface>(frame, uno::UNO_QUERY));
+}
+
+void CalcSession::restoreWindow(const std::shared_ptr<CalcWorkbook> &book)
+{
+    // Close in the menus and its shortcuts take the window away without asking it; the document's
+    // veto then keeps a workbook without a window. It gets a new one.
+    m_connection->call([&] {
+        if (book->model()->getCurrentController().is())
+            return;
+        const bool hidden = !showsWindows() || !m_visible;
+        m_connection->desktop()->loadComponentFromURL(
+            "private:object", "_blank", 0,
+            CalcConvert::properties({{"Model", uno::Any(book->model())}, {"Hidden", uno::Any(hidden)}}));
+        std::lock_guard lock(m_mutex);
+        watchWindow(book);
+    });
 }
 
 std::vector<std::shared_ptr<CalcWorkbook>> CalcSession::refreshed()
@@ -89,6 +125,7 @@ std::vector<std::shared_ptr<CalcWorkbook>> CalcSession::refreshed()
             m_active.reset();
             m_selection.reset();
             m_booksGeneration = m_connection->generation();
+            m_connection->bindToLink(weak_from_this());
         }
     }
     // Spreadsheets opened in the office by someone else are listed after ours.
@@ -103,6 +140,20 @@ std::vector<std::shared_ptr<CalcWorkbook>> CalcSession::refreshed()
     return m_books;
 }
 
+void CalcSession::releaseLink()
+{
+    std::vector<std::shared_ptr<CalcWorkbook>> books;
+    {
+        std::lock_guard lock(m_mutex);
+        books.swap(m_books);
+        m_active.reset();
+        m_selection.reset();
+    }
+    for (const auto &book : books)
+        book->releaseLink();
+    m_connection->disconnect(); // the office's context and desktop too
+}
+
 void CalcSession::setActive(const std::shared_ptr<CalcWorkbook> &workbook)
 {
     std::lock_guard lock(m_mutex);
@@ -115,7 +166,7 @@ void CalcSession::setSelection(const SheetShapePtr &shape)
     m_selection = shape;
 }
 
-bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &model)
+bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &source)
 {
     if (!m_events)
         return false;
@@ -123,20 +174,46 @@ bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &model)
     BeforeCloseHandler handler;
     {
         std::lock_guard lock(m_mutex);
-        const uno::Reference<uno::XInterface> key(model, uno::UNO_QUERY);
+        const uno::Reference<uno::XInterface> key(source, uno::UNO_QUERY);
         for (const auto &b : m_books) {
-            if (uno::Reference<uno::XInterface>(b->model(), uno::UNO_QUERY) == key)
+            if (uno::Reference<uno::XInterface>(b->model(), uno::UNO_QUERY) == key || b->frame() == key)
                 book = b;
         }
         handler = m_handler;
     }
-    if (!book || !handler)
+    if (!book || !handler || book->closeJustApproved())
         return false;
+    // Read on this thread, which the office is waiting on: calls from here are answered.
     try {
-        return handler(book);
-    } catch (...) {
-        return false; // a failing handler must not stop the office from closing
+        book->beginQuestion(book->nameInCall(), book->fullNameInCall());
+    } catch (const uno::Exception &) {
+        // the names are then asked for as usual
     }
+    bool keep = false;
+    try {
+        keep = handler(book);
+    } catch (...) {
+        keep = false; // a failing handler must not stop the office from closing
+    }
+    book->endQuestion(!keep);
+    if (keep && qApp && book->frame() != uno::Reference<uno::XInterface>(source, uno::UNO_QUERY)) {
+        // The office may be taking the window away while it asks the document: once it is done,
+        // see that the workbook kept has a window.
+        std::weak_ptr<CalcSession> session = weak_from_this();
+        std::weak_ptr<CalcWorkbook> kept = book;
+        QTimer::singleShot(0, qApp, [session, kept] {
+            auto s = session.lock();
+            auto b = kept.lock();
+            if (!s || !b)
+                return;
+            try {
+                s->restoreWindow(b);
+            } catch (const SpreadsheetError &) {
+                // gone meanwhile: nothing to show
+            }
+        });
+    }
+    return keep;
 }
 
 void CalcSession::forget(const uno::Reference<uno::XInterface> &model)

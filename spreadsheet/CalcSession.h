@@ -18,6 +18,7 @@ class CalcWorkbook;
 // the order this program first saw them; the office's own list has no stable order.
 class CalcSession final : public SpreadsheetApplication,
                           public Workbooks,
+                          public CalcLinkBound,
                           public std::enable_shared_from_this<CalcSession>
 {
 public:
@@ -48,19 +49,25 @@ public:
     WorkbookPtr add() override;
     WorkbookPtr open(const QString &path) override;
 
+    // A new link to the office replaces a lost one: the workbooks of the old one, and everything
+    // handed out from them, raise SpreadsheetError from now on.
+    void releaseLink() override;
+
     // For the objects of this session.
     const std::shared_ptr<CalcConnection> &connection() const { return m_connection; }
     bool showsWindows() const { return !m_connection->options().headless; }
     void setActive(const std::shared_ptr<CalcWorkbook> &workbook);
     void setSelection(const SheetShapePtr &shape);
     // From the close listener, on any thread.
-    bool keepOpen(const css::uno::Reference<css::uno::XInterface> &model);
+    bool keepOpen(const css::uno::Reference<css::uno::XInterface> &source); // a workbook or its window
     void forget(const css::uno::Reference<css::uno::XInterface> &model);
 
     pid_t officeProcessId() { return m_connection->officeProcessId(); }
 
 private:
     std::vector<std::shared_ptr<CalcWorkbook>> refreshed();
+    void watchWindow(const std::shared_ptr<CalcWorkbook> &book);
+    void restoreWindow(const std::shared_ptr<CalcWorkbook> &book);
     std::shared_ptr<CalcWorkbook> track(const css::uno::Reference<css::frame::XModel> &model,
                                         bool ours);
     std::shared_ptr<CalcWorkbook> activeBook();

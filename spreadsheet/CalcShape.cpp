@@ -49,14 +49,14 @@ CalcShape::CalcShape(std::shared_ptr<CalcWorkbook> book, std::shared_ptr<CalcSha
 
 QString CalcShape::name()
 {
-    return m_book->connection().call([&] {
+    return m_book->call([&] {
         return toQString(uno::Reference<container::XNamed>(m_entry.shape, uno::UNO_QUERY_THROW)->getName());
     });
 }
 
 void CalcShape::setName(const QString &name)
 {
-    m_book->connection().call([&] {
+    m_book->call([&] {
         uno::Reference<container::XNamed>(m_entry.shape, uno::UNO_QUERY_THROW)->setName(toOUString(name));
         m_index->renamed(m_entry.shape, name);
     });
@@ -64,7 +64,7 @@ void CalcShape::setName(const QString &name)
 
 QRectF CalcShape::geometry()
 {
-    return m_book->connection().call([&] {
+    return m_book->call([&] {
         const awt::Point p = m_entry.shape->getPosition();
         const awt::Size s = m_entry.shape->getSize();
         return QRectF(hmmToPoints(p.X), hmmToPoints(p.Y), hmmToPoints(s.Width), hmmToPoints(s.Height));
@@ -75,7 +75,7 @@ void CalcShape::setGeometry(const QRectF &points)
 {
     if (points.width() < 0 || points.height() < 0)
         throw SpreadsheetError(QStringLiteral("a shape cannot have a negative size"));
-    m_book->connection().call([&] {
+    m_book->call([&] {
         m_entry.shape->setPosition(awt::Point(pointsToHmm(points.left()), pointsToHmm(points.top())));
         m_entry.shape->setSize(awt::Size(pointsToHmm(points.width()), pointsToHmm(points.height())));
     });
@@ -83,7 +83,7 @@ void CalcShape::setGeometry(const QRectF &points)
 
 void CalcShape::remove()
 {
-    m_book->connection().call([&] {
+    m_book->call([&] {
         uno::Reference<drawing::XShapes> shapes(m_index->page(), uno::UNO_QUERY_THROW);
         shapes->remove(m_entry.shape);
         m_index->removed(m_entry.shape);
@@ -92,7 +92,7 @@ void CalcShape::remove()
 
 QImage CalcShape::picture()
 {
-    const QByteArray bytes = m_book->connection().call([&] {
+    const QByteArray bytes = m_book->call([&] {
         uno::Reference<graphic::XGraphic> graphic;
         uno::Reference<beans::XPropertySet> properties(m_entry.shape, uno::UNO_QUERY);
         if (properties.is() && m_entry.picture)
@@ -130,17 +130,17 @@ void CalcShape::copyPicture()
 
 QString CalcShape::text()
 {
-    return m_book->connection().call([&] { return toQString(textOf(m_entry)->getString()); });
+    return m_book->call([&] { return toQString(textOf(m_entry)->getString()); });
 }
 
 int CalcShape::characterCount()
 {
-    return m_book->connection().call([&] { return static_cast<int>(textOf(m_entry)->getString().getLength()); });
+    return m_book->call([&] { return static_cast<int>(textOf(m_entry)->getString().getLength()); });
 }
 
 void CalcShape::insertText(int start, const QString &text)
 {
-    m_book->connection().call([&] {
+    m_book->call([&] {
         auto target = textOf(m_entry);
         const sal_Int32 length = target->getString().getLength();
         if (start < 1 || start > length + 1)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalcConnection.h"
 #include "CalcShapeIndex.h"
 #include "SheetShape.h"
 
@@ -9,7 +10,7 @@ class CalcWorkbook;
 
 // A drawing object of a Calc sheet: a graphic object for pictures, a text shape (or, after a round
 // trip through .xls, a custom shape) for text boxes.
-class CalcShape final : public SheetShape
+class CalcShape final : public SheetShape, public CalcLinkBound
 {
 public:
     CalcShape(std::shared_ptr<CalcWorkbook> book, std::shared_ptr<CalcShapeIndex> index,
@@ -25,6 +26,11 @@ public:
     QString text() override;
     int characterCount() override;
     void insertText(int start, const QString &text) override;
+    void releaseLink() override
+    {
+        m_entry.shape.clear();
+        m_index.reset();
+    }
 
 private:
     std::shared_ptr<CalcWorkbook> m_book;

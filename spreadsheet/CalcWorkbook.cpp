@@ -31,6 +31,31 @@ CalcWorkbook::CalcWorkbook(const std::shared_ptr<CalcSession> &session,
 {
 }
 
+void CalcWorkbook::adopt(std::weak_ptr<CalcLinkBound> child)
+{
+    // A sheet object is made for every look-up: forget the ones nobody holds now and then.
+    if (m_children.size() >= m_childrenPruned) {
+        std::erase_if(m_children, [](const std::weak_ptr<CalcLinkBound> &c) { return c.expired(); });
+        m_childrenPruned = std::max<std::size_t>(16, 2 * m_children.size());
+    }
+    m_children.push_back(std::move(child));
+}
+
+void CalcWorkbook::releaseLink()
+{
+    m_released = true;
+    for (const auto &c : m_children) {
+        if (auto child = c.lock())
+            child->releaseLink();
+    }
+    m_children.clear();
+    m_model.clear();
+    m_frame.clear();
+    m_activeSheet.clear();
+    m_formats.clear();
+    m_shapeIndexes.clear();
+}
+
 std::shared_ptr<CalcSession> CalcWorkbook::session()
 {
     auto s = m_session.lock();
@@ -45,17 +70,52 @@ QString CalcWorkbook::nameInCall()
     return url.isEmpty() ? m_untitledName : CalcConvert::fileNameOfUrl(url);
 }
 
+QString CalcWorkbook::fullNameInCall()
+{
+    const rtl::OUString url = m_model->getURL();
+    return url.isEmpty() ? m_untitledName : CalcConvert::localPathOfUrl(url);
+}
+
 QString CalcWorkbook::name()
 {
-    return m_connection->call([&] { return nameInCall(); });
+    {
+        std::lock_guard lock(m_questionMutex);
+        if (m_questionNames)
+            return m_questionNames->first;
+    }
+    return call([&] { return nameInCall(); });
 }
 
 QString CalcWorkbook::fullName()
 {
-    return m_connection->call([&] {
-        const rtl::OUString url = m_model->getURL();
-        return url.isEmpty() ? m_untitledName : CalcConvert::localPathOfUrl(url);
-    });
+    {
+        std::lock_guard lock(m_questionMutex);
+        if (m_questionNames)
+            return m_questionNames->second;
+    }
+    return call([&] { return fullNameInCall(); });
+}
+
+void CalcWorkbook::beginQuestion(const QString &name, const QString &fullName)
+{
+    std::lock_guard lock(m_questionMutex);
+    m_questionNames.emplace(name, fullName);
+}
+
+void CalcWorkbook::endQuestion(bool letClose)
+{
+    std::lock_guard lock(m_questionMutex);
+    m_questionNames.reset();
+    if (letClose)
+        m_closeApproved = std::chrono::steady_clock::now();
+    else
+        m_closeApproved.reset();
+}
+
+bool CalcWorkbook::closeJustApproved()
+{
+    std::lock_guard lock(m_questionMutex);
+    return m_closeApproved && std::chrono::steady_clock::now() - *m_closeApproved < std::chrono::seconds(5);
 }
 
 uno::Reference<sheet::XSpreadsheetView> CalcWorkbook::view()
@@ -65,7 +125,7 @@ uno::Reference<sheet::XSpreadsheetView> CalcWorkbook::view()
 
 void CalcWorkbook::activate()
 {
-    m_connection->call([&] {
+    call([&] {
         if (session()->showsWindows() && session()->visible()) {
             if (auto controller = m_model->getCurrentController(); controller.is())
                 controller->getFrame()->activate();
@@ -94,12 +154,12 @@ uno::Reference<sheet::XSpreadsheet> CalcWorkbook::activeSheetInCall()
 
 WorksheetPtr CalcWorkbook::activeSheet()
 {
-    return m_connection->call([&] { return wrap(activeSheetInCall()); });
+    return call([&] { return wrap(activeSheetInCall()); });
 }
 
 void CalcWorkbook::saveAs(const QString &path)
 {
-    m_connection->call([&] {
+    call([&] {
         uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
         storable->storeAsURL(CalcConvert::fileUrl(path),
                              CalcConvert::properties({{"FilterName", uno::Any(CalcConvert::filterForPath(path))},
@@ -109,7 +169,7 @@ void CalcWorkbook::saveAs(const QString &path)
 
 void CalcWorkbook::save()
 {
-    m_connection->call([&] {
+    call([&] {
         uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
         if (!storable->hasLocation())
             throw SpreadsheetError(QStringLiteral("the workbook %1 has no file yet").arg(m_untitledName));
@@ -119,7 +179,7 @@ void CalcWorkbook::save()
 
 void CalcWorkbook::close()
 {
-    m_connection->call([&] {
+    call([&] {
         uno::Reference<util::XCloseable> closeable(m_model, uno::UNO_QUERY_THROW);
         try {
             closeable->close(true);
@@ -147,12 +207,14 @@ uno::Reference<sheet::XSpreadsheets> CalcWorkbook::sheetContainer()
 
 WorksheetPtr CalcWorkbook::wrap(const uno::Reference<sheet::XSpreadsheet> &sheet)
 {
-    return std::make_shared<CalcWorksheet>(shared_from_this(), sheet);
+    auto worksheet = std::make_shared<CalcWorksheet>(shared_from_this(), sheet);
+    adopt(worksheet);
+    return worksheet;
 }
 
 int CalcWorkbook::count()
 {
-    return m_connection->call([&] {
+    return call([&] {
         uno::Reference<container::XIndexAccess> all(sheetContainer(), uno::UNO_QUERY_THROW);
         return static_cast<int>(all->getCount());
     });
@@ -160,7 +222,7 @@ int CalcWorkbook::count()
 
 WorksheetPtr CalcWorkbook::item(int index)
 {
-    return m_connection->call([&] {
+    return call([&] {
         uno::Reference<container::XIndexAccess> all(sheetContainer(), uno::UNO_QUERY_THROW);
         if (index < 1 || index > all->getCount())
             throw SpreadsheetError(QStringLiteral("there is no sheet %1").arg(index));
@@ -170,7 +232,7 @@ WorksheetPtr CalcWorkbook::item(int index)
 
 WorksheetPtr CalcWorkbook::item(const QString &name)
 {
-    return m_connection->call([&] {
+    return call([&] {
         auto container = sheetContainer();
         // Calc refuses two names that differ only in case, so at most one matches.
         for (const rtl::OUString &n : container->getElementNames()) {
@@ -183,7 +245,7 @@ WorksheetPtr CalcWorkbook::item(const QString &name)
 
 WorksheetPtr CalcWorkbook::add()
 {
-    auto sheet = m_connection->call([&] {
+    auto sheet = call([&] {
         auto container = sheetContainer();
         const auto names = container->getElementNames();
         QString name;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalcConnection.h"
 #include "Sheets.h"
 #include "Workbook.h"
 
@@ -10,8 +11,11 @@
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 
+#include <chrono>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 class CalcConnection;
@@ -20,7 +24,10 @@ class CalcShapeIndex;
 
 // A Calc document as a workbook, and its sheets. Keeps what is costly to ask for again: the number
 // format kinds and, per sheet, the index of its shapes by name.
-class CalcWorkbook final : public Workbook, public Sheets, public std::enable_shared_from_this<CalcWorkbook>
+class CalcWorkbook final : public Workbook,
+                           public Sheets,
+                           public CalcLinkBound,
+                           public std::enable_shared_from_this<CalcWorkbook>
 {
 public:
     CalcWorkbook(const std::shared_ptr<CalcSession> &session,
@@ -44,6 +51,21 @@ public:
     WorksheetPtr item(const QString &name) override;
     WorksheetPtr add() override;
 
+    // The office link, for this workbook and its sheets and shapes: a workbook whose link was lost
+    // and replaced answers every call with SpreadsheetError.
+    template <class F>
+    decltype(auto) call(F &&f)
+    {
+        return m_connection->call([&]() -> decltype(f()) {
+            if (m_released)
+                throw SpreadsheetError(QStringLiteral("the spreadsheet object no longer exists"));
+            return f();
+        });
+    }
+    // Sheets and shapes handed out, so they let go of the office's objects with the workbook.
+    void adopt(std::weak_ptr<CalcLinkBound> child);
+    void releaseLink() override;
+
     // For the session and the sheets; only inside a connection call.
     const css::uno::Reference<css::frame::XModel> &model() const { return m_model; }
     bool ours() const { return m_ours; }
@@ -51,6 +73,18 @@ public:
     CalcConnection &connection() { return *m_connection; }
     std::shared_ptr<CalcSession> session();
     QString nameInCall();
+    QString fullNameInCall();
+    // The window the workbook is shown in (hidden without a display); closing it closes the workbook.
+    const css::uno::Reference<css::uno::XInterface> &frame() const { return m_frame; }
+    void setFrame(const css::uno::Reference<css::uno::XInterface> &frame) { m_frame = frame; }
+
+    // While the before-close handler is asked, the office waits for the answer and cannot take calls
+    // from other threads, so the workbook answers its names from what was read before asking.
+    void beginQuestion(const QString &name, const QString &fullName);
+    void endQuestion(bool letClose);
+    // One close asks twice (the window, then the document, or the other way round): a close the
+    // handler has just let go is not asked about again.
+    bool closeJustApproved();
     void setActiveSheet(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
     css::uno::Reference<css::sheet::XSpreadsheet> activeSheetInCall();
     css::uno::Reference<css::sheet::XSpreadsheetView> view();
@@ -67,6 +101,7 @@ private:
     std::weak_ptr<CalcSession> m_session;
     std::shared_ptr<CalcConnection> m_connection;
     css::uno::Reference<css::frame::XModel> m_model;
+    css::uno::Reference<css::uno::XInterface> m_frame;
     QString m_untitledName;
     bool m_ours;
     unsigned m_generation;
@@ -77,4 +112,12 @@ private:
     QDate m_nullDate;
     std::vector<std::pair<css::uno::Reference<css::uno::XInterface>, std::shared_ptr<CalcShapeIndex>>>
         m_shapeIndexes;
+
+    bool m_released = false;
+    std::vector<std::weak_ptr<CalcLinkBound>> m_children;
+    std::size_t m_childrenPruned = 16;
+
+    std::mutex m_questionMutex; // the question is asked on the office's thread, the names read on ours
+    std::optional<std::pair<QString, QString>> m_questionNames;
+    std::optional<std::chrono::steady_clock::time_point> m_closeApproved;
 };

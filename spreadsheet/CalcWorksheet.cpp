@@ -148,14 +148,14 @@ CalcWorksheet::CalcWorksheet(std::shared_ptr<CalcWorkbook> book, const uno::Refe
 
 QString CalcWorksheet::name()
 {
-    return m_book->connection().call([&] {
+    return m_book->call([&] {
         return toQString(uno::Reference<container::XNamed>(m_sheet, uno::UNO_QUERY_THROW)->getName());
     });
 }
 
 void CalcWorksheet::setName(const QString &name)
 {
-    m_book->connection().call([&] {
+    m_book->call([&] {
         uno::Reference<container::XNamed> named(m_sheet, uno::UNO_QUERY_THROW);
         const QString current = toQString(named->getName());
         // Calc takes a name that differs from another sheet's only in case; a workbook must not.
@@ -173,7 +173,7 @@ void CalcWorksheet::setName(const QString &name)
 
 void CalcWorksheet::activate()
 {
-    m_book->connection().call([&] { m_book->setActiveSheet(m_sheet); });
+    m_book->call([&] { m_book->setActiveSheet(m_sheet); });
     m_book->session()->setActive(m_book);
 }
 
@@ -201,12 +201,12 @@ QRectF CalcWorksheet::cellRect(const uno::Reference<table::XCell> &c)
 
 QRectF CalcWorksheet::cellGeometry(int row, int column)
 {
-    return m_book->connection().call([&] { return cellRect(cell(row, column)); });
+    return m_book->call([&] { return cellRect(cell(row, column)); });
 }
 
 void CalcWorksheet::activateCell(int row, int column)
 {
-    m_book->connection().call([&] {
+    m_book->call([&] {
         auto c = cell(row, column);
         m_book->setActiveSheet(m_sheet);
         uno::Reference<view::XSelectionSupplier> selection(m_book->model()->getCurrentController(), uno::UNO_QUERY);
@@ -237,7 +237,7 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
     if (!picture.save(&buffer, "PNG"))
         throw SpreadsheetError(QStringLiteral("the picture cannot be encoded"));
 
-    auto shape = m_book->connection().call([&] {
+    auto shape = m_book->call([&] {
         auto context = m_book->connection().context();
         const uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8 *>(png.constData()), png.size());
         auto stream = io::SequenceInputStream::createStreamFromSequence(context, bytes);
@@ -268,7 +268,9 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
         s->setPosition(awt::Point(pointsToHmm(at.x()), pointsToHmm(at.y())));
         CalcShapeIndex::Entry entry{s, QString(), true};
         index->added(entry);
-        return std::make_shared<CalcShape>(m_book, index, entry);
+        auto shape = std::make_shared<CalcShape>(m_book, index, entry);
+        m_book->adopt(shape);
+        return shape;
     });
     m_book->session()->setSelection(shape);
     return shape;
@@ -276,7 +278,7 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
 
 SheetShapePtr CalcWorksheet::findShape(const QString &name, const char *kind)
 {
-    return m_book->connection().call([&]() -> SheetShapePtr {
+    return m_book->call([&]() -> SheetShapePtr {
         auto index = m_book->shapeIndex(m_sheet);
         const auto entry = index->find(name);
         bool fits = entry.has_value();
@@ -286,7 +288,9 @@ SheetShapePtr CalcWorksheet::findShape(const QString &name, const char *kind)
             fits = !entry->picture && uno::Reference<text::XText>(entry->shape, uno::UNO_QUERY).is();
         if (!fits)
             throw SpreadsheetError(QStringLiteral("there is no %1 named %2").arg(QLatin1String(kind), name));
-        return std::make_shared<CalcShape>(m_book, index, *entry);
+        auto shape = std::make_shared<CalcShape>(m_book, index, *entry);
+        m_book->adopt(shape);
+        return shape;
     });
 }
 
@@ -307,14 +311,14 @@ SheetShapePtr CalcWorksheet::shape(const QString &name)
 
 QStringList CalcWorksheet::shapeNames()
 {
-    return m_book->connection().call([&] { return m_book->shapeIndex(m_sheet)->names(); });
+    return m_book->call([&] { return m_book->shapeIndex(m_sheet)->names(); });
 }
 
 SheetShapePtr CalcWorksheet::addTextbox(int orientation, double left, double top, double width, double height)
 {
     if (orientation != 1)
         throw SpreadsheetError(QStringLiteral("only horizontal text boxes can be added"));
-    return m_book->connection().call([&] {
+    return m_book->call([&] {
         uno::Reference<lang::XMultiServiceFactory> factory(m_book->model(), uno::UNO_QUERY_THROW);
         uno::Reference<drawing::XShape> s(factory->createInstance("com.sun.star.drawing.TextShape"),
                                           uno::UNO_QUERY_THROW);
@@ -331,13 +335,15 @@ SheetShapePtr CalcWorksheet::addTextbox(int orientation, double left, double top
         s->setSize(awt::Size(pointsToHmm(width), pointsToHmm(height)));
         CalcShapeIndex::Entry entry{s, QString(), false};
         index->added(entry);
-        return std::make_shared<CalcShape>(m_book, index, entry);
+        auto shape = std::make_shared<CalcShape>(m_book, index, entry);
+        m_book->adopt(shape);
+        return shape;
     });
 }
 
 QVariant CalcWorksheet::item(int row, int column)
 {
-    return m_book->connection().call([&]() -> QVariant {
+    return m_book->call([&]() -> QVariant {
         auto c = cell(row, column);
         const table::CellContentType type = c->getType();
         if (type == table::CellContentType_EMPTY)
@@ -359,7 +365,7 @@ QVariant CalcWorksheet::item(int row, int column)
 
 void CalcWorksheet::setItem(int row, int column, const QVariant &value)
 {
-    m_book->connection().call([&] {
+    m_book->call([&] {
         auto c = cell(row, column);
         const Written w = toWritten(value, m_book->nullDate());
         if (w.isText) {
@@ -387,7 +393,7 @@ QList<QVariantList> CalcWorksheet::dataArray(int row, int column, int rows, int 
         return {};
     checkCell(row, column);
     checkCell(row + rows - 1, column + columns - 1);
-    return m_book->connection().call([&] {
+    return m_book->call([&] {
         uno::Reference<sheet::XCellRangeData> range(
             m_sheet->getCellRangeByPosition(column - 1, row - 1, column + columns - 2, row + rows - 2),
             uno::UNO_QUERY_THROW);
@@ -426,7 +432,7 @@ void CalcWorksheet::setDataArray(int row, int column, const QList<QVariantList> 
         return;
     checkCell(row, column);
     checkCell(row + static_cast<int>(values.size()) - 1, column + static_cast<int>(columns) - 1);
-    m_book->connection().call([&] {
+    m_book->call([&] {
         const QDate nullDate = m_book->nullDate();
         uno::Sequence<uno::Sequence<uno::Any>> data(static_cast<sal_Int32>(values.size()));
         auto *out = data.getArray();

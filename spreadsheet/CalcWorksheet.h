@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CalcConnection.h"
 #include "Cells.h"
 #include "Worksheet.h"
 
@@ -11,7 +12,10 @@
 class CalcWorkbook;
 
 // A sheet of a Calc document as a worksheet and its cells.
-class CalcWorksheet final : public Worksheet, public Cells, public std::enable_shared_from_this<CalcWorksheet>
+class CalcWorksheet final : public Worksheet,
+                            public Cells,
+                            public CalcLinkBound,
+                            public std::enable_shared_from_this<CalcWorksheet>
 {
 public:
     CalcWorksheet(std::shared_ptr<CalcWorkbook> book, const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
@@ -30,6 +34,8 @@ public:
     SheetShapePtr shape(const QString &name) override;
     QStringList shapeNames() override;
     SheetShapePtr addTextbox(int orientation, double left, double top, double width, double height) override;
+
+    void releaseLink() override { m_sheet.clear(); }
 
     // Cells
     QVariant item(int row, int column) override;

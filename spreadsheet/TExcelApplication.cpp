@@ -59,7 +59,12 @@ TExcelApplication::TExcelApplication(const SpreadsheetOptions &options, QObject 
                     if (question->abandoned)
                         return;
                     bool cancel = false;
-                    emit owner->workbookBeforeClose(*workbook, cancel);
+                    try {
+                        emit owner->workbookBeforeClose(*workbook, cancel);
+                    } catch (...) {
+                        // an exception must not reach the event loop; the workbook closes
+                        cancel = false;
+                    }
                     question->cancel = cancel;
                     question->answered.release();
                 },

@@ -1,4 +1,6 @@
+#include "CalcConnection.h"
 #include "CalcTestOffice.h"
+#include "CalcWorkbook.h"
 #include "Cells.h"
 #include "Sheets.h"
 #include "SheetShape.h"
@@ -11,6 +13,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QRandomGenerator>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <memory>
 
 // The object model against a real headless Calc: one office for the whole run.
@@ -36,6 +41,26 @@ private:
             for (int x = 0; x < w; ++x)
                 image.setPixel(x, y, 0xff000000u | (random.generate() & 0xffffffu));
         return image;
+    }
+    // What the close box of the workbook's window does; false when the window was kept.
+    static bool closeWindow(Workbook &workbook)
+    {
+        auto &book = dynamic_cast<CalcWorkbook &>(workbook);
+        return book.connection().call([&] {
+            css::uno::Reference<css::util::XCloseable> window(book.model()->getCurrentController()->getFrame(),
+                                                              css::uno::UNO_QUERY_THROW);
+            try {
+                window->close(true);
+            } catch (const css::util::CloseVetoException &) {
+                return false;
+            }
+            return true;
+        });
+    }
+    static bool hasWindow(Workbook &workbook)
+    {
+        auto &book = dynamic_cast<CalcWorkbook &>(workbook);
+        return book.connection().call([&] { return book.model()->getCurrentController().is(); });
     }
     static bool samePixels(const QImage &a, const QImage &b)
     {
@@ -371,6 +396,35 @@ private slots:
         disconnect(count);
         QCOMPARE(questions, 1);
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, other->sheets()->count());
+    }
+
+    // The close box closes the window before the document is asked: the window is asked first.
+    void closingTheWorkbooksWindowIsAskedOnceAndAVetoKeepsIt()
+    {
+        auto book = app().workbooks()->add();
+        book->saveAs(m_dir.filePath(QStringLiteral("Window.ods")));
+        QStringList asked;
+        auto keep = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
+                            [&asked](Workbook &wb, bool &cancel) {
+                                asked << wb.name(); // answered while Calc waits for the verdict
+                                cancel = true;
+                            });
+        QVERIFY(!closeWindow(*book));
+        disconnect(keep);
+        QCOMPARE(asked, QStringList{QStringLiteral("Window.ods")});
+        QVERIFY(hasWindow(*book));
+        QCOMPARE(book->sheets()->count(), 1);
+
+        // Let go, the window closes and the handler was asked once for it.
+        // (A headless Calc keeps the document itself open after its last window, so it is closed here.)
+        int questions = 0;
+        auto count = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
+                             [&questions](Workbook &, bool &) { ++questions; });
+        QVERIFY(closeWindow(*book));
+        QVERIFY(!hasWindow(*book));
+        book->close();
+        disconnect(count);
+        QCOMPARE(questions, 1); // the document's own question follows at once and is not asked again
     }
 
     void onlyTabAndEscapeCanBeSent()
