@@ -30,8 +30,8 @@ namespace {
 uno::Reference<uno::XComponentContext> localContext()
 {
     static uno::Reference<uno::XComponentContext> *context = [] {
-        rtl::Bootstrap::set("URE_BOOTSTRAP",
-                            "vnd.sun.star.pathname:" TABVALE_LIBREOFFICE_PROGRAM "/fundamentalrc");
+        rtl::Bootstrap::set(
+            "URE_BOOTSTRAP", "vnd.sun.star.pathname:" TABVALE_LIBREOFFICE_PROGRAM "/fundamentalrc");
         return new uno::Reference<uno::XComponentContext>(
             cppu::defaultBootstrap_InitialComponentContext());
     }();
@@ -65,7 +65,7 @@ std::map<QString, SharedLink> &links()
 class CalcConnection::BridgeListener : public cppu::WeakImplHelper1<lang::XEventListener>
 {
 public:
-    explicit BridgeListener(std::shared_ptr<std::atomic<bool>> gone) : m_gone(std::move(gone)) {}
+    explicit BridgeListener(std::shared_ptr<std::atomic<bool>> gone) : m_gone(std::move(gone)) { }
     void SAL_CALL disposing(const lang::EventObject &) override { *m_gone = true; }
 
 private:
@@ -74,8 +74,7 @@ private:
 
 CalcConnection::CalcConnection(const SpreadsheetOptions &options)
     : m_options(options), m_watchdog([this] { watchdogLoop(); })
-{
-}
+{ }
 
 CalcConnection::~CalcConnection()
 {
@@ -160,7 +159,8 @@ void CalcConnection::fail(const uno::Exception &e, bool disposed)
         std::lock_guard lock(m_mutex);
         gone = m_bridgeGone && *m_bridgeGone;
         // A call through a link that has ended (its end not yet reported) fails the same way.
-        if (disposed && toQString(e.Message).contains(QLatin1String("URP bridge")) && m_bridgeGone) {
+        if (disposed && toQString(e.Message).contains(QLatin1String("URP bridge"))
+            && m_bridgeGone) {
             *m_bridgeGone = true;
             gone = true;
         }
@@ -172,8 +172,8 @@ void CalcConnection::fail(const uno::Exception &e, bool disposed)
             // the link is gone either way
         }
         throw SpreadsheetError(timedOut
-                                   ? QStringLiteral("the spreadsheet application does not answer")
-                                   : QStringLiteral("the spreadsheet application has gone away"));
+                ? QStringLiteral("the spreadsheet application does not answer")
+                : QStringLiteral("the spreadsheet application has gone away"));
     }
     if (disposed)
         throw SpreadsheetError(QStringLiteral("the spreadsheet object no longer exists"));
@@ -246,8 +246,8 @@ bool CalcConnection::tryConnect()
 
 void CalcConnection::startOffice()
 {
-    QStringList args{
-        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(m_options.pipeName),
+    QStringList args {QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext")
+                          .arg(m_options.pipeName),
         QStringLiteral("--norestore"), QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
         QStringLiteral("--nolockcheck")};
     if (m_options.headless)
@@ -255,7 +255,7 @@ void CalcConnection::startOffice()
     if (!m_options.profileDirectory.isEmpty()) {
         const QString dir = QDir(m_options.profileDirectory).absolutePath();
         args << QStringLiteral("-env:UserInstallation=")
-                    + QString::fromLatin1(QUrl::fromLocalFile(dir).toEncoded());
+                + QString::fromLatin1(QUrl::fromLocalFile(dir).toEncoded());
     }
     m_process.start(m_options.officeProgram, args);
 }

@@ -17,10 +17,10 @@
 #include <mutex>
 #include <thread>
 
-// Something that holds the office's objects through a link. A process sees each office object through
-// one stand-in, whichever link it came by: while a stand-in from a lost link is held, the same object
-// fetched through a new link to the same office comes back as that dead stand-in. So when a new link
-// replaces a lost one, everything bound to the lost one lets go first.
+// Something that holds the office's objects through a link. A process sees each office object
+// through one stand-in, whichever link it came by: while a stand-in from a lost link is held, the
+// same object fetched through a new link to the same office comes back as that dead stand-in. So
+// when a new link replaces a lost one, everything bound to the lost one lets go first.
 class CalcLinkBound
 {
 public:
@@ -28,9 +28,10 @@ public:
     virtual void releaseLink() = 0; // on the thread that makes the calls
 };
 
-// The link to the office: attaches to the one listening on our pipe or starts it, and runs every call
-// under a watchdog. A call that outlives the watchdog has its link cut, so it returns with an error
-// instead of blocking the program; the next call connects again. All calls come from one thread.
+// The link to the office: attaches to the one listening on our pipe or starts it, and runs every
+// call under a watchdog. A call that outlives the watchdog has its link cut, so it returns with an
+// error instead of blocking the program; the next call connects again. All calls come from one
+// thread.
 class CalcConnection
 {
 public:
@@ -42,7 +43,7 @@ public:
     const SpreadsheetOptions &options() const { return m_options; }
 
     // Runs f, translating every failure into SpreadsheetError.
-    template <class F>
+    template<class F>
     decltype(auto) call(F &&f)
     {
         Watch watch(*this);

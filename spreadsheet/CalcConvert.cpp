@@ -32,12 +32,12 @@ rtl::OUString filterForPath(const QString &path)
         return "Calc MS Excel 2007 XML";
     if (suffix == QLatin1String("ods"))
         return "calc8";
-    throw SpreadsheetError(QStringLiteral("cannot save a workbook as \"%1\": use .xls, .xlsx or .ods")
-                               .arg(path));
+    throw SpreadsheetError(
+        QStringLiteral("cannot save a workbook as \"%1\": use .xls, .xlsx or .ods").arg(path));
 }
 
-css::uno::Sequence<css::beans::PropertyValue>
-properties(std::initializer_list<std::pair<const char *, css::uno::Any>> values)
+css::uno::Sequence<css::beans::PropertyValue> properties(
+    std::initializer_list<std::pair<const char *, css::uno::Any>> values)
 {
     css::uno::Sequence<css::beans::PropertyValue> result(static_cast<sal_Int32>(values.size()));
     auto *out = result.getArray();

@@ -37,7 +37,7 @@ QString localPathOfUrl(const rtl::OUString &url);
 // The office's store filter for a file name, by its extension; raises for one it does not write.
 rtl::OUString filterForPath(const QString &path);
 
-css::uno::Sequence<css::beans::PropertyValue>
-properties(std::initializer_list<std::pair<const char *, css::uno::Any>> values);
+css::uno::Sequence<css::beans::PropertyValue> properties(
+    std::initializer_list<std::pair<const char *, css::uno::Any>> values);
 
 } // namespace CalcConvert

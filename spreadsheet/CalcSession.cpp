@@ -26,15 +26,15 @@ using namespace css;
 using CalcConvert::toOUString;
 using CalcConvert::toQString;
 
-std::shared_ptr<SpreadsheetApplication> SpreadsheetApplication::create(const SpreadsheetOptions &options)
+std::shared_ptr<SpreadsheetApplication> SpreadsheetApplication::create(
+    const SpreadsheetOptions &options)
 {
     return std::make_shared<CalcSession>(options);
 }
 
 CalcSession::CalcSession(const SpreadsheetOptions &options)
     : m_connection(std::make_shared<CalcConnection>(options))
-{
-}
+{ }
 
 CalcSession::~CalcSession()
 {
@@ -64,7 +64,8 @@ CalcSession::~CalcSession()
     }
 }
 
-std::shared_ptr<CalcWorkbook> CalcSession::track(const uno::Reference<frame::XModel> &model, bool ours)
+std::shared_ptr<CalcWorkbook> CalcSession::track(
+    const uno::Reference<frame::XModel> &model, bool ours)
 {
     std::lock_guard lock(m_mutex);
     const uno::Reference<uno::XInterface> key(model, uno::UNO_QUERY);
@@ -106,9 +107,9 @@ void CalcSession::restoreWindow(const std::shared_ptr<CalcWorkbook> &book)
         if (book->model()->getCurrentController().is())
             return;
         const bool hidden = !showsWindows() || !m_visible;
-        m_connection->desktop()->loadComponentFromURL(
-            "private:object", "_blank", 0,
-            CalcConvert::properties({{"Model", uno::Any(book->model())}, {"Hidden", uno::Any(hidden)}}));
+        m_connection->desktop()->loadComponentFromURL("private:object", "_blank", 0,
+            CalcConvert::properties(
+                {{"Model", uno::Any(book->model())}, {"Hidden", uno::Any(hidden)}}));
         std::lock_guard lock(m_mutex);
         watchWindow(book);
     });
@@ -131,7 +132,8 @@ std::vector<std::shared_ptr<CalcWorkbook>> CalcSession::refreshed()
     // Spreadsheets opened in the office by someone else are listed after ours.
     auto components = desktop->getComponents()->createEnumeration();
     while (components->hasMoreElements()) {
-        uno::Reference<sheet::XSpreadsheetDocument> document(components->nextElement(), uno::UNO_QUERY);
+        uno::Reference<sheet::XSpreadsheetDocument> document(
+            components->nextElement(), uno::UNO_QUERY);
         uno::Reference<frame::XModel> model(document, uno::UNO_QUERY);
         if (model.is())
             track(model, false);
@@ -176,7 +178,8 @@ bool CalcSession::keepOpen(const uno::Reference<uno::XInterface> &source)
         std::lock_guard lock(m_mutex);
         const uno::Reference<uno::XInterface> key(source, uno::UNO_QUERY);
         for (const auto &b : m_books) {
-            if (uno::Reference<uno::XInterface>(b->model(), uno::UNO_QUERY) == key || b->frame() == key)
+            if (uno::Reference<uno::XInterface>(b->model(), uno::UNO_QUERY) == key
+                || b->frame() == key)
                 book = b;
         }
         handler = m_handler;
@@ -251,7 +254,8 @@ void CalcSession::sendKeys(const QString &keys)
 {
     const QString k = keys.trimmed().toUpper();
     if (k != QLatin1String("{TAB}") && k != QLatin1String("{ESC}"))
-        throw SpreadsheetError(QStringLiteral("keys %1 cannot be sent to the spreadsheet").arg(keys));
+        throw SpreadsheetError(
+            QStringLiteral("keys %1 cannot be sent to the spreadsheet").arg(keys));
     if (!showsWindows())
         return; // nobody can be editing a cell without a window
     m_connection->call([&] {
@@ -260,10 +264,12 @@ void CalcSession::sendKeys(const QString &keys)
         if (!controller.is())
             return;
         // Leaving the cell the user edits: Tab accepts the input, Escape drops what is left of it.
-        uno::Reference<frame::XDispatchProvider> provider(controller->getFrame(), uno::UNO_QUERY_THROW);
+        uno::Reference<frame::XDispatchProvider> provider(
+            controller->getFrame(), uno::UNO_QUERY_THROW);
         auto helper = frame::DispatchHelper::create(m_connection->context());
-        const rtl::OUString command = k == QLatin1String("{TAB}") ? rtl::OUString(".uno:JumpToNextCell")
-                                                                  : rtl::OUString(".uno:Cancel");
+        const rtl::OUString command = k == QLatin1String("{TAB}")
+            ? rtl::OUString(".uno:JumpToNextCell")
+            : rtl::OUString(".uno:Cancel");
         helper->executeDispatch(provider, command, "", 0, {});
     });
 }
@@ -328,7 +334,8 @@ std::shared_ptr<CalcWorkbook> CalcSession::activeBook()
     }
     if (showsWindows()) {
         // The user may have switched windows in the office.
-        uno::Reference<frame::XModel> current(m_connection->desktop()->getCurrentComponent(), uno::UNO_QUERY);
+        uno::Reference<frame::XModel> current(
+            m_connection->desktop()->getCurrentComponent(), uno::UNO_QUERY);
         uno::Reference<sheet::XSpreadsheetDocument> document(current, uno::UNO_QUERY);
         if (document.is())
             return track(current, false);

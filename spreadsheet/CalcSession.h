@@ -59,7 +59,8 @@ public:
     void setActive(const std::shared_ptr<CalcWorkbook> &workbook);
     void setSelection(const SheetShapePtr &shape);
     // From the close listener, on any thread.
-    bool keepOpen(const css::uno::Reference<css::uno::XInterface> &source); // a workbook or its window
+    bool keepOpen(
+        const css::uno::Reference<css::uno::XInterface> &source); // a workbook or its window
     void forget(const css::uno::Reference<css::uno::XInterface> &model);
 
     pid_t officeProcessId() { return m_connection->officeProcessId(); }
@@ -68,8 +69,8 @@ private:
     std::vector<std::shared_ptr<CalcWorkbook>> refreshed();
     void watchWindow(const std::shared_ptr<CalcWorkbook> &book);
     void restoreWindow(const std::shared_ptr<CalcWorkbook> &book);
-    std::shared_ptr<CalcWorkbook> track(const css::uno::Reference<css::frame::XModel> &model,
-                                        bool ours);
+    std::shared_ptr<CalcWorkbook> track(
+        const css::uno::Reference<css::frame::XModel> &model, bool ours);
     std::shared_ptr<CalcWorkbook> activeBook();
     css::uno::Reference<css::frame::XModel> load(const rtl::OUString &url);
 

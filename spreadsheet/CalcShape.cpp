@@ -42,22 +42,23 @@ uno::Reference<text::XText> textOf(const CalcShapeIndex::Entry &entry)
 } // namespace
 
 CalcShape::CalcShape(std::shared_ptr<CalcWorkbook> book, std::shared_ptr<CalcShapeIndex> index,
-                     const CalcShapeIndex::Entry &entry)
+    const CalcShapeIndex::Entry &entry)
     : m_book(std::move(book)), m_index(std::move(index)), m_entry(entry)
-{
-}
+{ }
 
 QString CalcShape::name()
 {
     return m_book->call([&] {
-        return toQString(uno::Reference<container::XNamed>(m_entry.shape, uno::UNO_QUERY_THROW)->getName());
+        return toQString(
+            uno::Reference<container::XNamed>(m_entry.shape, uno::UNO_QUERY_THROW)->getName());
     });
 }
 
 void CalcShape::setName(const QString &name)
 {
     m_book->call([&] {
-        uno::Reference<container::XNamed>(m_entry.shape, uno::UNO_QUERY_THROW)->setName(toOUString(name));
+        uno::Reference<container::XNamed>(m_entry.shape, uno::UNO_QUERY_THROW)
+            ->setName(toOUString(name));
         m_index->renamed(m_entry.shape, name);
     });
 }
@@ -67,7 +68,8 @@ QRectF CalcShape::geometry()
     return m_book->call([&] {
         const awt::Point p = m_entry.shape->getPosition();
         const awt::Size s = m_entry.shape->getSize();
-        return QRectF(hmmToPoints(p.X), hmmToPoints(p.Y), hmmToPoints(s.Width), hmmToPoints(s.Height));
+        return QRectF(
+            hmmToPoints(p.X), hmmToPoints(p.Y), hmmToPoints(s.Width), hmmToPoints(s.Height));
     });
 }
 
@@ -76,8 +78,10 @@ void CalcShape::setGeometry(const QRectF &points)
     if (points.width() < 0 || points.height() < 0)
         throw SpreadsheetError(QStringLiteral("a shape cannot have a negative size"));
     m_book->call([&] {
-        m_entry.shape->setPosition(awt::Point(pointsToHmm(points.left()), pointsToHmm(points.top())));
-        m_entry.shape->setSize(awt::Size(pointsToHmm(points.width()), pointsToHmm(points.height())));
+        m_entry.shape->setPosition(
+            awt::Point(pointsToHmm(points.left()), pointsToHmm(points.top())));
+        m_entry.shape->setSize(
+            awt::Size(pointsToHmm(points.width()), pointsToHmm(points.height())));
     });
 }
 
@@ -101,12 +105,12 @@ QImage CalcShape::picture()
             throw SpreadsheetError(QStringLiteral("the shape holds no picture"));
         auto context = m_book->connection().context();
         // The provider writes only into a stream it can seek; a plain output stream stays empty.
-        uno::Reference<io::XStream> stream(
-            context->getServiceManager()->createInstanceWithContext("com.sun.star.comp.MemoryStream", context),
+        uno::Reference<io::XStream> stream(context->getServiceManager()->createInstanceWithContext(
+                                               "com.sun.star.comp.MemoryStream", context),
             uno::UNO_QUERY_THROW);
-        graphic::GraphicProvider::create(context)->storeGraphic(
-            graphic, CalcConvert::properties({{"OutputStream", uno::Any(stream)},
-                                              {"MimeType", uno::Any(rtl::OUString("image/png"))}}));
+        graphic::GraphicProvider::create(context)->storeGraphic(graphic,
+            CalcConvert::properties({{"OutputStream", uno::Any(stream)},
+                {"MimeType", uno::Any(rtl::OUString("image/png"))}}));
         uno::Reference<io::XSeekable>(stream, uno::UNO_QUERY_THROW)->seek(0);
         auto input = stream->getInputStream();
         QByteArray out;
@@ -117,7 +121,8 @@ QImage CalcShape::picture()
     });
     QImage image = QImage::fromData(bytes, "PNG");
     if (image.isNull())
-        throw SpreadsheetError(QStringLiteral("the picture could not be read from the spreadsheet"));
+        throw SpreadsheetError(
+            QStringLiteral("the picture could not be read from the spreadsheet"));
     return image;
 }
 
@@ -156,6 +161,7 @@ void CalcShape::insertText(int start, const QString &text)
                 left -= step;
             }
         }
-        target->insertString(uno::Reference<text::XTextRange>(cursor.get()), toOUString(text), false);
+        target->insertString(
+            uno::Reference<text::XTextRange>(cursor.get()), toOUString(text), false);
     });
 }

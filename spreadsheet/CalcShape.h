@@ -14,7 +14,7 @@ class CalcShape final : public SheetShape, public CalcLinkBound
 {
 public:
     CalcShape(std::shared_ptr<CalcWorkbook> book, std::shared_ptr<CalcShapeIndex> index,
-              const CalcShapeIndex::Entry &entry);
+        const CalcShapeIndex::Entry &entry);
 
     QString name() override;
     void setName(const QString &name) override;

@@ -14,7 +14,8 @@ namespace {
 
 bool sameShape(const uno::Reference<drawing::XShape> &a, const uno::Reference<drawing::XShape> &b)
 {
-    return uno::Reference<uno::XInterface>(a, uno::UNO_QUERY) == uno::Reference<uno::XInterface>(b, uno::UNO_QUERY);
+    return uno::Reference<uno::XInterface>(a, uno::UNO_QUERY)
+        == uno::Reference<uno::XInterface>(b, uno::UNO_QUERY);
 }
 
 } // namespace

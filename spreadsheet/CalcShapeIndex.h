@@ -21,7 +21,8 @@ public:
         bool picture = false;
     };
 
-    explicit CalcShapeIndex(const css::uno::Reference<css::drawing::XDrawPage> &page) : m_page(page) {}
+    explicit CalcShapeIndex(const css::uno::Reference<css::drawing::XDrawPage> &page) : m_page(page)
+    { }
 
     const css::uno::Reference<css::drawing::XDrawPage> &page() const { return m_page; }
     // Without regard to letter case, as names are matched in the workbook.

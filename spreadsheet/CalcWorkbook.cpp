@@ -10,9 +10,9 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
-#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
 #include <com/sun/star/util/Date.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -24,18 +24,17 @@ using CalcConvert::toOUString;
 using CalcConvert::toQString;
 
 CalcWorkbook::CalcWorkbook(const std::shared_ptr<CalcSession> &session,
-                           const uno::Reference<frame::XModel> &model, const QString &untitledName,
-                           bool ours)
+    const uno::Reference<frame::XModel> &model, const QString &untitledName, bool ours)
     : m_session(session), m_connection(session->connection()), m_model(model),
       m_untitledName(untitledName), m_ours(ours), m_generation(m_connection->generation())
-{
-}
+{ }
 
 void CalcWorkbook::adopt(std::weak_ptr<CalcLinkBound> child)
 {
     // A sheet object is made for every look-up: forget the ones nobody holds now and then.
     if (m_children.size() >= m_childrenPruned) {
-        std::erase_if(m_children, [](const std::weak_ptr<CalcLinkBound> &c) { return c.expired(); });
+        std::erase_if(
+            m_children, [](const std::weak_ptr<CalcLinkBound> &c) { return c.expired(); });
         m_childrenPruned = std::max<std::size_t>(16, 2 * m_children.size());
     }
     m_children.push_back(std::move(child));
@@ -115,7 +114,8 @@ void CalcWorkbook::endQuestion(bool letClose)
 bool CalcWorkbook::closeJustApproved()
 {
     std::lock_guard lock(m_questionMutex);
-    return m_closeApproved && std::chrono::steady_clock::now() - *m_closeApproved < std::chrono::seconds(5);
+    return m_closeApproved
+        && std::chrono::steady_clock::now() - *m_closeApproved < std::chrono::seconds(5);
 }
 
 uno::Reference<sheet::XSpreadsheetView> CalcWorkbook::view()
@@ -162,8 +162,8 @@ void CalcWorkbook::saveAs(const QString &path)
     call([&] {
         uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
         storable->storeAsURL(CalcConvert::fileUrl(path),
-                             CalcConvert::properties({{"FilterName", uno::Any(CalcConvert::filterForPath(path))},
-                                                      {"Overwrite", uno::Any(true)}}));
+            CalcConvert::properties({{"FilterName", uno::Any(CalcConvert::filterForPath(path))},
+                {"Overwrite", uno::Any(true)}}));
     });
 }
 
@@ -172,7 +172,8 @@ void CalcWorkbook::save()
     call([&] {
         uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
         if (!storable->hasLocation())
-            throw SpreadsheetError(QStringLiteral("the workbook %1 has no file yet").arg(m_untitledName));
+            throw SpreadsheetError(
+                QStringLiteral("the workbook %1 has no file yet").arg(m_untitledName));
         storable->store();
     });
 }
@@ -226,7 +227,8 @@ WorksheetPtr CalcWorkbook::item(int index)
         uno::Reference<container::XIndexAccess> all(sheetContainer(), uno::UNO_QUERY_THROW);
         if (index < 1 || index > all->getCount())
             throw SpreadsheetError(QStringLiteral("there is no sheet %1").arg(index));
-        return wrap(uno::Reference<sheet::XSpreadsheet>(all->getByIndex(index - 1), uno::UNO_QUERY_THROW));
+        return wrap(
+            uno::Reference<sheet::XSpreadsheet>(all->getByIndex(index - 1), uno::UNO_QUERY_THROW));
     });
 }
 
@@ -237,7 +239,8 @@ WorksheetPtr CalcWorkbook::item(const QString &name)
         // Calc refuses two names that differ only in case, so at most one matches.
         for (const rtl::OUString &n : container->getElementNames()) {
             if (toQString(n).compare(name, Qt::CaseInsensitive) == 0)
-                return wrap(uno::Reference<sheet::XSpreadsheet>(container->getByName(n), uno::UNO_QUERY_THROW));
+                return wrap(uno::Reference<sheet::XSpreadsheet>(
+                    container->getByName(n), uno::UNO_QUERY_THROW));
         }
         throw SpreadsheetError(QStringLiteral("there is no sheet named %1").arg(name));
     });
@@ -258,14 +261,16 @@ WorksheetPtr CalcWorkbook::add()
                 break;
         }
         container->insertNewByName(toOUString(name), static_cast<sal_Int16>(names.getLength()));
-        uno::Reference<sheet::XSpreadsheet> added(container->getByName(toOUString(name)), uno::UNO_QUERY_THROW);
+        uno::Reference<sheet::XSpreadsheet> added(
+            container->getByName(toOUString(name)), uno::UNO_QUERY_THROW);
         setActiveSheet(added);
         return wrap(added);
     });
     return sheet;
 }
 
-std::shared_ptr<CalcShapeIndex> CalcWorkbook::shapeIndex(const uno::Reference<sheet::XSpreadsheet> &sheet)
+std::shared_ptr<CalcShapeIndex> CalcWorkbook::shapeIndex(
+    const uno::Reference<sheet::XSpreadsheet> &sheet)
 {
     const uno::Reference<uno::XInterface> key(sheet, uno::UNO_QUERY);
     for (const auto &[s, index] : m_shapeIndexes) {
@@ -273,11 +278,13 @@ std::shared_ptr<CalcShapeIndex> CalcWorkbook::shapeIndex(const uno::Reference<sh
             return index;
     }
     // The document's draw pages run parallel to its sheets.
-    const sal_Int16 position = uno::Reference<sheet::XCellRangeAddressable>(sheet, uno::UNO_QUERY_THROW)
-                                   ->getRangeAddress()
-                                   .Sheet;
+    const sal_Int16 position
+        = uno::Reference<sheet::XCellRangeAddressable>(sheet, uno::UNO_QUERY_THROW)
+              ->getRangeAddress()
+              .Sheet;
     uno::Reference<drawing::XDrawPagesSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
-    uno::Reference<drawing::XDrawPage> page(supplier->getDrawPages()->getByIndex(position), uno::UNO_QUERY_THROW);
+    uno::Reference<drawing::XDrawPage> page(
+        supplier->getDrawPages()->getByIndex(position), uno::UNO_QUERY_THROW);
     auto index = std::make_shared<CalcShapeIndex>(page);
     m_shapeIndexes.emplace_back(key, index);
     return index;

@@ -31,8 +31,8 @@ class CalcWorkbook final : public Workbook,
 {
 public:
     CalcWorkbook(const std::shared_ptr<CalcSession> &session,
-                 const css::uno::Reference<css::frame::XModel> &model, const QString &untitledName,
-                 bool ours);
+        const css::uno::Reference<css::frame::XModel> &model, const QString &untitledName,
+        bool ours);
 
     // Workbook
     QString name() override;
@@ -53,7 +53,7 @@ public:
 
     // The office link, for this workbook and its sheets and shapes: a workbook whose link was lost
     // and replaced answers every call with SpreadsheetError.
-    template <class F>
+    template<class F>
     decltype(auto) call(F &&f)
     {
         return m_connection->call([&]() -> decltype(f()) {
@@ -74,12 +74,13 @@ public:
     std::shared_ptr<CalcSession> session();
     QString nameInCall();
     QString fullNameInCall();
-    // The window the workbook is shown in (hidden without a display); closing it closes the workbook.
+    // The window the workbook is shown in (hidden without a display); closing it closes the
+    // workbook.
     const css::uno::Reference<css::uno::XInterface> &frame() const { return m_frame; }
     void setFrame(const css::uno::Reference<css::uno::XInterface> &frame) { m_frame = frame; }
 
-    // While the before-close handler is asked, the office waits for the answer and cannot take calls
-    // from other threads, so the workbook answers its names from what was read before asking.
+    // While the before-close handler is asked, the office waits for the answer and cannot take
+    // calls from other threads, so the workbook answers its names from what was read before asking.
     void beginQuestion(const QString &name, const QString &fullName);
     void endQuestion(bool letClose);
     // One close asks twice (the window, then the document, or the other way round): a close the
@@ -88,8 +89,10 @@ public:
     void setActiveSheet(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
     css::uno::Reference<css::sheet::XSpreadsheet> activeSheetInCall();
     css::uno::Reference<css::sheet::XSpreadsheetView> view();
-    std::shared_ptr<CalcShapeIndex> shapeIndex(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
-    // The kind of a number format (css::util::NumberFormat flags), and the standard format of a kind.
+    std::shared_ptr<CalcShapeIndex> shapeIndex(
+        const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+    // The kind of a number format (css::util::NumberFormat flags), and the standard format of a
+    // kind.
     sal_Int16 formatKind(sal_Int32 key);
     sal_Int32 standardFormat(sal_Int16 kind);
     QDate nullDate();
@@ -110,14 +113,16 @@ private:
     std::map<sal_Int32, sal_Int16> m_formatKinds;
     std::map<sal_Int16, sal_Int32> m_standardFormats;
     QDate m_nullDate;
-    std::vector<std::pair<css::uno::Reference<css::uno::XInterface>, std::shared_ptr<CalcShapeIndex>>>
+    std::vector<
+        std::pair<css::uno::Reference<css::uno::XInterface>, std::shared_ptr<CalcShapeIndex>>>
         m_shapeIndexes;
 
     bool m_released = false;
     std::vector<std::weak_ptr<CalcLinkBound>> m_children;
     std::size_t m_childrenPruned = 16;
 
-    std::mutex m_questionMutex; // the question is asked on the office's thread, the names read on ours
+    std::mutex
+        m_questionMutex; // the question is asked on the office's thread, the names read on ours
     std::optional<std::pair<QString, QString>> m_questionNames;
     std::optional<std::chrono::steady_clock::time_point> m_closeApproved;
 };

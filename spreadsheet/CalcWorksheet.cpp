@@ -45,7 +45,8 @@ constexpr sal_Int32 kMaxColumn = 16384;
 void checkCell(int row, int column)
 {
     if (row < 1 || column < 1 || row > kMaxRow || column > kMaxColumn)
-        throw SpreadsheetError(QStringLiteral("there is no cell at row %1, column %2").arg(row).arg(column));
+        throw SpreadsheetError(
+            QStringLiteral("there is no cell at row %1, column %2").arg(row).arg(column));
 }
 
 // Dates are day numbers from the workbook's null date, times the fraction of a day.
@@ -121,7 +122,10 @@ Written toWritten(const QVariant &value, const QDate &nullDate)
 
 bool isSpecialKind(sal_Int16 kind)
 {
-    return (kind & (util::NumberFormat::DATE | util::NumberFormat::TIME | util::NumberFormat::LOGICAL)) != 0;
+    return (kind
+               & (util::NumberFormat::DATE | util::NumberFormat::TIME
+                   | util::NumberFormat::LOGICAL))
+        != 0;
 }
 
 QVariant numberAsKind(double value, sal_Int16 kind, const QDate &nullDate)
@@ -141,15 +145,16 @@ QVariant numberAsKind(double value, sal_Int16 kind, const QDate &nullDate)
 
 } // namespace
 
-CalcWorksheet::CalcWorksheet(std::shared_ptr<CalcWorkbook> book, const uno::Reference<sheet::XSpreadsheet> &sheet)
+CalcWorksheet::CalcWorksheet(
+    std::shared_ptr<CalcWorkbook> book, const uno::Reference<sheet::XSpreadsheet> &sheet)
     : m_book(std::move(book)), m_sheet(sheet)
-{
-}
+{ }
 
 QString CalcWorksheet::name()
 {
     return m_book->call([&] {
-        return toQString(uno::Reference<container::XNamed>(m_sheet, uno::UNO_QUERY_THROW)->getName());
+        return toQString(
+            uno::Reference<container::XNamed>(m_sheet, uno::UNO_QUERY_THROW)->getName());
     });
 }
 
@@ -196,7 +201,7 @@ QRectF CalcWorksheet::cellRect(const uno::Reference<table::XCell> &c)
     properties->getPropertyValue("Position") >>= position;
     properties->getPropertyValue("Size") >>= size;
     return QRectF(hmmToPoints(position.X), hmmToPoints(position.Y), hmmToPoints(size.Width),
-                  hmmToPoints(size.Height));
+        hmmToPoints(size.Height));
 }
 
 QRectF CalcWorksheet::cellGeometry(int row, int column)
@@ -209,7 +214,8 @@ void CalcWorksheet::activateCell(int row, int column)
     m_book->call([&] {
         auto c = cell(row, column);
         m_book->setActiveSheet(m_sheet);
-        uno::Reference<view::XSelectionSupplier> selection(m_book->model()->getCurrentController(), uno::UNO_QUERY);
+        uno::Reference<view::XSelectionSupplier> selection(
+            m_book->model()->getCurrentController(), uno::UNO_QUERY);
         if (selection.is())
             selection->select(uno::Any(c));
     });
@@ -239,7 +245,8 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
 
     auto shape = m_book->call([&] {
         auto context = m_book->connection().context();
-        const uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8 *>(png.constData()), png.size());
+        const uno::Sequence<sal_Int8> bytes(
+            reinterpret_cast<const sal_Int8 *>(png.constData()), png.size());
         auto stream = io::SequenceInputStream::createStreamFromSequence(context, bytes);
         auto graphic = graphic::GraphicProvider::create(context)->queryGraphic(
             CalcConvert::properties({{"InputStream", uno::Any(stream)}}));
@@ -248,9 +255,11 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
 
         // It goes where a paste would: at the current cell.
         QPointF at(0, 0);
-        uno::Reference<view::XSelectionSupplier> selection(m_book->model()->getCurrentController(), uno::UNO_QUERY);
+        uno::Reference<view::XSelectionSupplier> selection(
+            m_book->model()->getCurrentController(), uno::UNO_QUERY);
         if (selection.is()) {
-            uno::Reference<sheet::XCellRangeAddressable> range(selection->getSelection(), uno::UNO_QUERY);
+            uno::Reference<sheet::XCellRangeAddressable> range(
+                selection->getSelection(), uno::UNO_QUERY);
             if (range.is()) {
                 const table::CellRangeAddress a = range->getRangeAddress();
                 at = cellRect(m_sheet->getCellByPosition(a.StartColumn, a.StartRow)).topLeft();
@@ -258,15 +267,18 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
         }
 
         uno::Reference<lang::XMultiServiceFactory> factory(m_book->model(), uno::UNO_QUERY_THROW);
-        uno::Reference<drawing::XShape> s(factory->createInstance("com.sun.star.drawing.GraphicObjectShape"),
-                                          uno::UNO_QUERY_THROW);
-        uno::Reference<beans::XPropertySet>(s, uno::UNO_QUERY_THROW)->setPropertyValue("Graphic", uno::Any(graphic));
+        uno::Reference<drawing::XShape> s(
+            factory->createInstance("com.sun.star.drawing.GraphicObjectShape"),
+            uno::UNO_QUERY_THROW);
+        uno::Reference<beans::XPropertySet>(s, uno::UNO_QUERY_THROW)
+            ->setPropertyValue("Graphic", uno::Any(graphic));
         auto index = m_book->shapeIndex(m_sheet);
         index->page()->add(s);
         // Pixels at screen resolution: 96 per inch, 72 points per inch.
-        s->setSize(awt::Size(pointsToHmm(picture.width() * 0.75), pointsToHmm(picture.height() * 0.75)));
+        s->setSize(
+            awt::Size(pointsToHmm(picture.width() * 0.75), pointsToHmm(picture.height() * 0.75)));
         s->setPosition(awt::Point(pointsToHmm(at.x()), pointsToHmm(at.y())));
-        CalcShapeIndex::Entry entry{s, QString(), true};
+        CalcShapeIndex::Entry entry {s, QString(), true};
         index->added(entry);
         auto shape = std::make_shared<CalcShape>(m_book, index, entry);
         m_book->adopt(shape);
@@ -285,9 +297,11 @@ SheetShapePtr CalcWorksheet::findShape(const QString &name, const char *kind)
         if (fits && qstrcmp(kind, "picture") == 0)
             fits = entry->picture;
         else if (fits && qstrcmp(kind, "text box") == 0)
-            fits = !entry->picture && uno::Reference<text::XText>(entry->shape, uno::UNO_QUERY).is();
+            fits
+                = !entry->picture && uno::Reference<text::XText>(entry->shape, uno::UNO_QUERY).is();
         if (!fits)
-            throw SpreadsheetError(QStringLiteral("there is no %1 named %2").arg(QLatin1String(kind), name));
+            throw SpreadsheetError(
+                QStringLiteral("there is no %1 named %2").arg(QLatin1String(kind), name));
         auto shape = std::make_shared<CalcShape>(m_book, index, *entry);
         m_book->adopt(shape);
         return shape;
@@ -314,17 +328,19 @@ QStringList CalcWorksheet::shapeNames()
     return m_book->call([&] { return m_book->shapeIndex(m_sheet)->names(); });
 }
 
-SheetShapePtr CalcWorksheet::addTextbox(int orientation, double left, double top, double width, double height)
+SheetShapePtr CalcWorksheet::addTextbox(
+    int orientation, double left, double top, double width, double height)
 {
     if (orientation != 1)
         throw SpreadsheetError(QStringLiteral("only horizontal text boxes can be added"));
     return m_book->call([&] {
         uno::Reference<lang::XMultiServiceFactory> factory(m_book->model(), uno::UNO_QUERY_THROW);
-        uno::Reference<drawing::XShape> s(factory->createInstance("com.sun.star.drawing.TextShape"),
-                                          uno::UNO_QUERY_THROW);
+        uno::Reference<drawing::XShape> s(
+            factory->createInstance("com.sun.star.drawing.TextShape"), uno::UNO_QUERY_THROW);
         auto index = m_book->shapeIndex(m_sheet);
         index->page()->add(s);
-        // A framed white box of fixed size, as text boxes look in a workbook; the text wraps inside.
+        // A framed white box of fixed size, as text boxes look in a workbook; the text wraps
+        // inside.
         uno::Reference<beans::XPropertySet> properties(s, uno::UNO_QUERY_THROW);
         properties->setPropertyValue("TextAutoGrowHeight", uno::Any(false));
         properties->setPropertyValue("TextAutoGrowWidth", uno::Any(false));
@@ -333,7 +349,7 @@ SheetShapePtr CalcWorksheet::addTextbox(int orientation, double left, double top
         properties->setPropertyValue("FillColor", uno::Any(sal_Int32(0xFFFFFF)));
         s->setPosition(awt::Point(pointsToHmm(left), pointsToHmm(top)));
         s->setSize(awt::Size(pointsToHmm(width), pointsToHmm(height)));
-        CalcShapeIndex::Entry entry{s, QString(), false};
+        CalcShapeIndex::Entry entry {s, QString(), false};
         index->added(entry);
         auto shape = std::make_shared<CalcShape>(m_book, index, entry);
         m_book->adopt(shape);
@@ -395,7 +411,8 @@ QList<QVariantList> CalcWorksheet::dataArray(int row, int column, int rows, int 
     checkCell(row + rows - 1, column + columns - 1);
     return m_book->call([&] {
         uno::Reference<sheet::XCellRangeData> range(
-            m_sheet->getCellRangeByPosition(column - 1, row - 1, column + columns - 2, row + rows - 2),
+            m_sheet->getCellRangeByPosition(
+                column - 1, row - 1, column + columns - 2, row + rows - 2),
             uno::UNO_QUERY_THROW);
         const auto data = range->getDataArray();
         QList<QVariantList> result;
@@ -437,7 +454,11 @@ void CalcWorksheet::setDataArray(int row, int column, const QList<QVariantList> 
         uno::Sequence<uno::Sequence<uno::Any>> data(static_cast<sal_Int32>(values.size()));
         auto *out = data.getArray();
         // Dates, times and booleans need their format; runs of one kind in a column get it at once.
-        struct Run { sal_Int32 column, first, last; sal_Int16 kind; };
+        struct Run
+        {
+            sal_Int32 column, first, last;
+            sal_Int16 kind;
+        };
         std::vector<Run> runs;
         std::vector<int> openRun(columns, -1); // per column, the run that may still grow
         for (qsizetype r = 0; r < values.size(); ++r) {
@@ -460,14 +481,15 @@ void CalcWorksheet::setDataArray(int row, int column, const QList<QVariantList> 
             out[r] = line;
         }
         uno::Reference<sheet::XCellRangeData> range(
-            m_sheet->getCellRangeByPosition(column - 1, row - 1, column + static_cast<sal_Int32>(columns) - 2,
-                                            row + static_cast<sal_Int32>(values.size()) - 2),
+            m_sheet->getCellRangeByPosition(column - 1, row - 1,
+                column + static_cast<sal_Int32>(columns) - 2,
+                row + static_cast<sal_Int32>(values.size()) - 2),
             uno::UNO_QUERY_THROW);
         range->setDataArray(data);
         for (const Run &run : runs) {
             uno::Reference<beans::XPropertySet> block(
                 m_sheet->getCellRangeByPosition(column - 1 + run.column, row - 1 + run.first,
-                                                column - 1 + run.column, row - 1 + run.last),
+                    column - 1 + run.column, row - 1 + run.last),
                 uno::UNO_QUERY_THROW);
             block->setPropertyValue("NumberFormat", uno::Any(m_book->standardFormat(run.kind)));
         }

@@ -18,7 +18,8 @@ class CalcWorksheet final : public Worksheet,
                             public std::enable_shared_from_this<CalcWorksheet>
 {
 public:
-    CalcWorksheet(std::shared_ptr<CalcWorkbook> book, const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+    CalcWorksheet(std::shared_ptr<CalcWorkbook> book,
+        const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
 
     // Worksheet
     QString name() override;
@@ -33,7 +34,8 @@ public:
     SheetShapePtr textBox(const QString &name) override;
     SheetShapePtr shape(const QString &name) override;
     QStringList shapeNames() override;
-    SheetShapePtr addTextbox(int orientation, double left, double top, double width, double height) override;
+    SheetShapePtr addTextbox(
+        int orientation, double left, double top, double width, double height) override;
 
     void releaseLink() override { m_sheet.clear(); }
 

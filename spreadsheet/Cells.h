@@ -6,8 +6,8 @@
 // The cells of one worksheet; rows and columns are 1-based.
 //
 // Values: numbers come back as double, text as QString (an empty cell reads as ""), cells formatted
-// as dates or times as QDate, QDateTime or QTime, booleans as bool. Text is stored as text even when
-// it looks like a number.
+// as dates or times as QDate, QDateTime or QTime, booleans as bool. Text is stored as text even
+// when it looks like a number.
 class Cells
 {
 public:

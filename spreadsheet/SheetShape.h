@@ -18,10 +18,30 @@ public:
     double top() { return geometry().top(); }
     double width() { return geometry().width(); }
     double height() { return geometry().height(); }
-    void setLeft(double v) { auto g = geometry(); g.moveLeft(v); setGeometry(g); }
-    void setTop(double v) { auto g = geometry(); g.moveTop(v); setGeometry(g); }
-    void setWidth(double v) { auto g = geometry(); g.setWidth(v); setGeometry(g); }
-    void setHeight(double v) { auto g = geometry(); g.setHeight(v); setGeometry(g); }
+    void setLeft(double v)
+    {
+        auto g = geometry();
+        g.moveLeft(v);
+        setGeometry(g);
+    }
+    void setTop(double v)
+    {
+        auto g = geometry();
+        g.moveTop(v);
+        setGeometry(g);
+    }
+    void setWidth(double v)
+    {
+        auto g = geometry();
+        g.setWidth(v);
+        setGeometry(g);
+    }
+    void setHeight(double v)
+    {
+        auto g = geometry();
+        g.setHeight(v);
+        setGeometry(g);
+    }
     virtual void remove() = 0; // deletes it from the sheet
 
     // Pictures: the pixels of the picture; raises for a shape without one.

@@ -10,8 +10,7 @@ class SpreadsheetError : public std::runtime_error
 public:
     explicit SpreadsheetError(const QString &message)
         : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
+    { }
     QString message() const { return m_message; }
 
 private:

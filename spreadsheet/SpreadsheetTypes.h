@@ -3,8 +3,8 @@
 #include <functional>
 #include <memory>
 
-// Handles of the spreadsheet object model. Every object is shared: a handle stays valid (but its calls
-// raise SpreadsheetError) after the object behind it is gone from the spreadsheet.
+// Handles of the spreadsheet object model. Every object is shared: a handle stays valid (but its
+// calls raise SpreadsheetError) after the object behind it is gone from the spreadsheet.
 class Workbooks;
 class Workbook;
 class Sheets;
@@ -19,5 +19,6 @@ using WorksheetPtr = std::shared_ptr<Worksheet>;
 using CellsPtr = std::shared_ptr<Cells>;
 using SheetShapePtr = std::shared_ptr<SheetShape>;
 
-// Asked before a workbook closes, on whatever thread the spreadsheet reports it; true keeps it open.
+// Asked before a workbook closes, on whatever thread the spreadsheet reports it; true keeps it
+// open.
 using BeforeCloseHandler = std::function<bool(const WorkbookPtr &workbook)>;

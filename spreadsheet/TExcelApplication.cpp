@@ -27,8 +27,7 @@ struct Question
 
 TExcelApplication::TExcelApplication(QObject *parent)
     : TExcelApplication(SpreadsheetOptions::fromEnvironment(), parent)
-{
-}
+{ }
 
 TExcelApplication::TExcelApplication(const SpreadsheetOptions &options, QObject *parent)
     : QObject(parent), m_application(SpreadsheetApplication::create(options)),

@@ -20,7 +20,7 @@ public:
     WorksheetPtr activeSheet() override { fail(); }
     CellsPtr cells() override { fail(); }
     SheetShapePtr selection() override { fail(); }
-    void setBeforeCloseHandler(BeforeCloseHandler) override {}
+    void setBeforeCloseHandler(BeforeCloseHandler) override { }
 
 private:
     [[noreturn]] static void fail();

@@ -31,6 +31,7 @@ public:
     virtual SheetShapePtr shape(const QString &name) = 0;
     virtual QStringList shapeNames() = 0;
     // orientation 1 is horizontal text, the only one offered.
-    virtual SheetShapePtr addTextbox(int orientation, double left, double top, double width,
-                                     double height) = 0;
+    virtual SheetShapePtr addTextbox(
+        int orientation, double left, double top, double width, double height)
+        = 0;
 };

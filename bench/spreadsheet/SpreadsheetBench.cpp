@@ -36,7 +36,8 @@ int main(int argc, char **argv)
             for (int r = 0; r < rows; ++r) {
                 QVariantList line;
                 for (int col = 0; col < columns; ++col)
-                    line << (col % 2 ? QVariant(r * 1.5) : QVariant(QStringLiteral("r%1c%2").arg(r).arg(col)));
+                    line << (col % 2 ? QVariant(r * 1.5)
+                                     : QVariant(QStringLiteral("r%1c%2").arg(r).arg(col)));
                 block << line;
             }
             t.restart();
@@ -57,10 +58,11 @@ int main(int argc, char **argv)
             const double blockRead = t.nsecsElapsed() / 1e6;
             if (back.size() != rows || back[rows - 1][1] != block[rows - 1][1])
                 std::printf("block read back differs!\n");
-            std::printf("%6d cells: per-cell write %8.1f ms (%.3f ms/cell), read %8.1f ms (%.3f ms/cell)\n",
-                        cells, perCellWrite, perCellWrite / cells, perCellRead, perCellRead / cells);
-            std::printf("%6d cells: block    write %8.1f ms (%.0fx), read %8.1f ms (%.0fx)\n", cells,
-                        blockWrite, perCellWrite / blockWrite, blockRead, perCellRead / blockRead);
+            std::printf(
+                "%6d cells: per-cell write %8.1f ms (%.3f ms/cell), read %8.1f ms (%.3f ms/cell)\n",
+                cells, perCellWrite, perCellWrite / cells, perCellRead, perCellRead / cells);
+            std::printf("%6d cells: block    write %8.1f ms (%.0fx), read %8.1f ms (%.0fx)\n",
+                cells, blockWrite, perCellWrite / blockWrite, blockRead, perCellRead / blockRead);
             a.activeWorkbook()->close();
         }
         a.quit();

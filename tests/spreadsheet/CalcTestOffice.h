@@ -16,7 +16,7 @@ public:
     // Starts the office and waits until it listens; also points new connections at it.
     void start();
     void kill();
-    void pause();  // stops it as if hung
+    void pause(); // stops it as if hung
     void resume();
     pid_t pid() const { return m_process.pid(); }
     bool running() { return m_process.running(); }

@@ -44,11 +44,12 @@ private slots:
     {
         CalcTestOffice office(m_dir.filePath(QStringLiteral("running")));
         office.start();
-        TExcelApplication user;      // stands for the user's own work in that office
+        TExcelApplication user; // stands for the user's own work in that office
         TExcelApplication tabvale;
         auto userBook = user.Application().workbooks()->add();
         userBook->saveAs(m_dir.filePath(QStringLiteral("users.ods")));
-        tabvale.Application().workbooks()->add()->saveAs(m_dir.filePath(QStringLiteral("ours.xls")));
+        tabvale.Application().workbooks()->add()->saveAs(
+            m_dir.filePath(QStringLiteral("ours.xls")));
         QCOMPARE(tabvale.Application().workbooks()->count(), 2); // user's and ours
 
         tabvale.Application().quit();
@@ -72,7 +73,7 @@ private slots:
         qInfo("started and connected in %lld ms", timer.elapsed());
         auto *session = dynamic_cast<CalcSession *>(&excel.Application());
         QVERIFY(session);
-        GroupGuard guard{session->officeProcessId()};
+        GroupGuard guard {session->officeProcessId()};
         QVERIFY(processAlive(guard.pid));
 
         excel.Application().workbooks()->add();
@@ -135,13 +136,14 @@ private slots:
         } catch (const SpreadsheetError &e) {
             QCOMPARE(e.message(), QStringLiteral("the spreadsheet application does not answer"));
         }
-        QVERIFY2(timer.elapsed() >= 1900 && timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(timer.elapsed() >= 1900 && timer.elapsed() < 4000,
+            qPrintable(QString::number(timer.elapsed())));
         // Still stopped: reconnecting is caught by the watchdog too.
         timer.restart();
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, excel.Application().workbooks()->count());
         QVERIFY(timer.elapsed() < 4000);
-        // Woken up, the office is reached again, while the handle from before the hang is still held
-        // (and, with its link gone, stays dead); its workbook is listed anew.
+        // Woken up, the office is reached again, while the handle from before the hang is still
+        // held (and, with its link gone, stays dead); its workbook is listed anew.
         office.resume();
         QCOMPARE(excel.Application().workbooks()->count(), 1);
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, book->name());

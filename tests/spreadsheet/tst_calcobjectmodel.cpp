@@ -2,8 +2,8 @@
 #include "CalcTestOffice.h"
 #include "CalcWorkbook.h"
 #include "Cells.h"
-#include "Sheets.h"
 #include "SheetShape.h"
+#include "Sheets.h"
 #include "SpreadsheetError.h"
 #include "TExcelApplication.h"
 #include "Workbooks.h"
@@ -47,8 +47,8 @@ private:
     {
         auto &book = dynamic_cast<CalcWorkbook &>(workbook);
         return book.connection().call([&] {
-            css::uno::Reference<css::util::XCloseable> window(book.model()->getCurrentController()->getFrame(),
-                                                              css::uno::UNO_QUERY_THROW);
+            css::uno::Reference<css::util::XCloseable> window(
+                book.model()->getCurrentController()->getFrame(), css::uno::UNO_QUERY_THROW);
             try {
                 window->close(true);
             } catch (const css::util::CloseVetoException &) {
@@ -65,7 +65,7 @@ private:
     static bool samePixels(const QImage &a, const QImage &b)
     {
         return a.size() == b.size()
-               && a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
+            && a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
     }
 
 private slots:
@@ -98,7 +98,8 @@ private slots:
         book->saveAs(path);
         QCOMPARE(book->name(), QStringLiteral("Pictures.xls"));
         QCOMPARE(books->item(QStringLiteral("pictures"))->fullName(), path);
-        QCOMPARE(books->item(QStringLiteral("PICTURES.XLS"))->name(), QStringLiteral("Pictures.xls"));
+        QCOMPARE(
+            books->item(QStringLiteral("PICTURES.XLS"))->name(), QStringLiteral("Pictures.xls"));
         QCOMPARE(books->item(books->count())->name(), QStringLiteral("Pictures.xls"));
 
         book->close();
@@ -117,12 +118,15 @@ private slots:
     void missingWorkbooksAndIndicesRaise()
     {
         auto books = app().workbooks();
-        QVERIFY_THROWS_EXCEPTION(SpreadsheetError, books->open(m_dir.filePath(QStringLiteral("none.xls"))));
+        QVERIFY_THROWS_EXCEPTION(
+            SpreadsheetError, books->open(m_dir.filePath(QStringLiteral("none.xls"))));
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, books->item(0));
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, books->item(books->count() + 1));
         auto book = books->add();
-        QVERIFY_THROWS_EXCEPTION(SpreadsheetError, book->saveAs(m_dir.filePath(QStringLiteral("x.txt"))));
-        QVERIFY_THROWS_EXCEPTION(SpreadsheetError, book->sheets()->item(book->sheets()->count() + 1));
+        QVERIFY_THROWS_EXCEPTION(
+            SpreadsheetError, book->saveAs(m_dir.filePath(QStringLiteral("x.txt"))));
+        QVERIFY_THROWS_EXCEPTION(
+            SpreadsheetError, book->sheets()->item(book->sheets()->count() + 1));
         book->close();
     }
 
@@ -157,15 +161,18 @@ private slots:
         QTest::addColumn<QVariant>("expected");
         QTest::newRow("number") << QVariant(3.25) << QVariant(3.25);
         QTest::newRow("integer reads as a number") << QVariant(42) << QVariant(42.0);
-        QTest::newRow("text that looks like a number") << QVariant(QStringLiteral("00123"))
-                                                       << QVariant(QStringLiteral("00123"));
-        QTest::newRow("text that looks like a formula") << QVariant(QStringLiteral("=1+1"))
-                                                        << QVariant(QStringLiteral("=1+1"));
-        QTest::newRow("chinese text") << QVariant(QStringLiteral("图片数据库")) << QVariant(QStringLiteral("图片数据库"));
+        QTest::newRow("text that looks like a number")
+            << QVariant(QStringLiteral("00123")) << QVariant(QStringLiteral("00123"));
+        QTest::newRow("text that looks like a formula")
+            << QVariant(QStringLiteral("=1+1")) << QVariant(QStringLiteral("=1+1"));
+        QTest::newRow("chinese text")
+            << QVariant(QStringLiteral("图片数据库")) << QVariant(QStringLiteral("图片数据库"));
         QTest::newRow("date") << QVariant(QDate(2024, 2, 29)) << QVariant(QDate(2024, 2, 29));
-        QTest::newRow("date before 1900") << QVariant(QDate(1850, 7, 1)) << QVariant(QDate(1850, 7, 1));
-        QTest::newRow("date and time") << QVariant(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 58)))
-                                       << QVariant(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 58)));
+        QTest::newRow("date before 1900")
+            << QVariant(QDate(1850, 7, 1)) << QVariant(QDate(1850, 7, 1));
+        QTest::newRow("date and time")
+            << QVariant(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 58)))
+            << QVariant(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 58)));
         QTest::newRow("time") << QVariant(QTime(7, 30, 15)) << QVariant(QTime(7, 30, 15));
         QTest::newRow("boolean") << QVariant(true) << QVariant(true);
         QTest::newRow("empty") << QVariant() << QVariant(QString());
@@ -200,9 +207,10 @@ private slots:
     void blocksMatchTheSingleCells()
     {
         auto cells = freshSheet()->cells();
-        const QList<QVariantList> block{{QStringLiteral("Name"), QStringLiteral("Born"), QStringLiteral("Size")},
-                                        {QStringLiteral("Wang"), QDate(1990, 5, 17), 1.5},
-                                        {QStringLiteral("007"), QDate(2001, 1, 2), QVariant()}};
+        const QList<QVariantList> block {
+            {QStringLiteral("Name"), QStringLiteral("Born"), QStringLiteral("Size")},
+            {QStringLiteral("Wang"), QDate(1990, 5, 17), 1.5},
+            {QStringLiteral("007"), QDate(2001, 1, 2), QVariant()}};
         cells->setDataArray(2, 3, block);
         QCOMPARE(cells->item(2, 3), QVariant(QStringLiteral("Name")));
         QCOMPARE(cells->item(3, 4), QVariant(QDate(1990, 5, 17)));
@@ -218,8 +226,8 @@ private slots:
         // Blocks carry numbers and text only: a date comes back as its day number.
         QCOMPARE(read[1][1], QVariant(double(QDate(1899, 12, 30).daysTo(QDate(1990, 5, 17)))));
         QCOMPARE(read[2][2], QVariant(QString()));
-        QVERIFY_THROWS_EXCEPTION(SpreadsheetError,
-                                 cells->setDataArray(1, 1, {{1, 2}, {3}})); // ragged rows
+        QVERIFY_THROWS_EXCEPTION(
+            SpreadsheetError, cells->setDataArray(1, 1, {{1, 2}, {3}})); // ragged rows
         app().activeWorkbook()->close();
     }
 
@@ -303,8 +311,10 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, sheet->textBox(QStringLiteral("2Photo")));
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, sheet->picture(QStringLiteral("2Remark")));
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, sheet->shape(QString()));
-        QVERIFY_THROWS_EXCEPTION(SpreadsheetError, sheet->textBox(QStringLiteral("2Remark"))->picture());
-        QVERIFY_THROWS_EXCEPTION(SpreadsheetError, sheet->picture(QStringLiteral("2Photo"))->text());
+        QVERIFY_THROWS_EXCEPTION(
+            SpreadsheetError, sheet->textBox(QStringLiteral("2Remark"))->picture());
+        QVERIFY_THROWS_EXCEPTION(
+            SpreadsheetError, sheet->picture(QStringLiteral("2Photo"))->text());
         app().activeWorkbook()->close();
     }
 
@@ -314,7 +324,8 @@ private slots:
         for (int row = 2; row <= 4; ++row)
             sheet->addTextbox(1, 1, 1, 80, 30)->setName(QStringLiteral("%1Remark").arg(row));
         sheet->shape(QStringLiteral("3Remark"))->remove();
-        QCOMPARE(sheet->shapeNames(), (QStringList{QStringLiteral("2Remark"), QStringLiteral("4Remark")}));
+        QCOMPARE(sheet->shapeNames(),
+            (QStringList {QStringLiteral("2Remark"), QStringLiteral("4Remark")}));
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, sheet->textBox(QStringLiteral("3Remark")));
         sheet->textBox(QStringLiteral("4Remark"))->remove();
         QCOMPARE(sheet->textBox(QStringLiteral("2Remark"))->name(), QStringLiteral("2Remark"));
@@ -360,8 +371,11 @@ private slots:
         QVERIFY(samePixels(picture->picture(), image));
         const QRectF cell = sheet->cellGeometry(2, 3);
         QVERIFY2(qAbs(picture->left() - cell.left()) < 1 && qAbs(picture->top() - cell.top()) < 1,
-                 qPrintable(QStringLiteral("picture at %1,%2, cell at %3,%4")
-                                .arg(picture->left()).arg(picture->top()).arg(cell.left()).arg(cell.top())));
+            qPrintable(QStringLiteral("picture at %1,%2, cell at %3,%4")
+                           .arg(picture->left())
+                           .arg(picture->top())
+                           .arg(cell.left())
+                           .arg(cell.top())));
         book->close();
     }
 
@@ -371,13 +385,14 @@ private slots:
         book->saveAs(m_dir.filePath(QStringLiteral("Kept.xls")));
         QStringList asked;
         auto keep = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
-                            [&asked](Workbook &wb, bool &cancel) {
-                                asked << wb.name();
-                                cancel = true;
-                            });
+            [&asked](Workbook &wb, bool &cancel) {
+                asked << wb.name();
+                cancel = true;
+            });
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, book->close());
-        QCOMPARE(asked, QStringList{QStringLiteral("Kept.xls")});
-        QCOMPARE(app().workbooks()->item(QStringLiteral("Kept"))->name(), QStringLiteral("Kept.xls"));
+        QCOMPARE(asked, QStringList {QStringLiteral("Kept.xls")});
+        QCOMPARE(
+            app().workbooks()->item(QStringLiteral("Kept"))->name(), QStringLiteral("Kept.xls"));
 
         // With events off nobody is asked and the workbook closes.
         app().setEnableEvents(false);
@@ -391,7 +406,7 @@ private slots:
         auto other = app().workbooks()->add();
         int questions = 0;
         auto count = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
-                             [&questions](Workbook &, bool &) { ++questions; });
+            [&questions](Workbook &, bool &) { ++questions; });
         other->close();
         disconnect(count);
         QCOMPARE(questions, 1);
@@ -405,26 +420,28 @@ private slots:
         book->saveAs(m_dir.filePath(QStringLiteral("Window.ods")));
         QStringList asked;
         auto keep = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
-                            [&asked](Workbook &wb, bool &cancel) {
-                                asked << wb.name(); // answered while Calc waits for the verdict
-                                cancel = true;
-                            });
+            [&asked](Workbook &wb, bool &cancel) {
+                asked << wb.name(); // answered while Calc waits for the verdict
+                cancel = true;
+            });
         QVERIFY(!closeWindow(*book));
         disconnect(keep);
-        QCOMPARE(asked, QStringList{QStringLiteral("Window.ods")});
+        QCOMPARE(asked, QStringList {QStringLiteral("Window.ods")});
         QVERIFY(hasWindow(*book));
         QCOMPARE(book->sheets()->count(), 1);
 
         // Let go, the window closes and the handler was asked once for it.
-        // (A headless Calc keeps the document itself open after its last window, so it is closed here.)
+        // (A headless Calc keeps the document itself open after its last window, so it is closed
+        // here.)
         int questions = 0;
         auto count = connect(m_excel.get(), &TExcelApplication::workbookBeforeClose, this,
-                             [&questions](Workbook &, bool &) { ++questions; });
+            [&questions](Workbook &, bool &) { ++questions; });
         QVERIFY(closeWindow(*book));
         QVERIFY(!hasWindow(*book));
         book->close();
         disconnect(count);
-        QCOMPARE(questions, 1); // the document's own question follows at once and is not asked again
+        QCOMPARE(
+            questions, 1); // the document's own question follows at once and is not asked again
     }
 
     void onlyTabAndEscapeCanBeSent()
