@@ -39,7 +39,7 @@ void dropFromPageCache(const QString &path)
     }
 }
 
-struct Spec
+struct TableRecipe
 {
     QString alias;
     QString file;
@@ -49,15 +49,15 @@ struct Spec
     qint64 records;
 };
 
-void generate(const Spec &spec, const QString &folder)
+void generate(const TableRecipe &recipe, const QString &folder)
 {
-    const QString path = folder + QLatin1Char('/') + spec.file;
+    const QString path = folder + QLatin1Char('/') + recipe.file;
     if (QFileInfo::exists(path))
         return;
     const QString building = path + QStringLiteral(".building");
     for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
         QFile::remove(building + suffix);
-    out() << "Generating " << spec.file << " (" << spec.records << " records)... " << Qt::flush;
+    out() << "Generating " << recipe.file << " (" << recipe.records << " records)... " << Qt::flush;
     QElapsedTimer timer;
     timer.start();
     Database::create(building);
@@ -65,17 +65,17 @@ void generate(const Spec &spec, const QString &folder)
         const auto db = Database::open(building);
         db->exec(QStringLiteral("PRAGMA journal_mode=OFF"));
         db->exec(QStringLiteral("PRAGMA synchronous=OFF"));
-        db->exec(spec.create);
+        db->exec(recipe.create);
         constexpr qint64 Batch = 20000;
-        for (qint64 from = 1; from <= spec.records; from += Batch) {
-            const qint64 to = std::min(spec.records, from + Batch - 1);
+        for (qint64 from = 1; from <= recipe.records; from += Batch) {
+            const qint64 to = std::min(recipe.records, from + Batch - 1);
             Transaction transaction(*db);
             db->exec(
                 QStringLiteral("WITH RECURSIVE c(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM c "
                                "WHERE i < %2) ")
                     .arg(from)
                     .arg(to)
-                + spec.fill);
+                + recipe.fill);
             transaction.commit();
         }
         db->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
@@ -110,13 +110,13 @@ double fetchScreen(TTable &t, int firstRow)
     return ms;
 }
 
-Figures measure(const Spec &spec)
+Figures measure(const TableRecipe &recipe)
 {
     Figures f;
     f.rssBeforeKb = residentKb();
     TTable t;
-    t.setDatabaseName(spec.alias);
-    t.setTableName(spec.table);
+    t.setDatabaseName(recipe.alias);
+    t.setTableName(recipe.table);
     QElapsedTimer timer;
     timer.start();
     t.open();
@@ -131,9 +131,9 @@ Figures measure(const Spec &spec)
     return f;
 }
 
-void report(const Spec &spec, const QString &label, const Figures &f)
+void report(const TableRecipe &recipe, const QString &label, const Figures &f)
 {
-    out() << QStringLiteral("%1 %2\n").arg(spec.table, -15).arg(label);
+    out() << QStringLiteral("%1 %2\n").arg(recipe.table, -15).arg(label);
     out() << QStringLiteral("  records %1\n").arg(f.records);
     out() << QStringLiteral("  open (rowid list)            %1 ms\n").arg(f.openMs, 9, 'f', 1);
     out()
@@ -192,7 +192,7 @@ int main(int argc, char **argv)
         "'Name ' || i || ' 名称', (i % 100000) / 100.0, date('2000-01-01', '+' || (i % 9000) || ' "
         "days'), "
         "i % 2, i / 7.0, 'Memo text of record ' || i || ', 备注 ' || hex(randomblob(30))");
-    const QList<Spec> specs = {
+    const QList<TableRecipe> recipes = {
         {QStringLiteral("Bench million"),
             QStringLiteral("million-%1-%2.sqlite").arg(records).arg(smallPicture),
             QStringLiteral("Million"),
@@ -231,7 +231,7 @@ int main(int argc, char **argv)
     // The bench's own alias file: nothing of the user's is touched.
     const QString aliasFile = folder + QStringLiteral("/aliases.conf");
     QString aliases;
-    for (const Spec &s : specs) {
+    for (const TableRecipe &s : recipes) {
         generate(s, folder);
         aliases += QStringLiteral("[%1]\nDriver=SQLITE\nPath=%2/%3\n").arg(s.alias, folder, s.file);
     }
@@ -243,7 +243,7 @@ int main(int argc, char **argv)
 
     out() << "\nFigures (" << ScreenRows
           << " rows a screen; \"warm\" = file in the OS page cache)\n";
-    for (const Spec &s : specs) {
+    for (const TableRecipe &s : recipes) {
         measure(s); // the first pass fills the page cache
         report(s, QStringLiteral("warm"), measure(s));
         if (parser.isSet(coldOption)) {
