@@ -3,9 +3,9 @@
 #include "Database.h"
 #include "EngineError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QCoreApplication>
 #include <QTextStream>
 
 namespace {
