@@ -1,4 +1,5 @@
 #include "FieldValue.h"
+#include "VariantKind.h"
 
 #include "EngineError.h"
 #include "FieldType.h"
@@ -14,6 +15,10 @@
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
+
+using VariantKind::isFloating;
+using VariantKind::isIntegral;
+using VariantKind::isTextual;
 
 namespace {
 
@@ -52,38 +57,6 @@ QString shown(const QVariant &value)
 {
     throw EngineError(QStringLiteral("The value %1 cannot be stored in the field “%2”: %3.")
                           .arg(shown(value), fieldName, reason));
-}
-
-bool isTextual(const QVariant &value)
-{
-    const int id = value.metaType().id();
-    return id == QMetaType::QString || id == QMetaType::QByteArray || id == QMetaType::QChar;
-}
-
-bool isIntegral(const QVariant &value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isFloating(const QVariant &value)
-{
-    const int id = value.metaType().id();
-    return id == QMetaType::Double || id == QMetaType::Float;
 }
 
 std::optional<qlonglong> parseInteger(const QString &text)

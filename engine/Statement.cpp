@@ -1,5 +1,7 @@
 #include "Statement.h"
 
+#include "VariantKind.h"
+
 #include "Database.h"
 #include "EngineError.h"
 
@@ -43,34 +45,20 @@ void Statement::bind(int index, const QVariant &value)
     if (!value.isValid()) {
         rc = sqlite3_bind_null(m_stmt, index);
     } else {
-        switch (value.metaType().id()) {
-        case QMetaType::Bool:
+        if (value.metaType().id() == QMetaType::Bool) {
             rc = sqlite3_bind_int(m_stmt, index, value.toBool() ? 1 : 0);
-            break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
+        } else if (VariantKind::isIntegral(value)) {
             rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
-            break;
-        case QMetaType::Double:
-        case QMetaType::Float:
+        } else if (VariantKind::isFloating(value)) {
             rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
-            break;
-        case QMetaType::QByteArray: {
+        } else if (value.metaType().id() == QMetaType::QByteArray) {
             const QByteArray bytes = value.toByteArray();
             rc = sqlite3_bind_blob64(
                 m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        default: {
+        } else {
             const QByteArray text = value.toString().toUtf8();
             rc = sqlite3_bind_text64(m_stmt, index, text.constData(), sqlite3_uint64(text.size()),
                 SQLITE_TRANSIENT, SQLITE_UTF8);
-            break;
-        }
         }
     }
     if (rc != SQLITE_OK)
