@@ -290,16 +290,21 @@ std::shared_ptr<CalcShapeIndex> CalcWorkbook::shapeIndex(
     return index;
 }
 
-sal_Int16 CalcWorkbook::formatKind(sal_Int32 key)
+const uno::Reference<util::XNumberFormats> &CalcWorkbook::numberFormats()
 {
-    if (auto it = m_formatKinds.find(key); it != m_formatKinds.end())
-        return it->second;
     if (!m_formats.is()) {
         uno::Reference<util::XNumberFormatsSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
         m_formats = supplier->getNumberFormats();
     }
+    return m_formats;
+}
+
+sal_Int16 CalcWorkbook::formatKind(sal_Int32 key)
+{
+    if (auto it = m_formatKinds.find(key); it != m_formatKinds.end())
+        return it->second;
     sal_Int16 kind = 0;
-    if (auto properties = m_formats->getByKey(key); properties.is())
+    if (auto properties = numberFormats()->getByKey(key); properties.is())
         properties->getPropertyValue("Type") >>= kind;
     m_formatKinds.emplace(key, kind);
     return kind;
@@ -309,11 +314,7 @@ sal_Int32 CalcWorkbook::standardFormat(sal_Int16 kind)
 {
     if (auto it = m_standardFormats.find(kind); it != m_standardFormats.end())
         return it->second;
-    if (!m_formats.is()) {
-        uno::Reference<util::XNumberFormatsSupplier> supplier(m_model, uno::UNO_QUERY_THROW);
-        m_formats = supplier->getNumberFormats();
-    }
-    uno::Reference<util::XNumberFormatTypes> types(m_formats, uno::UNO_QUERY_THROW);
+    uno::Reference<util::XNumberFormatTypes> types(numberFormats(), uno::UNO_QUERY_THROW);
     const sal_Int32 key = types->getStandardFormat(kind, lang::Locale());
     m_standardFormats.emplace(kind, key);
     m_formatKinds.emplace(key, kind);

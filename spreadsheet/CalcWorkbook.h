@@ -91,6 +91,7 @@ public:
     css::uno::Reference<css::sheet::XSpreadsheetView> view();
     std::shared_ptr<CalcShapeIndex> shapeIndex(
         const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
+    const css::uno::Reference<css::util::XNumberFormats> &numberFormats(); // fetched once
     // The kind of a number format (css::util::NumberFormat flags), and the standard format of a
     // kind.
     sal_Int16 formatKind(sal_Int32 key);
