@@ -66,6 +66,27 @@ void setFontColor(QWidget *w, const QColor &color)
     w->setPalette(p);
 }
 
+// The alias and table selectors: red 12 px captions over editable lists at the panel's left.
+QLabel *selectionLabel(QWidget *parent, const QString &caption, int top)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setFont(formFont(12));
+    label->move(32, top);
+    setFontColor(label, QColor(255, 0, 0));
+    return label;
+}
+
+QComboBox *selectionList(QWidget *parent, int top)
+{
+    auto *list = new QComboBox(parent);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setFont(formFont(12));
+    list->setGeometry(32, top, 185, 21);
+    setFontColor(list, QColor(255, 0, 0));
+    return list;
+}
+
 } // namespace
 
 TForm1::TForm1(bool mainWindow, QWidget *parent) : QMainWindow(parent)
@@ -198,27 +219,10 @@ void TForm1::buildLeftPanel()
     Panel1 = new TPanel(Splitter1);
     Panel1->setMinimumWidth(60);
     Panel1->resize(241, 480);
-    const QColor red(255, 0, 0);
-    Label1 = new QLabel(QStringLiteral("数据库："), Panel1);
-    Label1->setFont(formFont(12));
-    Label1->move(32, 8);
-    setFontColor(Label1, red);
-    CBDBase = new QComboBox(Panel1);
-    CBDBase->setEditable(true);
-    CBDBase->setInsertPolicy(QComboBox::NoInsert);
-    CBDBase->setFont(formFont(12));
-    CBDBase->setGeometry(32, 22, 185, 21);
-    setFontColor(CBDBase, red);
-    Label2 = new QLabel(QStringLiteral("数据表："), Panel1);
-    Label2->setFont(formFont(12));
-    Label2->move(32, 48);
-    setFontColor(Label2, red);
-    CBTable = new QComboBox(Panel1);
-    CBTable->setEditable(true);
-    CBTable->setInsertPolicy(QComboBox::NoInsert);
-    CBTable->setFont(formFont(12));
-    CBTable->setGeometry(32, 62, 185, 21);
-    setFontColor(CBTable, red);
+    Label1 = selectionLabel(Panel1, QStringLiteral("数据库："), 8);
+    CBDBase = selectionList(Panel1, 22);
+    Label2 = selectionLabel(Panel1, QStringLiteral("数据表："), 48);
+    CBTable = selectionList(Panel1, 62);
 
     Panel4 = new QWidget(Panel1);
     auto *panel4Layout = new QHBoxLayout(Panel4);

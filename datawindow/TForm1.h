@@ -106,6 +106,7 @@ public:
     void ScrollBar1Change(int position);
     void Panel3Resize();
     void setComboHandlersAttached(bool attached) { m_comboHandlersAttached = attached; }
+    void fillTableList(); // CBTable := the tables of the alias CBDBase shows, none selected
 
     // Grid painters (TForm1Grid.cpp).
     void DBGrid1DrawColumnCell(

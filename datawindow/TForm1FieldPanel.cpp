@@ -1,6 +1,7 @@
 // Alias and table selection, the open-table procedure and the field panel beside the grid.
 #include "TForm1.h"
 
+#include "ComboLists.h"
 #include "Engine.h"
 #include "FieldType.h"
 #include "TDataSource.h"
@@ -14,7 +15,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QSignalBlocker>
 
 namespace {
 
@@ -26,14 +26,15 @@ constexpr int ControlHeight = 200;
 
 } // namespace
 
+void TForm1::fillTableList()
+{
+    ComboLists::fill(CBTable, Engine::tableNames(CBDBase->currentText()));
+}
+
 void TForm1::CBDBaseChange()
 {
-    {
-        const QSignalBlocker blocker(CBTable);
-        CBTable->clear();
-        CBTable->addItems(Engine::tableNames(CBDBase->currentText()));
-        CBTable->setCurrentIndex(CBTable->count() > 0 ? 0 : -1);
-    }
+    fillTableList();
+    ComboLists::selectFirst(CBTable);
     OpenTable();
 }
 

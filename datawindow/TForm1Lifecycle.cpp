@@ -1,6 +1,7 @@
 // The data window's creation, destruction, activation and deactivation.
 #include "TForm1.h"
 
+#include "ComboLists.h"
 #include "Engine.h"
 #include "SharedState.h"
 #include "TDataSource.h"
@@ -9,32 +10,7 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QSignalBlocker>
 #include <QToolButton>
-
-namespace {
-
-void fillList(QComboBox *box, const QStringList &items)
-{
-    const QSignalBlocker blocker(box);
-    box->clear();
-    box->addItems(items);
-}
-
-// Selects the entry equal to text; a text that is not listed leaves no entry selected.
-void selectEntry(QComboBox *box, const QString &text)
-{
-    const QSignalBlocker blocker(box);
-    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
-}
-
-void selectFirst(QComboBox *box)
-{
-    const QSignalBlocker blocker(box);
-    box->setCurrentIndex(box->count() > 0 ? 0 : -1);
-}
-
-} // namespace
 
 void TForm1::storePendingEdit(TTable *table)
 {
@@ -61,17 +37,17 @@ void TForm1::FormCreate()
     };
     DataSource1->setDataSet(Table1);
 
-    fillList(CBDBase, Engine::aliasNames());
-    selectFirst(CBDBase);
-    fillList(CBTable, Engine::tableNames(CBDBase->currentText()));
-    selectFirst(CBTable);
+    ComboLists::fill(CBDBase, Engine::aliasNames());
+    ComboLists::selectFirst(CBDBase);
+    fillTableList();
+    ComboLists::selectFirst(CBTable);
 
     if (Form1 && Form1 != this && Form1->LookData1->isChecked()) {
         // This is the find-data window: start on what the main window shows.
         setComboHandlersAttached(false);
-        selectEntry(CBDBase, Form1->CBDBase->currentText());
-        fillList(CBTable, Engine::tableNames(CBDBase->currentText()));
-        selectEntry(CBTable, Form1->CBTable->currentText());
+        ComboLists::selectEntry(CBDBase, Form1->CBDBase->currentText());
+        fillTableList();
+        ComboLists::selectEntry(CBTable, Form1->CBTable->currentText());
         setComboHandlersAttached(true);
     }
     OpenTable();
