@@ -162,7 +162,7 @@ bool TSeePicture::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::MouseButtonRelease: {
         auto *e = static_cast<QMouseEvent *>(event);
-        if (e->button() == Qt::LeftButton && watched != nullptr) {
+        if (e->button() == Qt::LeftButton) {
             Image1Click();
             return true;
         }
