@@ -6,8 +6,8 @@
 
 TabvaleApplication::TabvaleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // The name only: a display name would be appended to every window's caption.
     setApplicationName(QStringLiteral("Tabvale"));
-    setApplicationDisplayName(QStringLiteral("Tabvale"));
     setApplicationVersion(QStringLiteral("2.00"));
 }
 

@@ -314,4 +314,19 @@ void TForm1::connectHandlers()
     connect(ToolButton26, &QToolButton::clicked, this, guard(&TForm1::ToolButton26Click));
     connect(Content1, &QAction::triggered, this, guard(&TForm1::Content1Click));
     connect(About1, &QAction::triggered, this, guard(&TForm1::About1Click));
+    toggle(LookData1, &TForm1::LookData1Click);
+    connect(BtBtnLookData, &QToolButton::clicked, this, guard(&TForm1::BtBtnLookDataClick));
+    toggle(InputPicture1, &TForm1::InputPicture1Click);
+    connect(BtBtnInputPic, &QToolButton::clicked, this, guard(&TForm1::BtBtnInputPicClick));
+    connect(ScrollBar2, &QScrollBar::valueChanged, this, [this](int position) {
+        TabvaleApplication::guarded([this, position] { ScrollBar2Change(position); });
+    });
+    connect(Compact1, &QAction::triggered, this, guard(&TForm1::Compact1Click));
+    connect(BtBtnCompact, &QToolButton::clicked, this, guard(&TForm1::BtBtnCompactClick));
+    connect(EmptyDBase1, &QAction::triggered, this, guard(&TForm1::EmptyDBase1Click));
+    connect(RestoreEnd1, &QAction::triggered, this, guard(&TForm1::RestoreEnd1Click));
+    connect(DealError1, &QAction::triggered, this, guard(&TForm1::DealError1Click));
+    connect(KillDataTable1, &QAction::triggered, this, guard(&TForm1::KillDataTable1Click));
+    connect(IntoExcel1, &QAction::triggered, this, guard(&TForm1::IntoExcel1Click));
+    connect(SaveAndClose1, &QAction::triggered, this, guard(&TForm1::SaveAndClose1Click));
 }

@@ -140,11 +140,43 @@ public:
     void Content1Click();
     void About1Click();
 
+    // The find-data window and the picture input window, which exclude each other
+    // (TForm1LookData.cpp).
+    void LookData1Click();
+    void BtBtnLookDataClick() { LookData1Click(); }
+    void InputPicture1Click();
+    void BtBtnInputPicClick() { InputPicture1Click(); }
+    void ScrollBar2Change(int position);
+    // The find-data window's close handler: unchecks LookData1, frees the window.
+    static void CloseLook(TForm1 *form);
+    // Unchecks the menu item and closes the window, when it is open (maintenance and the export
+    // close them this way).
+    void closeLookData();
+    void closeInputPicture();
+
+    // Mouse drags between the grids (transfer/).
+
+
+    // Table maintenance (maintenance/).
+    void Compact1Click();
+    void BtBtnCompactClick() { Compact1Click(); }
+    void EmptyDBase1Click();
+    void RestoreEnd1Click();
+    void DealError1Click();
+    void KillDataTable1Click();
+
+
+    // Export to the spreadsheet and write-back (TForm1Spreadsheet.cpp).
+    void IntoExcel1Click();
+    void SaveAndClose1Click();
+
+
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void applyLookDataSettings(); // what makes a new data window the find-data window
     void closeAuxiliaryWindows(); // picture input window, viewer, Help and About (FormDestroy)
     void loadPictureFile(DBImage *image);
     void buildToolBar();

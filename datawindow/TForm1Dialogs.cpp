@@ -1,6 +1,7 @@
 // The Help and About dialogs, and freeing the auxiliary windows when the main window goes.
 #include "TForm1.h"
 
+#include "InputPictureWindow.h"
 #include "SharedState.h"
 #include "TAboutDialog1.h"
 #include "THelpDialog1.h"
@@ -23,6 +24,7 @@ void TForm1::About1Click()
 
 void TForm1::closeAuxiliaryWindows()
 {
+    InputPictureWindow::free();
     if (InputLockImg->Tag == 1 && SeePicture)
         delete SeePicture.data();
     delete AboutDialog1.data();

@@ -29,3 +29,7 @@ void TForm1::releaseSpreadsheet()
     delete ExcelApplication1;
     ExcelApplication1 = nullptr;
 }
+
+void TForm1::IntoExcel1Click() { }
+
+void TForm1::SaveAndClose1Click() { }
