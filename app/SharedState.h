@@ -52,6 +52,11 @@ inline bool DragOutsideCells = false;
 inline bool DragMoveBusy = false;
 inline bool DragPointResumed = false;
 
+// What a left-button drag of a picture or memo carries besides the clipboard: an empty source
+// writes null (never what the clipboard held before), an unreadable one is refused with its error.
+inline bool DragSourceEmpty = false;
+inline QString DragSourceError;
+
 // Where and how transparent the next picture viewer opens.
 inline int ViewerLeft = -1;
 inline int ViewerTop = -1;

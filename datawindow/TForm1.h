@@ -8,6 +8,7 @@
 #include <functional>
 
 class DBGrid;
+struct CarriedValue;
 class DBImage;
 class DBMemo;
 class DBNavigator;
@@ -154,8 +155,18 @@ public:
     void closeLookData();
     void closeInputPicture();
 
-    // Mouse drags between the grids (transfer/).
-
+    // Mouse drags between the grids (transfer/TForm1Drag.cpp, transfer/TForm1RightDrag.cpp).
+    // pos is in the grid's client coordinates; the left drag reads the cursor instead.
+    void DBGrid1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint pos);
+    void DBGrid1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+    void MsRightMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint pos);
+    void MsRightUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+    void MsRightReplace();
+    // The grid's painter and mouse handlers as the layout installs them.
+    void useOrdinaryGridHandlers();
+    // This window's field-panel control for field (nullptr for an ordinary field).
+    DBImage *fieldImage(const TField *field) const;
+    DBMemo *fieldMemo(const TField *field) const;
 
     // Table maintenance (maintenance/).
     void Compact1Click();
@@ -176,6 +187,17 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The drag steps (transfer/).
+    void leftButtonMove();
+    void startLeftDrag();
+    void dropLeftDrag();
+    void startRightDrag();
+    void endRightDrag();
+    void rightCopy();
+    void rightSwap();
+    // Writes v into the cell of this window's grid at data column col of record (0-based).
+    void writeCell(const CarriedValue &v, int record, int col);
+
     void applyLookDataSettings(); // what makes a new data window the find-data window
     void closeAuxiliaryWindows(); // picture input window, viewer, Help and About (FormDestroy)
     void loadPictureFile(DBImage *image);
