@@ -43,7 +43,16 @@ QWindow *DragDriver::holdingWindow() const
         return windowOf(grabber);
     if (QGuiApplication::mouseButtons() != Qt::NoButton && m_pressWindow)
         return m_pressWindow;
-    return windowOf(QApplication::topLevelAt(QCursor::pos()));
+    return nullptr;
+}
+
+QWindow *DragDriver::eventWindow() const
+{
+    // As the window system does: the window under the cursor, which hands the event on to the
+    // widget holding the mouse; off every window, the holding window itself.
+    if (QWidget *under = QApplication::topLevelAt(QCursor::pos()))
+        return windowOf(under);
+    return holdingWindow();
 }
 
 void DragDriver::moveTo(QPoint global)
@@ -60,7 +69,7 @@ void DragDriver::moveTo(QPoint global)
 
 void DragDriver::press(Qt::MouseButton button, Qt::KeyboardModifiers keys)
 {
-    QWindow *w = holdingWindow();
+    QWindow *w = eventWindow();
     Q_ASSERT(w);
     m_pressWindow = w;
     QTest::mousePress(w, button, keys, w->mapFromGlobal(QCursor::pos()));
@@ -69,7 +78,7 @@ void DragDriver::press(Qt::MouseButton button, Qt::KeyboardModifiers keys)
 
 void DragDriver::release(Qt::MouseButton button, Qt::KeyboardModifiers keys)
 {
-    QWindow *w = holdingWindow();
+    QWindow *w = eventWindow();
     Q_ASSERT(w);
     QTest::mouseRelease(w, button, keys, w->mapFromGlobal(QCursor::pos()));
     QCoreApplication::processEvents();

@@ -9,8 +9,9 @@ class TForm1;
 
 // Drives the grids the way a hand on the mouse does, with real events through the window
 // system: the cursor is put at each point first (the drags read it), buttonless moves come before
-// a press, and each event goes to the window of the widget holding the mouse (the grab, else the
-// widget the button went down on), from where Qt hands it to that widget. Usage:
+// a press, and each event goes to the window under the cursor, which hands it to the widget
+// holding the mouse (the grab, else the widget the button went down on); off every window, it
+// goes to the holding widget's window, as a real window system does. Usage:
 //   DragDriver().drag(main, {2, 3}, find, {1, 1});
 class DragDriver
 {
@@ -41,6 +42,7 @@ public:
 
 private:
     QWindow *holdingWindow() const;
+    QWindow *eventWindow() const;
 
     QPointer<QWindow> m_pressWindow;
 };
