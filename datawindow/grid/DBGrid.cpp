@@ -203,37 +203,33 @@ bool DBGrid::confirmAndDelete(QWidget *parent, TTable *table)
     return true;
 }
 
-bool DBGrid::mouseHook(QMouseEvent *event, QPoint clientPos)
+void DBGrid::mouseHook(QMouseEvent *event, QPoint clientPos)
 {
     if (event->type() == QEvent::MouseMove && OnMouseMove) {
         const MouseMoveHandler hook = OnMouseMove;
         TabvaleApplication::guarded([&] { hook(event->buttons(), event->modifiers(), clientPos); });
-        return true;
-    }
-    if (event->type() == QEvent::MouseButtonRelease && OnMouseUp) {
+    } else if (event->type() == QEvent::MouseButtonRelease && OnMouseUp) {
         const MouseUpHandler hook = OnMouseUp;
         TabvaleApplication::guarded([&] { hook(event->button(), event->modifiers(), clientPos); });
-        return true;
     }
-    return false;
 }
 
 bool DBGrid::event(QEvent *event)
 {
-    // The grid itself gets mouse events only while it holds the grab (otherwise they go to its
-    // viewport or headers); the scroll area would ignore them.
+    // The grid itself gets mouse events of its own only while it holds the grab (otherwise they
+    // go to its viewport or headers, and reach it here only when those pass them on).
     switch (event->type()) {
     case QEvent::MouseMove:
-    case QEvent::MouseButtonRelease: {
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        if (mouseGrabber() != this)
+            return QTableView::event(event);
         auto *mouse = static_cast<QMouseEvent *>(event);
         mouseHook(mouse, mouse->position().toPoint());
         event->accept();
         return true;
     }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        event->accept();
-        return true;
     default:
         return QTableView::event(event);
     }

@@ -86,8 +86,8 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
-    // Runs the mouse hooks (copies, so a hook may replace itself); true when the event is done.
-    bool mouseHook(QMouseEvent *event, QPoint clientPos);
+    // Runs the mouse hooks (on copies, so that a hook may replace itself).
+    void mouseHook(QMouseEvent *event, QPoint clientPos);
     void followTable();
     void applyStyle();
 

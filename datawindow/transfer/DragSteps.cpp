@@ -9,10 +9,10 @@ namespace DragSteps {
 
 namespace {
 
-const DBGrid *gridHolding(const QWidget *widget)
+DBGrid *gridHolding(QWidget *widget)
 {
-    for (const QWidget *w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
-        if (auto *grid = qobject_cast<const DBGrid *>(w))
+    for (QWidget *w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+        if (auto *grid = qobject_cast<DBGrid *>(w))
             return grid;
     }
     return nullptr;
@@ -20,7 +20,7 @@ const DBGrid *gridHolding(const QWidget *widget)
 
 } // namespace
 
-TForm1 *windowOfGrid(const QWidget *widget)
+TForm1 *windowOfGrid(QWidget *widget)
 {
     const DBGrid *grid = gridHolding(widget);
     if (!grid)
@@ -34,8 +34,8 @@ TForm1 *windowOfGrid(const QWidget *widget)
 
 QWidget *windowAt(QWidget *widget)
 {
-    if (const DBGrid *grid = gridHolding(widget))
-        return const_cast<DBGrid *>(grid);
+    if (DBGrid *grid = gridHolding(widget))
+        return grid;
     return widget;
 }
 

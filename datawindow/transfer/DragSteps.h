@@ -8,7 +8,7 @@ namespace DragSteps {
 
 // The data window whose DBGrid1 is widget or holds it (its viewport, a header, a scroll bar):
 // the main window, the find-data window, or nullptr.
-TForm1 *windowOfGrid(const QWidget *widget);
+TForm1 *windowOfGrid(QWidget *widget);
 // What the cursor is over, as one native window would be: the grid for any of its parts.
 QWidget *windowAt(QWidget *widget);
 // The other data window, when both exist.
