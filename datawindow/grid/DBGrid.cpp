@@ -206,9 +206,11 @@ bool DBGrid::viewportEvent(QEvent *event)
         event->ignore();
         return true;
     }
-    // As rich text the tip wraps its lines instead of growing as wide as the text.
-    QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal),
-        viewport(), visualRect(indexAt(help->pos())));
+    // A long text goes as rich text, which wraps, instead of a tip as wide as the text.
+    const bool wrap = text.size() > 100 || text.contains(QLatin1Char('\n'));
+    QToolTip::showText(help->globalPos(),
+        wrap ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text, viewport(),
+        visualRect(indexAt(help->pos())));
     return true;
 }
 
