@@ -76,11 +76,15 @@ public:
     // The cell being painted (set by the delegate around the drawing calls).
     QModelIndex paintingIndex;
 
+    // A cell's whole text when the cell shows only part of it (else empty): its tooltip.
+    QString hiddenTextAt(const QPoint &viewportPoint) const;
+
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
