@@ -277,8 +277,10 @@ private slots:
         QFETCH(Cell, source);
         QFETCH(Cell, target);
         QFETCH(bool, frozen);
-        if (frozen)
+        if (frozen) {
             DragWindows::showTable(find(), QStringLiteral("Frozen"), QStringLiteral("Others"));
+            m_messages.clear(); // opening says once that the file is read-only
+        }
         TForm1 *from = fromFind ? find() : main();
         TForm1 *to = frozen ? find() : main();
         m_mouse.drag(from, source, to, target);
