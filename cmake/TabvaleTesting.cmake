@@ -9,8 +9,6 @@ function(tabvale_add_test name)
     target_link_libraries(${name} PRIVATE ${T_LIBS} tabvale_testcommon Qt6::Test)
     if(T_XVFB)
         add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1600x1000x24" $<TARGET_FILE:${name}>)
-        # The X platform brings in the system's D-Bus library, whose own allocations the leak
-        # checker of the sanitizer build would otherwise report.
         set_tests_properties(${name} PROPERTIES RESOURCE_LOCK xserver ENVIRONMENT
             "QT_QPA_PLATFORM=xcb;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/common/lsan-x11.supp:print_suppressions=0")
     else()
