@@ -135,7 +135,8 @@ public:
     [[noreturn]] void refuse() const
     {
         throw EngineError(
-            QStringLiteral("The database holds a definition Tabvale cannot read: “%1”.").arg(m_sql));
+            QStringLiteral("The database holds a definition Tabvale cannot read: “%1”.")
+                .arg(m_sql));
     }
 
 private:
@@ -191,7 +192,7 @@ QString tableBody(const QString &createTable)
 bool hasAutoincrement(const QString &createTable)
 {
     for (auto t = tokenAt(createTable, tableNameRange(createTable).second); t;
-        t = tokenAt(createTable, t->end)) {
+         t = tokenAt(createTable, t->end)) {
         if (t->upper == u"AUTOINCREMENT")
             return true;
     }

@@ -21,8 +21,8 @@ QList<TableDefinition::Entry> entries(Database &db, const QString &type, const Q
 
 bool indexNameTaken(Database &db, const QString &name)
 {
-    Statement s = db.prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ? COLLATE NOCASE"));
+    Statement s
+        = db.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ? COLLATE NOCASE"));
     s.bind(1, name);
     return s.step();
 }
@@ -42,8 +42,8 @@ QString freeIndexName(Database &db, const QString &wanted, const QString &table)
 
 TableDefinition TableDefinition::read(Database &db, const QString &table)
 {
-    Statement s
-        = db.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    Statement s = db.prepare(
+        QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"));
     s.bind(1, table);
     if (!s.step())
         throw EngineError(QStringLiteral("The table “%1” does not exist.").arg(table));
@@ -51,13 +51,14 @@ TableDefinition TableDefinition::read(Database &db, const QString &table)
     def.table = table;
     def.createSql = s.columnText(0);
     if (!def.createSql.startsWith(QStringLiteral("CREATE TABLE"), Qt::CaseInsensitive))
-        throw EngineError(
-            QStringLiteral("The table “%1” is not an ordinary table (%2); Tabvale cannot rebuild it.")
-                .arg(table, def.createSql.section(QLatin1Char('('), 0, 0).trimmed()));
+        throw EngineError(QStringLiteral(
+            "The table “%1” is not an ordinary table (%2); Tabvale cannot rebuild it.")
+                              .arg(table, def.createSql.section(QLatin1Char('('), 0, 0).trimmed()));
     def.indexes = entries(db, QStringLiteral("index"), table);
     def.triggers = entries(db, QStringLiteral("trigger"), table);
     if (db.tableExists(QStringLiteral("sqlite_sequence"))) {
-        Statement seq = db.prepare(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"));
+        Statement seq
+            = db.prepare(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"));
         seq.bind(1, table);
         if (seq.step())
             def.sequence = seq.columnInt64(0);

@@ -175,10 +175,10 @@ void copyRecords(Database &db, const QString &from, const QString &to,
     const QString toRowid = TableSchema::rowidColumn(db, fields, to);
     const QString columns = columnList(fields);
     const qint64 total = recordCount(db, from);
-    const QString copy = QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, %3 FROM %5 WHERE %4 %6 "
-                                        "?1 ORDER BY %4 LIMIT ?2")
-                             .arg(Database::quote(to), toRowid, columns, fromRowid,
-                                 Database::quote(from));
+    const QString copy
+        = QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, %3 FROM %5 WHERE %4 %6 "
+                         "?1 ORDER BY %4 LIMIT ?2")
+              .arg(Database::quote(to), toRowid, columns, fromRowid, Database::quote(from));
     // The first piece includes the smallest rowid there can be.
     Statement first = db.prepare(copy.arg(QStringLiteral(">=")));
     Statement next = db.prepare(copy.arg(QStringLiteral(">")));
@@ -206,8 +206,8 @@ void copyRecords(Database &db, const QString &from, const QString &to,
 
 // Deletes every record, piece by piece, as DELETE statements: triggers fire and the database's
 // rules apply.
-void deleteRecords(Database &db, const QString &table, const QList<TFieldDef> &fields,
-    const Reporter &report)
+void deleteRecords(
+    Database &db, const QString &table, const QList<TFieldDef> &fields, const Reporter &report)
 {
     const QString rowid = TableSchema::rowidColumn(db, fields, table);
     const qint64 total = recordCount(db, table);
@@ -283,9 +283,9 @@ void compact(TTable &table, const Progress &progress)
             Transaction transaction(db);
             dropIfThere(db, temporary);
             // Columns of the same affinities: every value is stored again exactly as it was.
-            db.exec(QStringLiteral("CREATE TABLE %1 AS SELECT %2 FROM %3 WHERE 0")
-                        .arg(Database::quote(temporary), columnList(fields),
-                            Database::quote(s.table)));
+            db.exec(
+                QStringLiteral("CREATE TABLE %1 AS SELECT %2 FROM %3 WHERE 0")
+                    .arg(Database::quote(temporary), columnList(fields), Database::quote(s.table)));
             copyRecords(db, s.table, temporary, fields, Step::CopyingOut, report);
             rebuild(db, definition, temporary, fields, Step::CopyingBack, report);
             db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(temporary)));
@@ -302,8 +302,8 @@ void emptyWithBackup(TTable &table, const Progress &progress)
     storePendingEdit(table);
     const Subject s = subjectOf(table, QStringLiteral("emptying the table “%1”"));
     if (s.table.compare(BackupTable, Qt::CaseInsensitive) == 0)
-        throw EngineError(QStringLiteral("The backup table “%1” cannot be emptied into itself.")
-                              .arg(s.table));
+        throw EngineError(
+            QStringLiteral("The backup table “%1” cannot be emptied into itself.").arg(s.table));
     const Reporter report(progress);
     withTableClosed(table, [&] {
         Database &db = *s.db;
@@ -330,8 +330,8 @@ bool restoreFromBackup(TTable &table, const Progress &progress)
     if (!s.db->tableExists(BackupTable))
         return false;
     if (s.table.compare(BackupTable, Qt::CaseInsensitive) == 0)
-        throw EngineError(QStringLiteral("The backup table “%1” cannot be restored onto itself.")
-                              .arg(s.table));
+        throw EngineError(
+            QStringLiteral("The backup table “%1” cannot be restored onto itself.").arg(s.table));
     const Reporter report(progress);
     withTableClosed(table, [&] {
         Database &db = *s.db;
@@ -398,9 +398,9 @@ std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
         int cleared = 0;
         for (const UnreadableValues::Cell &cell : std::as_const(cells)) {
             const UnreadableValues::Field &field = fields[cell.field];
-            Statement clear = db.prepare(QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3 = ?")
-                                             .arg(Database::quote(s.table),
-                                                 Database::quote(field.name), rowid));
+            Statement clear = db.prepare(
+                QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3 = ?")
+                    .arg(Database::quote(s.table), Database::quote(field.name), rowid));
             clear.bindInt64(1, cell.rowid);
             try {
                 clear.step();

@@ -25,7 +25,7 @@ bool isUtf8(const QByteArray &bytes)
 QByteArray pictureBytes(const Statement &row, int column)
 {
     return row.columnType(column) == SQLITE_BLOB ? row.columnBlob(column)
-                                                  : row.columnText(column).toUtf8();
+                                                 : row.columnText(column).toUtf8();
 }
 
 bool ordinaryReadable(const Statement &row, int column, const UnreadableValues::Field &field)

@@ -65,8 +65,8 @@ void SchemaTextTest::renameIndexReplacesTheIndexAndTableNames()
 {
     QFETCH(QString, sql);
     QFETCH(QString, expected);
-    QCOMPARE(SchemaText::renameIndex(sql, QStringLiteral("new ix"), QStringLiteral("new t")),
-        expected);
+    QCOMPARE(
+        SchemaText::renameIndex(sql, QStringLiteral("new ix"), QStringLiteral("new t")), expected);
 }
 
 void SchemaTextTest::autoincrementIsAKeywordNotAName_data()
@@ -75,8 +75,8 @@ void SchemaTextTest::autoincrementIsAKeywordNotAName_data()
     QTest::addColumn<bool>("autoincrement");
     QTest::newRow("declared") << "CREATE TABLE t (id INTEGER PRIMARY KEY AutoIncrement)" << true;
     QTest::newRow("none") << "CREATE TABLE t (id INTEGER PRIMARY KEY)" << false;
-    QTest::newRow("only as a name") << "CREATE TABLE autoincrement (\"autoincrement\" INT)"
-                                    << false;
+    QTest::newRow("only as a name")
+        << "CREATE TABLE autoincrement (\"autoincrement\" INT)" << false;
     QTest::newRow("only in a comment or text")
         << "CREATE TABLE t (a DEFAULT 'AUTOINCREMENT' /* AUTOINCREMENT */)" << false;
 }
@@ -93,8 +93,8 @@ void SchemaTextTest::otherStatementsAreRefused()
     QVERIFY_THROWS_EXCEPTION(EngineError,
         SchemaText::renameTable(QStringLiteral("CREATE VIEW v AS SELECT 1"), QStringLiteral("x")));
     QVERIFY_THROWS_EXCEPTION(EngineError,
-        SchemaText::renameIndex(QStringLiteral("CREATE INDEX ix"), QStringLiteral("a"),
-            QStringLiteral("b")));
+        SchemaText::renameIndex(
+            QStringLiteral("CREATE INDEX ix"), QStringLiteral("a"), QStringLiteral("b")));
 }
 
 TABVALE_TEST_MAIN(SchemaTextTest, QCoreApplication)

@@ -29,8 +29,8 @@ void makeParts(ScratchDatabase &db, int records = 30)
         "CREATE TABLE \"Parts list\" (\n  id INTEGER PRIMARY KEY AUTOINCREMENT,\n"
         "  code VARCHAR(8) NOT NULL COLLATE NOCASE CHECK (length(code) > 0),\n"
         "  price MONEY DEFAULT 0, -- what it costs\n  note MEMO, pic GRAPHIC, UNIQUE (code))"));
-    db.exec(QStringLiteral(
-        "CREATE UNIQUE INDEX \"parts by price\" ON \"Parts list\" (price DESC, id) WHERE price > 0"));
+    db.exec(QStringLiteral("CREATE UNIQUE INDEX \"parts by price\" ON \"Parts list\" (price DESC, "
+                           "id) WHERE price > 0"));
     db.exec(QStringLiteral("CREATE INDEX parts_note ON \"Parts list\"(note COLLATE NOCASE)"));
     db.exec(QStringLiteral("CREATE TRIGGER parts_ins AFTER INSERT ON \"Parts list\" BEGIN "
                            "INSERT INTO log VALUES ('insert ' || new.id); END"));
@@ -62,9 +62,9 @@ QStringList records(ScratchDatabase &db, const QString &table)
                       .arg(QString(table).replace(u'\'', QStringLiteral("''")))))
         parts << QStringLiteral("typeof(\"%1\") || ':' || quote(\"%1\")").arg(name.toString());
     QStringList rows;
-    for (const QVariant &row : db.column(QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid")
-                                             .arg(parts.join(QStringLiteral(" || ' | ' || ")),
-                                                 table)))
+    for (const QVariant &row :
+        db.column(QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid")
+                      .arg(parts.join(QStringLiteral(" || ' | ' || ")), table)))
         rows << row.toString();
     return rows;
 }
@@ -84,8 +84,8 @@ QStringList schema(ScratchDatabase &db)
 QStringList sequences(ScratchDatabase &db)
 {
     QStringList list;
-    for (const QVariant &v : db.column(QStringLiteral(
-             "SELECT name || '=' || seq FROM sqlite_sequence ORDER BY name")))
+    for (const QVariant &v :
+        db.column(QStringLiteral("SELECT name || '=' || seq FROM sqlite_sequence ORDER BY name")))
         list << v.toString();
     return list;
 }
@@ -143,8 +143,8 @@ struct WriteFault
     int denyAt = 0;
     int writes = 0;
 
-    static int authorize(void *self, int action, const char *what, const char *, const char *,
-        const char *)
+    static int authorize(
+        void *self, int action, const char *what, const char *, const char *, const char *)
     {
         auto *fault = static_cast<WriteFault *>(self);
         switch (action) {
@@ -289,7 +289,8 @@ void TableMaintenanceTest::aFailureAtAnyStepLeavesEverythingAsItWas()
         prepareFor(command, db);
         auto table = openTable(db.alias(), Parts);
         WriteFault count;
-        sqlite3_set_authorizer(Engine::database(db.alias())->handle(), WriteFault::authorize, &count);
+        sqlite3_set_authorizer(
+            Engine::database(db.alias())->handle(), WriteFault::authorize, &count);
         run(command, *table);
         sqlite3_set_authorizer(Engine::database(db.alias())->handle(), nullptr, nullptr);
         writes = count.writes;
@@ -311,16 +312,15 @@ void TableMaintenanceTest::aFailureAtAnyStepLeavesEverythingAsItWas()
             failed = true;
         }
         sqlite3_set_authorizer(handle, nullptr, nullptr);
-        const QByteArray where = QByteArray("write ") + QByteArray::number(k) + " of "
-            + QByteArray::number(writes);
+        const QByteArray where
+            = QByteArray("write ") + QByteArray::number(k) + " of " + QByteArray::number(writes);
         QVERIFY2(failed, where);
         QVERIFY2(stateOf(db) == before, where);
         QVERIFY2(table->active(), where);
         QVERIFY2(table->recordCount() == recordsBefore, where);
-        QVERIFY2(
-            table->fieldByName(QStringLiteral("code"))->value() == (command == Command::Restore
-                    ? QVariant(QStringLiteral("new"))
-                    : QVariant(QStringLiteral("P1"))),
+        QVERIFY2(table->fieldByName(QStringLiteral("code"))->value()
+                == (command == Command::Restore ? QVariant(QStringLiteral("new"))
+                                                : QVariant(QStringLiteral("P1"))),
             where);
     }
 }
@@ -405,8 +405,8 @@ void TableMaintenanceTest::emptyingIsARealDeleteAfterABackupOfEveryRecord()
             .replace(QStringLiteral("\"Parts list\""), QStringLiteral("\"$$$Backup\"")));
     QCOMPARE(db.column(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND "
                                       "tbl_name = '$$$Backup' AND sql IS NOT NULL ORDER BY name")),
-        QVariantList({QStringLiteral("$$$Backup parts by price"),
-            QStringLiteral("$$$Backup parts_note")}));
+        QVariantList(
+            {QStringLiteral("$$$Backup parts by price"), QStringLiteral("$$$Backup parts_note")}));
     QCOMPARE(db.query(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' "
                                      "AND tbl_name = '$$$Backup'"))
                  .toInt(),
@@ -467,8 +467,8 @@ void TableMaintenanceTest::restoringIntoAnotherTableGivesItTheBackupsFieldsAndRe
     QCOMPARE(db.query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Parts list'"))
                  .toString(),
         QStringLiteral("CREATE TABLE \"Parts list\" (name TEXT UNIQUE, born DATE)"));
-    QCOMPARE(db.query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'b_born'"))
-                 .toString(),
+    QCOMPARE(
+        db.query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'b_born'")).toString(),
         QStringLiteral("CREATE INDEX b_born ON b (born)")); // b's own, where it was
     QCOMPARE(db.column(QStringLiteral("SELECT name FROM sqlite_master WHERE tbl_name = "
                                       "'Parts list' AND sql IS NOT NULL ORDER BY name")),
@@ -493,20 +493,31 @@ void TableMaintenanceTest::theLookingPassFindsEachKindOfUnreadableValue_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("value"); // an SQL expression
     QTest::addColumn<bool>("readable");
-    const QString jpeg = QString::fromLatin1(
-        PictureSamples::jpeg(PictureSamples::quadrants({16, 16}), PictureSamples::JpegKind::Baseline)
-            .toHex());
-    QTest::newRow("a whole number") << "n" << "42" << true;
-    QTest::newRow("text in a whole-number field") << "n" << "'forty'" << false;
-    QTest::newRow("a small integer out of range") << "s" << "40000" << false;
-    QTest::newRow("a date") << "d" << "'2020-02-29'" << true;
-    QTest::newRow("an impossible date") << "d" << "'2021-02-30'" << false;
-    QTest::newRow("a string of its size") << "code" << "'abc'" << true;
-    QTest::newRow("a string over its size") << "code" << "'abcd'" << false;
-    QTest::newRow("a memo of text") << "note" << "'备注 text'" << true;
-    QTest::newRow("a memo blob of UTF-8") << "note" << "CAST('备注' AS BLOB)" << true;
-    QTest::newRow("memo bytes that are no text") << "note" << "x'FF00FE'" << false;
-    QTest::newRow("memo text that is no UTF-8") << "note" << "CAST(x'C328' AS TEXT)" << false;
+    const QString jpeg = QString::fromLatin1(PictureSamples::jpeg(
+        PictureSamples::quadrants({16, 16}), PictureSamples::JpegKind::Baseline)
+                                                 .toHex());
+    QTest::newRow("a whole number") << "n"
+                                    << "42" << true;
+    QTest::newRow("text in a whole-number field") << "n"
+                                                  << "'forty'" << false;
+    QTest::newRow("a small integer out of range") << "s"
+                                                  << "40000" << false;
+    QTest::newRow("a date") << "d"
+                            << "'2020-02-29'" << true;
+    QTest::newRow("an impossible date") << "d"
+                                        << "'2021-02-30'" << false;
+    QTest::newRow("a string of its size") << "code"
+                                          << "'abc'" << true;
+    QTest::newRow("a string over its size") << "code"
+                                            << "'abcd'" << false;
+    QTest::newRow("a memo of text") << "note"
+                                    << "'备注 text'" << true;
+    QTest::newRow("a memo blob of UTF-8") << "note"
+                                          << "CAST('备注' AS BLOB)" << true;
+    QTest::newRow("memo bytes that are no text") << "note"
+                                                 << "x'FF00FE'" << false;
+    QTest::newRow("memo text that is no UTF-8") << "note"
+                                                << "CAST(x'C328' AS TEXT)" << false;
     QTest::newRow("a stored bitmap with header")
         << "pic" << QStringLiteral("x'%1'").arg(QString::fromLatin1(storedBitmap(17).toHex()))
         << true;
@@ -514,7 +525,8 @@ void TableMaintenanceTest::theLookingPassFindsEachKindOfUnreadableValue_data()
         << "raw" << QStringLiteral("x'%1'").arg(QString::fromLatin1(storedBitmap(15).toHex()))
         << true;
     QTest::newRow("a JPEG in a BLOB field") << "raw" << QStringLiteral("x'%1'").arg(jpeg) << true;
-    QTest::newRow("bytes no decoder reads") << "raw" << "x'00112233445566'" << false;
+    QTest::newRow("bytes no decoder reads") << "raw"
+                                            << "x'00112233445566'" << false;
     QTest::newRow("a cut-off bitmap")
         << "pic"
         << QStringLiteral("x'%1'").arg(QString::fromLatin1(storedBitmap(17).left(40).toHex()))
@@ -593,7 +605,8 @@ void TableMaintenanceTest::stoppingAPassChangesNothing()
         seen = done;
         return total == 200 && done < 64;
     };
-    QCOMPARE(TableMaintenance::lookForUnreadable(*table, stopEarly), TableMaintenance::Look::Stopped);
+    QCOMPARE(
+        TableMaintenance::lookForUnreadable(*table, stopEarly), TableMaintenance::Look::Stopped);
     QCOMPARE(seen, 64);
     QCOMPARE(TableMaintenance::clearUnreadable(*table, stopEarly), std::nullopt);
     QCOMPARE(records(db, QStringLiteral("v")), before);
