@@ -131,6 +131,32 @@ private:
     bool m_wasOn = false;
 };
 
+// While the table is renamed out of the way, what refers to it (other tables' foreign keys, views,
+// triggers) must go on naming it: the legacy rename touches only the table itself.
+class ReferencesKept
+{
+public:
+    explicit ReferencesKept(Database &db) : m_db(db)
+    {
+        Statement s = db.prepare(QStringLiteral("PRAGMA legacy_alter_table"));
+        m_wasOn = s.step() && s.columnInt64(0) != 0;
+        if (!m_wasOn)
+            db.exec(QStringLiteral("PRAGMA legacy_alter_table = ON"));
+    }
+    ~ReferencesKept()
+    {
+        if (!m_wasOn)
+            sqlite3_exec(
+                m_db.handle(), "PRAGMA legacy_alter_table = OFF", nullptr, nullptr, nullptr);
+    }
+    ReferencesKept(const ReferencesKept &) = delete;
+    ReferencesKept &operator=(const ReferencesKept &) = delete;
+
+private:
+    Database &m_db;
+    bool m_wasOn = false;
+};
+
 qint64 recordCount(Database &db, const QString &table)
 {
     Statement s = db.prepare(QStringLiteral("SELECT count(*) FROM %1").arg(Database::quote(table)));
@@ -278,16 +304,23 @@ void compact(TTable &table, const Progress &progress)
         const QString temporary = QStringLiteral("$$$") + s.table;
         {
             const ForeignKeysOff noActions(db);
+            const ReferencesKept references(db);
             const TableDefinition definition = TableDefinition::read(db, s.table);
             const QList<TFieldDef> fields = TableSchema::readFields(db, s.table, s.alias);
             Transaction transaction(db);
             dropIfThere(db, temporary);
-            // Columns of the same affinities: every value is stored again exactly as it was.
-            db.exec(
-                QStringLiteral("CREATE TABLE %1 AS SELECT %2 FROM %3 WHERE 0")
-                    .arg(Database::quote(temporary), columnList(fields), Database::quote(s.table)));
-            copyRecords(db, s.table, temporary, fields, Step::CopyingOut, report);
-            rebuild(db, definition, temporary, fields, Step::CopyingBack, report);
+            // The records move out by renaming, which copies nothing; they are copied once, back
+            // into the table made anew from its own statements.
+            db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
+                        .arg(Database::quote(s.table), Database::quote(temporary)));
+            // Their names are wanted again; the records stay in the temporary table.
+            for (const TableDefinition::Entry &index : definition.indexes)
+                db.exec(QStringLiteral("DROP INDEX %1").arg(Database::quote(index.name)));
+            for (const TableDefinition::Entry &trigger : definition.triggers)
+                db.exec(QStringLiteral("DROP TRIGGER %1").arg(Database::quote(trigger.name)));
+            definition.createTable(db);
+            copyRecords(db, temporary, s.table, fields, Step::CopyingBack, report);
+            definition.completeTable(db);
             db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(temporary)));
             transaction.commit();
         }
@@ -361,7 +394,8 @@ Look lookForUnreadable(TTable &table, const Progress &progress)
 {
     storePendingEdit(table);
     const Subject s = subjectOf(table);
-    const qint64 total = recordCount(*s.db, s.table);
+    // The open table knows its count; counting a big table would read all of it.
+    const qint64 total = table.active() ? table.recordCount() : recordCount(*s.db, s.table);
     bool found = false;
     const bool complete = UnreadableValues::scan(
         *s.db, s.table, rowidOf(s), valueFields(s),
@@ -379,11 +413,11 @@ std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
 {
     storePendingEdit(table);
     const Subject s = subjectOf(table, QStringLiteral("clearing the unreadable values of “%1”"));
+    const qint64 total = table.active() ? table.recordCount() : recordCount(*s.db, s.table);
     return withTableClosed(table, [&]() -> std::optional<int> {
         Database &db = *s.db;
         const QList<UnreadableValues::Field> fields = valueFields(s);
         const QString rowid = rowidOf(s);
-        const qint64 total = recordCount(db, s.table);
         Transaction transaction(db);
         QList<UnreadableValues::Cell> cells;
         const bool complete = UnreadableValues::scan(

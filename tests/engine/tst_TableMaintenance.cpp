@@ -38,6 +38,7 @@ void makeParts(ScratchDatabase &db, int records = 30)
                            "INSERT INTO log VALUES ('delete ' || old.id); END"));
     db.exec(QStringLiteral("CREATE TABLE orders (part INTEGER REFERENCES \"Parts list\"(id) "
                            "ON DELETE CASCADE, qty INTEGER)"));
+    db.exec(QStringLiteral("CREATE VIEW cheap AS SELECT code FROM \"Parts list\" WHERE price < 9"));
     if (records > 0) {
         db.exec(QStringLiteral(
             "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
@@ -157,6 +158,7 @@ struct WriteFault
         case SQLITE_DROP_TABLE:
         case SQLITE_DROP_INDEX:
         case SQLITE_DROP_TRIGGER:
+        case SQLITE_ALTER_TABLE:
             break;
         case SQLITE_SAVEPOINT:
             if (qstrcmp(what, "RELEASE") == 0)
@@ -238,6 +240,7 @@ void TableMaintenanceTest::compactKeepsRecordsKeysAndTheWholeDefinitionAndFiresN
     QCOMPARE(sequences(db), sequence);
     QCOMPARE(records(db, QStringLiteral("log")), QStringList());
     QCOMPARE(records(db, QStringLiteral("orders")).size(), 2);
+    QCOMPARE(db.query(QStringLiteral("SELECT count(*) FROM cheap")).toInt(), 4);
     QVERIFY(table->active());
     QCOMPARE(table->recordCount(), before.size());
     Statement foreignKeys = connection->prepare(QStringLiteral("PRAGMA foreign_keys"));
@@ -266,8 +269,7 @@ void TableMaintenanceTest::compactGivesTheFreePagesBack()
     QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(), 0);
     QVERIFY(db.query(QStringLiteral("PRAGMA page_count")).toLongLong() < pages / 2);
     QVERIFY(QFileInfo(db.path()).size() < pages / 2 * 4096);
-    QCOMPARE(steps.first(), TableMaintenance::Step::CopyingOut);
-    QVERIFY(steps.contains(TableMaintenance::Step::CopyingBack));
+    QCOMPARE(steps.first(), TableMaintenance::Step::CopyingBack); // renaming copied nothing
     QCOMPARE(table->recordCount(), 27);
 }
 
