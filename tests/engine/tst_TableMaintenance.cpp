@@ -298,6 +298,7 @@ void TableMaintenanceTest::aFailureAtAnyStepLeavesEverythingAsItWas()
         writes = count.writes;
     }
     QVERIFY(writes > 10);
+    qInfo("a failure at each of the command's %d writes", writes);
     for (int k = 1; k <= writes; ++k) {
         ScratchDatabase db;
         prepareFor(command, db);
