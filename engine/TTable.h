@@ -113,6 +113,8 @@ public:
     void emptyTable(); // all records gone, structure kept
     void deleteTable(); // table must be closed
     bool exists() const;
+    // How many other table objects of this thread have this table open (other windows showing it).
+    int openElsewhere() const;
     // Copy mode: this table is recreated with source's fields and no indexes, then filled with all
     // of source's records. Both tables end open or closed as they were. Returns the record count.
     int batchMoveFrom(TTable &source);
