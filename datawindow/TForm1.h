@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QStyle>
 #include <functional>
+#include <memory>
 
 class DBGrid;
 class DBImage;
@@ -25,6 +26,8 @@ class TImage;
 class TPanel;
 class TScrollBar;
 class TTable;
+class Workbook;
+class Worksheet;
 
 // The data window: the main window, and (as a second instance) the find-data window. Controls
 // and handlers carry the names the rest of the program and its users' documentation use.
@@ -156,7 +159,6 @@ public:
 
     // Mouse drags between the grids (transfer/).
 
-
     // Table maintenance (maintenance/).
     void Compact1Click();
     void BtBtnCompactClick() { Compact1Click(); }
@@ -165,11 +167,11 @@ public:
     void DealError1Click();
     void KillDataTable1Click();
 
-
     // Export to the spreadsheet and write-back (TForm1Spreadsheet.cpp).
     void IntoExcel1Click();
     void SaveAndClose1Click();
-
+    // While an export is open: a workbook of the exports closed in the spreadsheet stays open.
+    void aTExcelApplicationWorkbookBeforeClose(Workbook &workbook, bool &cancel);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -187,6 +189,14 @@ private:
     void freeFieldPanel();
     void addFieldPanelEntry(TField *field);
     void connectHandlers();
+    void connectSpreadsheet();
+    std::shared_ptr<Worksheet> exportTargetSheet(QString &workbookPath);
+    void exportTable(Worksheet &sheet, const QString &workbookPath);
+    void writeBackWorkbooks();
+    void writeBackSheet(const QString &database, Worksheet &sheet, const QString &workbookPath);
+    void restoreAfterWriteBack();
+    void finishSpreadsheet();
+    void spreadsheetLost();
 
     bool m_comboHandlersAttached = true;
 };
