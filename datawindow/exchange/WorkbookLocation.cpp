@@ -35,8 +35,9 @@ QString directoryFor(const QString &programDirectory, const QString &userDataDir
 {
     const QString beside = QDir(programDirectory).filePath(QStringLiteral("Data"));
     const QFileInfo besideInfo(beside);
+    const QFileInfo programInfo(programDirectory);
     const bool usable = besideInfo.exists() ? besideInfo.isDir() && besideInfo.isWritable()
-                                            : QFileInfo(programDirectory).isWritable();
+                                            : programInfo.isDir() && programInfo.isWritable();
     if (usable)
         return beside;
     return QDir(userDataDirectory).filePath(QStringLiteral("Tabvale/Data"));
@@ -53,11 +54,9 @@ QString directory()
 
 bool makeDirectory(const QString &directory)
 {
-    const QFileInfo info(directory);
-    if (info.isDir())
-        return true;
-    // Only the last level: a missing parent means something is wrong with the installation.
-    return QDir(info.absolutePath()).mkdir(info.fileName());
+    // Beside the program only Data/ itself can be missing; in the user's data directory the
+    // program's own folder may be missing too.
+    return QFileInfo(directory).isDir() || QDir().mkpath(directory);
 }
 
 QString fileNameFor(const QString &database)

@@ -11,7 +11,7 @@ namespace WorkbookLocation {
 QString directoryFor(const QString &programDirectory, const QString &userDataDirectory);
 // The directory for this program and user.
 QString directory();
-// Makes the directory when it is missing (its last level only); false when that fails.
+// Makes the directory when it is missing; false when that fails.
 bool makeDirectory(const QString &directory);
 
 // The workbook's file name for a database: the name made safe as a file name (it can never leave

@@ -124,6 +124,9 @@ public:
         Shape &s = textShape();
         if (start < 1 || start > s.text.size() + 1)
             refuse(QStringLiteral("there is no character position %1").arg(start));
+        // Half a character would not survive the way into the office.
+        if (!text.isEmpty() && (text.front().isLowSurrogate() || text.back().isHighSurrogate()))
+            refuse(QStringLiteral("the text splits a character"));
         s.text.insert(start - 1, text);
     }
 
