@@ -129,7 +129,7 @@ public:
 
     // The spreadsheet connection (TForm1Spreadsheet.cpp).
     void releaseSpreadsheetEditing(); // shows it and makes it leave a cell being edited
-    void releaseSpreadsheet(); // events and alerts off, quit, free the connection
+    void releaseSpreadsheet(); // events and alerts off, quit, free the connection, menu item off
 
     // Picture fields (TForm1Pictures.cpp).
     void DBImageMouseUp(
@@ -196,7 +196,6 @@ private:
     void writeBackSheet(const QString &database, Worksheet &sheet, const QString &workbookPath);
     void restoreAfterWriteBack();
     void finishSpreadsheet();
-    void spreadsheetLost();
 
     bool m_comboHandlersAttached = true;
 };

@@ -115,6 +115,9 @@ void TForm1::releaseSpreadsheet()
     }
     delete ExcelApplication1;
     ExcelApplication1 = nullptr;
+    // Nothing is left to close (clearing errors releases the connection this way too).
+    if (SaveAndClose1)
+        SaveAndClose1->setEnabled(false);
 }
 
 void TForm1::IntoExcel1Click()
@@ -140,7 +143,7 @@ void TForm1::IntoExcel1Click()
             exportTable(*sheet, workbookPath);
     } catch (const std::exception &error) {
         if (spreadsheetGone(error))
-            spreadsheetLost();
+            releaseSpreadsheet();
         throw;
     }
 }
@@ -250,7 +253,7 @@ void TForm1::SaveAndClose1Click()
         if (!spreadsheetGone(error))
             throw;
         // With No nothing was to be kept; with Yes the sheets went with the application.
-        spreadsheetLost();
+        releaseSpreadsheet();
         if (answer == QMessageBox::No) {
             finishSpreadsheet();
             return;
@@ -373,12 +376,6 @@ void TForm1::finishSpreadsheet()
         Table1->first();
     SaveAndClose1->setEnabled(false);
     update();
-}
-
-void TForm1::spreadsheetLost()
-{
-    releaseSpreadsheet();
-    SaveAndClose1->setEnabled(false);
 }
 
 void TForm1::aTExcelApplicationWorkbookBeforeClose(Workbook &workbook, bool &cancel)
