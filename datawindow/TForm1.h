@@ -110,6 +110,8 @@ public:
     void Panel3Resize();
     void setComboHandlersAttached(bool attached) { m_comboHandlersAttached = attached; }
     void fillTableList(); // CBTable := the tables of the alias CBDBase shows, none selected
+    // Says once per database and run that the table's database can only be read.
+    void tellOnceIfReadOnly(const TTable *table);
 
     // Grid painters (TForm1Grid.cpp).
     void DBGrid1DrawColumnCell(

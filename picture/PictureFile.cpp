@@ -3,11 +3,80 @@
 #include "BmpCodec.h"
 #include "JpegCodec.h"
 #include "PictureError.h"
+#include "PictureLimits.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 namespace PictureFile {
+
+namespace {
+
+// PNG and GIF through Qt's own readers; the size they declare is checked before any pixel is
+// decoded, as for the other formats.
+QImage decodeWithQt(const QByteArray &bytes, const char *format, const char *formatName)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoTransform(false);
+    reader.setDecideFormatFromContent(false);
+    const QSize declared = reader.size();
+    if (!declared.isValid())
+        throw PictureError(QStringLiteral("The %1 picture cannot be read: %2.")
+                               .arg(QLatin1String(formatName), reader.errorString()));
+    PictureLimits::check(declared.width(), declared.height(), formatName);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        throw PictureError(QStringLiteral("The %1 picture cannot be read: %2.")
+                               .arg(QLatin1String(formatName), reader.errorString()));
+    return image.convertToFormat(
+        image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+}
+
+// Qt's GIF reader fills a frame whose data is cut short and reports success. Walking the blocks
+// up to the end of the first frame's image data tells a whole file from a truncated one.
+bool gifFirstFrameIsWhole(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 13; // signature, logical screen descriptor
+    if (n < i)
+        return false;
+    const auto colourTable = [](uchar flags) {
+        return (flags & 0x80) ? 3 << ((flags & 7) + 1) : 0;
+    };
+    i += colourTable(p[10]);
+    const auto skipSubBlocks = [&]() {
+        while (i < n && p[i] != 0)
+            i += 1 + p[i];
+        if (i >= n)
+            return false;
+        ++i; // the empty block that ends them
+        return true;
+    };
+    while (i < n) {
+        if (p[i] == 0x21) { // extension: label, then sub-blocks
+            i += 2;
+            if (!skipSubBlocks())
+                return false;
+        } else if (p[i] == 0x2c) { // image: descriptor, local colour table, code size, data
+            if (i + 10 > n)
+                return false;
+            const uchar flags = p[i + 9];
+            i += 10 + colourTable(flags) + 1;
+            return i <= n && skipSubBlocks();
+        } else {
+            return false; // a trailer before any image, or no block at all
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 bool isPictureFileName(const QString &fileName)
 {
@@ -34,11 +103,36 @@ QImage load(const QString &path, QSize maxSize)
 
 QImage decode(const QByteArray &bytes, QSize maxSize)
 {
-    if (bytes.startsWith("BM"))
+    switch (formatOf(bytes)) {
+    case Format::Bitmap:
         return BmpCodec::decode(bytes);
-    if (bytes.startsWith("\xff\xd8"))
+    case Format::Jpeg:
         return JpegCodec::decode(bytes, maxSize);
-    throw PictureError(QStringLiteral("The data is neither a JPEG nor a bitmap picture."));
+    case Format::Png:
+        return decodeWithQt(bytes, "png", "PNG");
+    case Format::Gif:
+        if (!gifFirstFrameIsWhole(bytes))
+            throw PictureError(
+                QStringLiteral("The GIF picture cannot be read: its image data is incomplete."));
+        return decodeWithQt(bytes, "gif", "GIF");
+    case Format::Unknown:
+        break;
+    }
+    throw PictureError(QStringLiteral("The data is not a picture: it is neither a bitmap nor a "
+                                      "JPEG, PNG or GIF file."));
+}
+
+Format formatOf(const QByteArray &bytes)
+{
+    if (bytes.startsWith("BM"))
+        return Format::Bitmap;
+    if (bytes.startsWith("\xff\xd8\xff"))
+        return Format::Jpeg;
+    if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return Format::Png;
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+        return Format::Gif;
+    return Format::Unknown;
 }
 
 } // namespace PictureFile

@@ -1,8 +1,12 @@
 #include "PictureSamples.h"
 
+#include <libexif/exif-data.h>
+
+#include <QBuffer>
 #include <QtEndian>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <jpeglib.h>
 #include <vector>
 
@@ -414,6 +418,132 @@ QByteArray bmp(const QImage &source, BmpKind kind)
     Q_ASSERT(w.size() == dataOffset);
     w.bytes().append(pixels.bytes());
     return w.bytes();
+}
+
+} // namespace PictureSamples
+
+namespace PictureSamples {
+
+namespace {
+
+QByteArray insertApp1(const QByteArray &jpegFile, const QByteArray &payload)
+{
+    QByteArray segment("\xff\xe1", 2);
+    const int length = int(payload.size()) + 2;
+    segment.append(char(length >> 8)).append(char(length & 0xff)).append(payload);
+    return jpegFile.left(2) + segment + jpegFile.mid(2);
+}
+
+} // namespace
+
+QByteArray withExif(const QByteArray &jpegFile, int orientation, const QByteArray &thumbnail)
+{
+    ExifData *data = exif_data_new();
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_INTEL);
+    if (orientation > 0) {
+        ExifEntry *entry = exif_entry_new();
+        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+        exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
+        exif_set_short(entry->data, EXIF_BYTE_ORDER_INTEL, ExifShort(orientation));
+        exif_entry_unref(entry);
+    }
+    if (!thumbnail.isEmpty()) {
+        // libexif frees this with the data.
+        data->data = static_cast<unsigned char *>(malloc(size_t(thumbnail.size())));
+        memcpy(data->data, thumbnail.constData(), size_t(thumbnail.size()));
+        data->size = unsigned(thumbnail.size());
+    }
+    unsigned char *block = nullptr;
+    unsigned int blockSize = 0;
+    exif_data_save_data(data, &block, &blockSize);
+    const QByteArray payload(reinterpret_cast<const char *>(block), int(blockSize));
+    free(block);
+    exif_data_unref(data);
+    return insertApp1(jpegFile, payload);
+}
+
+QByteArray png(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray gif(const QImage &source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    QList<QRgb> palette;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!palette.contains(image.pixel(x, y)))
+                palette << image.pixel(x, y);
+    Q_ASSERT(palette.size() <= 256);
+    int depth = 1; // bits of the colour table size, at least 2 entries
+    while ((1 << depth) < palette.size())
+        ++depth;
+    palette.resize(1 << depth, qRgb(0, 0, 0));
+
+    QByteArray out("GIF89a");
+    const auto word = [&out](int v) {
+        out.append(char(v & 0xff)).append(char(v >> 8));
+    };
+    word(image.width());
+    word(image.height());
+    out.append(char(0x80 | ((depth - 1) << 4) | (depth - 1))).append('\0').append('\0');
+    for (QRgb c : palette)
+        out.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+    out.append(',');
+    word(0);
+    word(0);
+    word(image.width());
+    word(image.height());
+    out.append('\0');
+    // LZW without compression: a clear code before every second pixel keeps the code width
+    // fixed at one bit more than the minimum code size.
+    const int minCodeSize = qMax(2, depth);
+    const int width = minCodeSize + 1;
+    const int clear = 1 << minCodeSize, end = clear + 1;
+    QByteArray codes;
+    quint32 bits = 0;
+    int count = 0;
+    const auto put = [&](int code) {
+        bits |= quint32(code) << count;
+        count += width;
+        while (count >= 8) {
+            codes.append(char(bits & 0xff));
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x, ++n) {
+            if (n % 2 == 0)
+                put(clear);
+            put(int(palette.indexOf(image.pixel(x, y))));
+        }
+    put(end);
+    if (count > 0)
+        codes.append(char(bits & 0xff));
+    out.append(char(minCodeSize));
+    for (qsizetype i = 0; i < codes.size(); i += 255) {
+        const QByteArray block = codes.mid(i, 255);
+        out.append(char(block.size())).append(block);
+    }
+    out.append('\0').append(';');
+    return out;
+}
+
+QByteArray withDamagedExif(const QByteArray &jpegFile)
+{
+    // "Exif", a TIFF header whose first directory lies far beyond the block, then a directory
+    // entry count that runs past its end.
+    QByteArray payload("Exif\0\0II*\0", 10);
+    payload.append("\xf0\xff\x00\x00", 4);
+    payload.append("\xff\x7f\x12\x01\x03\x00", 6);
+    return insertApp1(jpegFile, payload);
 }
 
 } // namespace PictureSamples

@@ -25,6 +25,17 @@ QImage stripes(QSize size, int colourCount);
 enum class JpegKind { Baseline, Progressive, Greyscale, Cmyk, Ycck, CmykPlain, Arithmetic };
 QByteArray jpeg(const QImage &image, JpegKind kind, int quality = 90);
 
+// The JPEG file with an EXIF block (written by libexif) inserted after its start marker: the
+// orientation tag (0 = none) and, when given, an embedded JPEG thumbnail.
+QByteArray withExif(const QByteArray &jpegFile, int orientation, const QByteArray &thumbnail = {});
+// An EXIF block whose directory offsets point outside it, as a damaged camera file has.
+QByteArray withDamagedExif(const QByteArray &jpegFile);
+
+// A PNG file written by Qt, and a GIF89a file written byte by byte (Qt reads GIF but cannot write
+// it). The GIF takes the image's colours as its palette, so they must be at most 256.
+QByteArray png(const QImage &image);
+QByteArray gif(const QImage &image);
+
 enum class BmpKind {
     Indexed1,
     Indexed4,
