@@ -4,6 +4,7 @@
 #include "BmpCodec.h"
 #include "Cells.h"
 #include "DataFixture.h"
+#include "JpegCodec.h"
 #include "Prompts.h"
 #include "SharedState.h"
 #include "SheetShape.h"
@@ -509,10 +510,13 @@ private slots:
     void memosAndPicturesComeBackAsTheSheetShowsThem()
     {
         const QByteArray rawBitmap = BmpCodec::encode(pattern(24, 16, 5));
+        const QByteArray jpeg = JpegCodec::encode(pattern(32, 24, 7), 85);
         DataFixture::exec(m_db,
             QStringLiteral("UPDATE Animals SET Photo = x'%1', Notes = 'Two lines\r\nkept ' "
                            "WHERE Name = 'Crane'")
                 .arg(hex(rawBitmap)));
+        DataFixture::exec(m_db,
+            QStringLiteral("UPDATE Animals SET Photo = x'%1' WHERE Name = 'Tiger'").arg(hex(jpeg)));
         const QByteArray pandaPhoto
             = DataFixture::blob(m_db, QStringLiteral("SELECT Photo FROM Animals WHERE rowid = 1"));
         choose(QStringLiteral("Keepers"));
@@ -535,6 +539,9 @@ private slots:
         QCOMPARE(
             DataFixture::blob(m_db, QStringLiteral("SELECT Photo FROM Animals WHERE rowid = 3")),
             rawBitmap);
+        QCOMPARE(
+            DataFixture::blob(m_db, QStringLiteral("SELECT Photo FROM Animals WHERE rowid = 2")),
+            jpeg);
         QCOMPARE(stored(QStringLiteral("SELECT Notes FROM Animals WHERE rowid = 3")),
             QVariant(QStringLiteral("Two lines\r\nkept ")));
     }
