@@ -142,8 +142,16 @@ void TForm1::IntoExcel1Click()
         if (auto sheet = exportTargetSheet(workbookPath))
             exportTable(*sheet, workbookPath);
     } catch (const std::exception &error) {
-        if (spreadsheetGone(error))
+        if (spreadsheetGone(error)) {
             releaseSpreadsheet();
+        } else if (ExcelApplication1) {
+            // The sheet the user may have edited before is not left hidden.
+            try {
+                ExcelApplication1->Application().setVisible(true);
+            } catch (const std::exception &) {
+                // the first failure is the one to report
+            }
+        }
         throw;
     }
 }
@@ -205,8 +213,6 @@ void TForm1::exportTable(Worksheet &sheet, const QString &workbookPath)
         // The window is put together again; the sheet keeps what was written so far.
         try {
             OpenTable();
-            if (!spreadsheetGone(error))
-                app.setVisible(true);
         } catch (const std::exception &) {
             // the first failure is the one to report
         }
@@ -383,8 +389,9 @@ void TForm1::aTExcelApplicationWorkbookBeforeClose(Workbook &workbook, bool &can
     // Only the exports' workbooks are kept; the user's own documents in the same application close
     // as usual. A workbook whose file cannot be told is kept: that loses nothing.
     try {
-        const QString folder = QFileInfo(WorkbookLocation::directory()).absoluteFilePath();
-        cancel = QFileInfo(workbook.fullName()).absolutePath() == folder;
+        const QString folder = QFileInfo(WorkbookLocation::directory()).canonicalFilePath();
+        const QString where = QFileInfo(workbook.fullName()).absolutePath();
+        cancel = !folder.isEmpty() && QFileInfo(where).canonicalFilePath() == folder;
     } catch (const std::exception &) {
         cancel = true;
     }

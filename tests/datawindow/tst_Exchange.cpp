@@ -779,6 +779,26 @@ private slots:
             QVariant(QStringLiteral("Giant panda")));
     }
 
+    void aTableTheSpreadsheetCannotNameGivesOneMessageAndLeavesItShown()
+    {
+        exportTable(QStringLiteral("Animals"));
+        DataFixture::exec(m_db, QStringLiteral("CREATE TABLE \"Cats: big\" (Name TEXT)"));
+        m_main->CBDBase->setCurrentIndex(-1); // read the lists again
+        m_main->CBDBase->setCurrentIndex(0);
+        m_asked.clear();
+        exportTable(QStringLiteral("Cats: big"));
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors()[0].contains(QLatin1String("Cats: big")), qPrintable(errors()[0]));
+        QVERIFY(app().visible());
+        QVERIFY(m_main->SaveAndClose1->isEnabled());
+        checkTheWindowIsUsable(QStringLiteral("Cats: big"));
+        // What was exported before is still written back.
+        type(QStringLiteral("Animals"), 2, 1, QStringLiteral("Giant panda"));
+        closeSpreadsheet(QMessageBox::Yes);
+        QCOMPARE(stored(QStringLiteral("SELECT Name FROM Animals WHERE rowid = 1")),
+            QVariant(QStringLiteral("Giant panda")));
+    }
+
     void theExportClosesTheFindDataWindow()
     {
         m_main->LookData1->trigger();

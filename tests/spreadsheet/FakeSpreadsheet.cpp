@@ -221,9 +221,8 @@ public:
             (m_sheet->current.second - 1) * ColumnWidth, (m_sheet->current.first - 1) * RowHeight);
         shape->geometry = QRectF(at, QSizeF(picture.width() * 0.75, picture.height() * 0.75));
         m_sheet->shapes.push_back(shape);
-        auto handle = std::make_shared<FakeShape>(m_app, shape);
-        m_app->setSelection(handle);
-        return handle;
+        m_app->setSelection(shape);
+        return std::make_shared<FakeShape>(m_app, shape);
     }
     SheetShapePtr picture(const QString &name) override { return find(name, 1); }
     SheetShapePtr textBox(const QString &name) override { return find(name, 0); }
@@ -600,7 +599,7 @@ SheetShapePtr FakeSpreadsheet::selection()
 {
     if (!m_selection)
         refuse(QStringLiteral("nothing is selected"));
-    return m_selection;
+    return std::make_shared<FakeShape>(shared_from_this(), m_selection);
 }
 
 void FakeSpreadsheet::setBeforeCloseHandler(BeforeCloseHandler handler)

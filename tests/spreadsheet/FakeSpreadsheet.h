@@ -99,7 +99,8 @@ public:
     void call(); // counts a call; raises once the application is gone
     WorkbookPtr wrap(const std::shared_ptr<Book> &book);
     void activate(const std::shared_ptr<Book> &book);
-    void setSelection(SheetShapePtr shape) { m_selection = std::move(shape); }
+    // Kept as the shape itself: a handle holds the application, which must not hold it back.
+    void setSelection(std::shared_ptr<Shape> shape) { m_selection = std::move(shape); }
     bool close(const std::shared_ptr<Book> &book); // asks the handler while events are on
     static QString bookName(const Book &book);
 
@@ -108,7 +109,7 @@ private:
     bool m_alerts = true;
     bool m_events = true;
     std::weak_ptr<Book> m_active;
-    SheetShapePtr m_selection;
+    std::shared_ptr<Shape> m_selection;
     BeforeCloseHandler m_handler;
     int m_untitled = 0;
 };
