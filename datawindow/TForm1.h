@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QStyle>
 #include <functional>
+#include <memory>
 
 class DBGrid;
 struct CarriedValue;
@@ -26,6 +27,8 @@ class TImage;
 class TPanel;
 class TScrollBar;
 class TTable;
+class Workbook;
+class Worksheet;
 
 // The data window: the main window, and (as a second instance) the find-data window. Controls
 // and handlers carry the names the rest of the program and its users' documentation use.
@@ -129,7 +132,7 @@ public:
 
     // The spreadsheet connection (TForm1Spreadsheet.cpp).
     void releaseSpreadsheetEditing(); // shows it and makes it leave a cell being edited
-    void releaseSpreadsheet(); // events and alerts off, quit, free the connection
+    void releaseSpreadsheet(); // events and alerts off, quit, free the connection, menu item off
 
     // Picture fields (TForm1Pictures.cpp).
     void DBImageMouseUp(
@@ -181,6 +184,8 @@ public:
     // Export to the spreadsheet and write-back (TForm1Spreadsheet.cpp).
     void IntoExcel1Click();
     void SaveAndClose1Click();
+    // While an export is open: a workbook of the exports closed in the spreadsheet stays open.
+    void aTExcelApplicationWorkbookBeforeClose(Workbook &workbook, bool &cancel);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -209,6 +214,13 @@ private:
     void freeFieldPanel();
     void addFieldPanelEntry(TField *field);
     void connectHandlers();
+    void connectSpreadsheet();
+    std::shared_ptr<Worksheet> exportTargetSheet(QString &workbookPath);
+    void exportTable(Worksheet &sheet, const QString &workbookPath);
+    void writeBackWorkbooks();
+    void writeBackSheet(const QString &database, Worksheet &sheet, const QString &workbookPath);
+    void restoreAfterWriteBack();
+    void finishSpreadsheet();
 
     bool m_comboHandlersAttached = true;
 };
