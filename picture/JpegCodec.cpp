@@ -1,5 +1,6 @@
 #include "JpegCodec.h"
 
+#include "Exif.h"
 #include "PictureError.h"
 #include "PictureLimits.h"
 
@@ -245,6 +246,15 @@ bool readPixels(Decoder *d, uchar *bits, qsizetype bytesPerLine)
 
 QImage decode(const QByteArray &file, QSize maxSize)
 {
+    // A camera stores a portrait photo lying on its side and says so in EXIF: the scaled decode
+    // works on the stored picture, so the size it must cover turns with it.
+    const int orientation = Exif::read(file).orientation;
+    return Exif::oriented(
+        decodeAsStored(file, Exif::orientedSize(maxSize, orientation)), orientation);
+}
+
+QImage decodeAsStored(const QByteArray &file, QSize maxSize)
+{
     throwIfEmpty(file);
     Decoder d {};
     installErrorManager(&d.err);
@@ -273,8 +283,9 @@ QSize imageSize(const QByteArray &file)
     DecoderGuard guard(d);
     if (!readHeader(&d, bytesOf(file), sizeOf(file), 0, 0))
         throwDecodeError(d);
-    return QSize(int(qMin<JDIMENSION>(d.cinfo.image_width, INT_MAX)),
-        int(qMin<JDIMENSION>(d.cinfo.image_height, INT_MAX)));
+    return Exif::orientedSize(QSize(int(qMin<JDIMENSION>(d.cinfo.image_width, INT_MAX)),
+                                  int(qMin<JDIMENSION>(d.cinfo.image_height, INT_MAX))),
+        Exif::read(file).orientation);
 }
 
 namespace {

@@ -5,8 +5,9 @@
 #include <QSize>
 #include <QString>
 
-// Picture files: JPEG and Windows bitmaps. Pure functions, safe on any thread. Failures (missing,
-// unreadable, damaged, other format) raise PictureError.
+// Picture files: JPEG and Windows bitmaps by name; JPEG, bitmaps, PNG and GIF by content. Pure
+// functions, safe on any thread. Failures (missing, unreadable, damaged, other format) raise
+// PictureError.
 namespace PictureFile {
 
 // ".bmp", ".jpg" or ".jpeg" in any letter case.
@@ -17,7 +18,13 @@ bool isPictureFileName(const QString &fileName);
 // bitmaps are always decoded at full size.
 QImage load(const QString &path, QSize maxSize = {});
 
-// Decodes bytes whose format is told by their signature ("BM" or the JPEG start marker).
+enum class Format { Unknown, Bitmap, Jpeg, Png, Gif };
+// The format the bytes' signature names (nothing beyond the signature is checked).
+Format formatOf(const QByteArray &bytes);
+
+// Decodes bytes whose format is told by their signature: a Windows bitmap, a JPEG (upright, see
+// JpegCodec), a PNG or a GIF (its first frame). maxSize lets a JPEG decode at a reduced scale that
+// still covers it; the other formats are decoded at full size.
 QImage decode(const QByteArray &bytes, QSize maxSize = {});
 
 } // namespace PictureFile

@@ -1,7 +1,7 @@
 #include "StoredPicture.h"
 
 #include "BmpCodec.h"
-#include "PictureError.h"
+#include "PictureFile.h"
 
 #include <QtEndian>
 
@@ -43,11 +43,11 @@ QByteArray bitmapPart(const QByteArray &value)
     return hasGraphicHeader(value) ? value.mid(HeaderSize) : value;
 }
 
-QImage decode(const QByteArray &value)
+QImage decode(const QByteArray &value, QSize maxSize)
 {
     if (value.isEmpty())
         return {};
-    return BmpCodec::decode(bitmapPart(value));
+    return PictureFile::decode(bitmapPart(value), maxSize);
 }
 
 } // namespace StoredPicture

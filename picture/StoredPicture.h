@@ -2,15 +2,21 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 
 // The stored form of a picture in a picture-like field: a Windows bitmap file, preceded for the
 // graphic (17) and typed-binary (21) codes by an 8-byte header (count 1, type 0x0100, size).
-// Pure functions, safe on any thread.
+// Databases made by other programs hold picture files instead (JPEG, PNG, GIF), and reading takes
+// those too. Pure functions, safe on any thread.
 namespace StoredPicture {
 
 QByteArray encode(const QImage &image, int fieldTypeCode); // null image → empty value
 bool hasGraphicHeader(const QByteArray &value); // all three header values match
-QByteArray bitmapPart(const QByteArray &value); // the bitmap file inside a value
-QImage decode(const QByteArray &value); // empty value → null image; unreadable → PictureError
+QByteArray bitmapPart(const QByteArray &value); // the picture inside a value (header skipped)
+// What every reader of a picture value calls, and so what "readable" means: the picture after
+// the optional header, told by its signature (bitmap, JPEG upright, PNG, GIF). An empty value
+// gives a null image; a value none of the decoders reads raises PictureError. maxSize as for
+// PictureFile::decode.
+QImage decode(const QByteArray &value, QSize maxSize = {});
 
 } // namespace StoredPicture

@@ -1,8 +1,11 @@
 #include "PictureSamples.h"
 
+#include <libexif/exif-data.h>
+
 #include <QtEndian>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <jpeglib.h>
 #include <vector>
 
@@ -414,6 +417,58 @@ QByteArray bmp(const QImage &source, BmpKind kind)
     Q_ASSERT(w.size() == dataOffset);
     w.bytes().append(pixels.bytes());
     return w.bytes();
+}
+
+} // namespace PictureSamples
+
+namespace PictureSamples {
+
+namespace {
+
+QByteArray insertApp1(const QByteArray &jpegFile, const QByteArray &payload)
+{
+    QByteArray segment("\xff\xe1", 2);
+    const int length = int(payload.size()) + 2;
+    segment.append(char(length >> 8)).append(char(length & 0xff)).append(payload);
+    return jpegFile.left(2) + segment + jpegFile.mid(2);
+}
+
+} // namespace
+
+QByteArray withExif(const QByteArray &jpegFile, int orientation, const QByteArray &thumbnail)
+{
+    ExifData *data = exif_data_new();
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_INTEL);
+    if (orientation > 0) {
+        ExifEntry *entry = exif_entry_new();
+        exif_content_add_entry(data->ifd[EXIF_IFD_0], entry);
+        exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
+        exif_set_short(entry->data, EXIF_BYTE_ORDER_INTEL, ExifShort(orientation));
+        exif_entry_unref(entry);
+    }
+    if (!thumbnail.isEmpty()) {
+        // libexif frees this with the data.
+        data->data = static_cast<unsigned char *>(malloc(size_t(thumbnail.size())));
+        memcpy(data->data, thumbnail.constData(), size_t(thumbnail.size()));
+        data->size = unsigned(thumbnail.size());
+    }
+    unsigned char *block = nullptr;
+    unsigned int blockSize = 0;
+    exif_data_save_data(data, &block, &blockSize);
+    const QByteArray payload(reinterpret_cast<const char *>(block), int(blockSize));
+    free(block);
+    exif_data_unref(data);
+    return insertApp1(jpegFile, payload);
+}
+
+QByteArray withDamagedExif(const QByteArray &jpegFile)
+{
+    // "Exif", a TIFF header whose first directory lies far beyond the block, then a directory
+    // entry count that runs past its end.
+    QByteArray payload("Exif\0\0II*\0", 10);
+    payload.append("\xf0\xff\x00\x00", 4);
+    payload.append("\xff\x7f\x12\x01\x03\x00", 6);
+    return insertApp1(jpegFile, payload);
 }
 
 } // namespace PictureSamples

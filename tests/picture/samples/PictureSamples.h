@@ -25,6 +25,12 @@ QImage stripes(QSize size, int colourCount);
 enum class JpegKind { Baseline, Progressive, Greyscale, Cmyk, Ycck, CmykPlain, Arithmetic };
 QByteArray jpeg(const QImage &image, JpegKind kind, int quality = 90);
 
+// The JPEG file with an EXIF block (written by libexif) inserted after its start marker: the
+// orientation tag (0 = none) and, when given, an embedded JPEG thumbnail.
+QByteArray withExif(const QByteArray &jpegFile, int orientation, const QByteArray &thumbnail = {});
+// An EXIF block whose directory offsets point outside it, as a damaged camera file has.
+QByteArray withDamagedExif(const QByteArray &jpegFile);
+
 enum class BmpKind {
     Indexed1,
     Indexed4,
