@@ -7,6 +7,8 @@ FileListBox::FileListBox(QWidget *parent) : QListWidget(parent)
 {
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // A left click takes the focus (mousePressEvent); the other buttons leave it where it is.
+    setFocusPolicy(Qt::TabFocus);
     connect(this, &QListWidget::currentRowChanged, this, [this] {
         if (!m_programmatic)
             emit changed();
@@ -70,10 +72,11 @@ int FileListBox::itemAtPos(const QPoint &pos) const
 void FileListBox::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
+        setFocus(Qt::MouseFocusReason);
         QListWidget::mousePressEvent(event);
         return;
     }
-    setFocus(Qt::MouseFocusReason);
+    // Other buttons neither select nor take the focus (a pending restore keeps its button's).
     event->accept();
 }
 
