@@ -31,7 +31,9 @@ int FieldColumnPanel::thumbAt(QPoint pos) const
 
 void FieldColumnPanel::updateRow(int row)
 {
-    update(QRect(0, row * 60 + m_window.ColumnOffset, width(), 62));
+    const QRect r(0, row * 60 + m_window.ColumnOffset, width(), 62);
+    if (r.intersects(rect()))
+        update(r);
 }
 
 void FieldColumnPanel::paintEvent(QPaintEvent *event)
@@ -53,13 +55,14 @@ void FieldColumnPanel::paintEvent(QPaintEvent *event)
         if (r <= m_window.FieldThumbLast) {
             const FieldThumb &thumb = m_window.FieldThumbs.at(r);
             const QRect rect = m_window.fieldThumbRect(r);
-            if (thumb.picture.isNull()) {
+            const QImage picture = thumb.picture();
+            if (picture.isNull()) {
                 p.fillRect(rect, Qt::white);
                 p.setPen(Qt::black);
                 p.drawText(rect.adjusted(24, 24, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                     thumb.unreadable ? QStringLiteral("无效") : QStringLiteral("无"));
             } else {
-                p.drawImage(rect, thumb.picture);
+                p.drawImage(rect, picture);
             }
         }
     }

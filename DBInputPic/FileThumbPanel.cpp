@@ -31,7 +31,9 @@ int FileThumbPanel::thumbAt(QPoint pos) const
 
 void FileThumbPanel::updateThumb(int n)
 {
-    update(TFDBInputPic::fileThumbRect(n, m_offset));
+    const QRect r = TFDBInputPic::fileThumbRect(n, m_offset);
+    if (r.intersects(rect()))
+        update(r);
 }
 
 void FileThumbPanel::paintEvent(QPaintEvent *event)
@@ -43,7 +45,7 @@ void FileThumbPanel::paintEvent(QPaintEvent *event)
     for (int n = firstRow * 8; n <= std::min(m_window.FileThumbLast, lastRow * 8 + 7); ++n) {
         const QRect r = TFDBInputPic::fileThumbRect(n, m_offset);
         if (r.intersects(exposed))
-            p.drawImage(r, m_window.FileThumbs.at(n).picture);
+            p.drawImage(r, m_window.FileThumbs.at(n).picture());
     }
 }
 

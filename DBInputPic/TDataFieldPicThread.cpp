@@ -26,19 +26,22 @@ void TDataFieldPicThread::run()
         reader.setInterruptCheck([this] { return m_abort.load(); });
         for (size_t r = 0; r < m_bookmarks.size() && !m_abort; ++r) {
             const std::optional<QByteArray> value = reader.read(m_bookmarks[r]);
+            QByteArray thumbnail;
+            bool unreadable = false;
             // A record deleted meanwhile shows as empty, like an empty field.
-            if (!value || value->isEmpty()) {
-                emit thumbnailReady(m_generation, int(r), QImage());
-                continue;
+            if (value && !value->isEmpty()) {
+                try {
+                    thumbnail = Thumbnail::pack(Thumbnail::fromStoredValue(*value));
+                } catch (const PictureError &) {
+                    unreadable = true;
+                }
             }
-            QImage thumbnail;
-            try {
-                thumbnail = Thumbnail::fromStoredValue(*value);
-            } catch (const PictureError &) {
+            if (!m_throttle.reserve(m_abort))
+                break;
+            if (unreadable)
                 emit thumbnailUnreadable(m_generation, int(r));
-                continue;
-            }
-            emit thumbnailReady(m_generation, int(r), thumbnail);
+            else
+                emit thumbnailReady(m_generation, int(r), thumbnail);
         }
     } catch (const EngineError &e) {
         error = e.message();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Thumbnail.h"
+
 #include <QImage>
 #include <QList>
 #include <QStringList>
@@ -29,20 +31,23 @@ class TTable;
 class TagLabel;
 class TagPanel;
 
-// One thumbnail of the file strip: its file's index in the file list and its 58 × 58 picture.
+// One thumbnail of the file strip: its file's index in the file list and its 58 × 58 picture,
+// kept packed.
 struct FileThumb
 {
     int Tag = 0;
-    QImage picture;
+    QByteArray packed;
+    QImage picture() const { return Thumbnail::unpack(packed); }
 };
 
-// One thumbnail of the field picture column: its row, and its 58 × 58 picture; no picture shows
-// "无" (the field is empty) or "无效" (its value is no readable picture).
+// One thumbnail of the field picture column: its row, and its 58 × 58 picture kept packed; no
+// picture shows "无" (the field is empty) or "无效" (its value is no readable picture).
 struct FieldThumb
 {
     int Tag = 0;
-    QImage picture;
+    QByteArray packed;
     bool unreadable = false;
+    QImage picture() const { return Thumbnail::unpack(packed); }
 };
 
 // The picture input window "输入图形": loads picture files into a picture field of a table,
@@ -148,7 +153,7 @@ public:
 
     // File thumbnail strip (TFDBInputPicStrip.cpp).
     void StartPicThreadClick();
-    void DrawFileThumb(quint64 generation, int fileIndex, const QImage &thumbnail);
+    void DrawFileThumb(quint64 generation, int fileIndex, const QByteArray &thumbnail);
     void PanThreadImgsMouseDown(int thumb, Qt::MouseButton button, Qt::KeyboardModifiers shift);
     void FileThreadPicRollChange(int position);
     void stopFileThumbRun();
@@ -157,7 +162,7 @@ public:
     // Field picture column (TFDBInputPicColumn.cpp).
     void FillCanKaoLabels();
     void RestartFieldPicThread();
-    void DrawFieldThumb(quint64 generation, int row, const QImage &thumbnail, bool unreadable);
+    void DrawFieldThumb(quint64 generation, int row, const QByteArray &thumbnail, bool unreadable);
     void ResetDBPicScroll();
     void ComboCanKaoChange();
     void ComboXiuGaiChange();
@@ -199,7 +204,7 @@ private:
     void columnCopy();
     void stripOrListCopy(bool fromStrip);
     bool storePicture(const QImage &picture); // edit, assign, post; false when refused
-    QImage fieldThumbOf(const QImage &picture) const;
+    QByteArray fieldThumbOf(const QImage &picture) const;
 
     quint64 m_fileGeneration = 0;
     quint64 m_fieldGeneration = 0;

@@ -121,7 +121,7 @@ void TFDBInputPic::RestartFieldPicThread()
     DataFieldPicThread = std::make_unique<TDataFieldPicThread>(
         ++m_fieldGeneration, path, Table1->tableName(), field->fieldName(), Table1->bookmarks());
     connect(DataFieldPicThread.get(), &TDataFieldPicThread::thumbnailReady, this,
-        [this](quint64 generation, int row, const QImage &thumbnail) {
+        [this](quint64 generation, int row, const QByteArray &thumbnail) {
             DrawFieldThumb(generation, row, thumbnail, false);
         });
     connect(DataFieldPicThread.get(), &TDataFieldPicThread::thumbnailUnreadable, this,
@@ -132,10 +132,12 @@ void TFDBInputPic::RestartFieldPicThread()
 }
 
 void TFDBInputPic::DrawFieldThumb(
-    quint64 generation, int row, const QImage &thumbnail, bool unreadable)
+    quint64 generation, int row, const QByteArray &thumbnail, bool unreadable)
 {
     if (generation != m_fieldGeneration || !m_fieldCursorHeld)
         return;
+    if (DataFieldPicThread)
+        DataFieldPicThread->thumbnailTaken();
     ++FieldThumbLast;
     FieldThumbs.append({row, thumbnail, unreadable});
     PanDataThPic->updateRow(FieldThumbLast);

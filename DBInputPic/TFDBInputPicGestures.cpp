@@ -21,9 +21,9 @@ bool TFDBInputPic::restorePending() const
     return !DBPicFuYuan->isHidden();
 }
 
-QImage TFDBInputPic::fieldThumbOf(const QImage &picture) const
+QByteArray TFDBInputPic::fieldThumbOf(const QImage &picture) const
 {
-    return picture.isNull() ? QImage() : Thumbnail::fromImage(picture);
+    return picture.isNull() ? QByteArray() : Thumbnail::pack(Thumbnail::fromImage(picture));
 }
 
 bool TFDBInputPic::storePicture(const QImage &picture)
@@ -81,7 +81,7 @@ void TFDBInputPic::stripOrListCopy(bool fromStrip)
     if (CurrRow <= FieldThumbLast) {
         FieldThumb &thumb = FieldThumbs[CurrRow];
         const bool noFile = !fromStrip && (FileListBox1->itemIndex() < 0 || FileListBox1->Tag == 1);
-        thumb.picture = noFile ? QImage() : fieldThumbOf(file);
+        thumb.packed = noFile ? QByteArray() : fieldThumbOf(file);
         thumb.unreadable = false;
         PanDataThPic->updateRow(CurrRow);
     }
@@ -118,7 +118,7 @@ void TFDBInputPic::DBPicFuYuanExit()
     DBPicFuYuan->hide();
     Label2->Tag = 1;
     if (row >= 0 && row <= FieldThumbLast) {
-        FieldThumbs[row].picture = fieldThumbOf(DataBaseFieldPicture1->picture());
+        FieldThumbs[row].packed = fieldThumbOf(DataBaseFieldPicture1->picture());
         FieldThumbs[row].unreadable = false;
         PanDataThPic->updateRow(row);
     }

@@ -33,10 +33,12 @@ void TFDBInputPic::StartPicThreadClick()
     FileImgThread->start();
 }
 
-void TFDBInputPic::DrawFileThumb(quint64 generation, int fileIndex, const QImage &thumbnail)
+void TFDBInputPic::DrawFileThumb(quint64 generation, int fileIndex, const QByteArray &thumbnail)
 {
     if (generation != m_fileGeneration || !m_fileCursorHeld)
         return;
+    if (FileImgThread)
+        FileImgThread->thumbnailTaken();
     ++FileThumbLast;
     FileThumbs.append({fileIndex, thumbnail});
     PanFileThreadPic->updateThumb(FileThumbLast);

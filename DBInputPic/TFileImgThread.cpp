@@ -34,6 +34,7 @@ void TFileImgThread::abort()
         m_abort = true;
     }
     m_wake.notify_all();
+    m_throttle.wake();
 }
 
 void TFileImgThread::decodeLoop()
@@ -49,9 +50,9 @@ void TFileImgThread::decodeLoop()
                 return;
             index = m_next++;
         }
-        QImage thumbnail;
+        QByteArray thumbnail;
         try {
-            thumbnail = Thumbnail::fromFile(m_paths.at(index));
+            thumbnail = Thumbnail::pack(Thumbnail::fromFile(m_paths.at(index)));
         } catch (const std::exception &) {
             // Skipped: the file gets no thumbnail and no message.
         }
@@ -86,7 +87,7 @@ void TFileImgThread::run()
             m_delivered = i + 1;
         }
         m_wake.notify_all();
-        if (!slot.thumbnail.isNull())
+        if (!slot.thumbnail.isEmpty() && m_throttle.reserve(m_abort))
             emit thumbnailReady(m_generation, i, slot.thumbnail);
     }
     {

@@ -51,6 +51,16 @@ QByteArray readFile(const QString &path)
 
 } // namespace
 
+QByteArray pack(const QImage &thumbnail)
+{
+    return thumbnail.isNull() ? QByteArray() : JpegCodec::encode(thumbnail, 90);
+}
+
+QImage unpack(const QByteArray &packed)
+{
+    return packed.isEmpty() ? QImage() : JpegCodec::decodeAsStored(packed);
+}
+
 bool embeddedThumbnailFits(QSize thumb, QSize picture, QSize size)
 {
     if (thumb.isEmpty() || picture.isEmpty())

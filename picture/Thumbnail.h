@@ -24,6 +24,12 @@ QImage fromBytes(const QByteArray &bytes, QSize size = StripSize); // decoder ch
 QImage fromStoredValue(const QByteArray &value, QSize size = StripSize);
 QImage fromImage(const QImage &image, QSize size = StripSize);
 
+// A thumbnail kept compactly: strips and columns of many thousand thumbnails hold them packed (a
+// small JPEG, about a fifth of the pixels' size) and unpack the few they show. Empty packs a null
+// image and unpacks to one.
+QByteArray pack(const QImage &thumbnail);
+QImage unpack(const QByteArray &packed);
+
 // Whether an embedded thumbnail of size thumb (upright) may stand for a picture of size picture.
 bool embeddedThumbnailFits(QSize thumb, QSize picture, QSize size = StripSize);
 

@@ -242,8 +242,11 @@ std::pair<double, int> stripRun(const QStringList &paths, int decoders)
     int thumbnails = 0;
     bool finished = false;
     QObject receiver;
-    QObject::connect(&worker, &TFileImgThread::thumbnailReady, &receiver,
-        [&](quint64, int, const QImage &) { ++thumbnails; });
+    QObject::connect(
+        &worker, &TFileImgThread::thumbnailReady, &receiver, [&](quint64, int, const QByteArray &) {
+            ++thumbnails;
+            worker.thumbnailTaken();
+        });
     QObject::connect(
         &worker, &TFileImgThread::runFinished, &receiver, [&](quint64) { finished = true; });
     QElapsedTimer t;

@@ -234,8 +234,8 @@ private slots:
             QCOMPARE(w()->canKaoLabelRect(r), QRect(5, 21 + r * 60, 72, 20));
             QCOMPARE(w()->FieldThumbs[r].Tag, r);
         }
-        QVERIFY(near(w()->FieldThumbs[0].picture.pixel(29, 29), Green, 10));
-        QVERIFY(w()->FieldThumbs[1].picture.isNull()); // "无"
+        QVERIFY(near(w()->FieldThumbs[0].picture().pixel(29, 29), Green, 10));
+        QVERIFY(w()->FieldThumbs[1].picture().isNull()); // "无"
         QVERIFY(!w()->FieldThumbs[1].unreadable);
         QVERIFY(w()->FieldThumbs[2].unreadable); // "无效"
         QVERIFY(!w()->DBPicScroll->isEnabled());
@@ -412,7 +412,7 @@ private slots:
         for (int n = 0; n < 9; ++n) {
             QCOMPARE(TFDBInputPic::fileThumbRect(n), QRect(n % 8 * 60 + 2, n / 8 * 60 + 2, 58, 58));
             QCOMPARE(w()->FileThumbs[n].Tag, n);
-            QCOMPARE(w()->FileThumbs[n].picture.size(), QSize(58, 58));
+            QCOMPARE(w()->FileThumbs[n].picture().size(), QSize(58, 58));
         }
         QCOMPARE(w()->fileStripContentHeight(), 130);
         QVERIFY(!w()->FileThreadPicRoll->isEnabled()); // the strip area is taller than 130
@@ -577,7 +577,7 @@ private slots:
             0, Qt::RightButton, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
         QCOMPARE(storedPicture(1).size(), stripAndList);
         QCOMPARE(w()->CurrRow, 2);
-        QVERIFY(w()->FieldThumbs[1].picture.size() == QSize(58, 58));
+        QVERIFY(w()->FieldThumbs[1].picture().size() == QSize(58, 58));
         // The stored form of a graphic field: a bitmap with its 8-byte header.
         const QByteArray value
             = DataFixture::blob(m_db, QStringLiteral("SELECT Pic FROM Photos WHERE No = 2"));
@@ -594,7 +594,7 @@ private slots:
         QVERIFY(storedPicture(0).isNull());
         QVERIFY(DataFixture::scalar(m_db, QStringLiteral("SELECT Pic FROM Photos WHERE No = 1"))
                     .isNull());
-        QVERIFY(w()->FieldThumbs[0].picture.isNull());
+        QVERIFY(w()->FieldThumbs[0].picture().isNull());
         QCOMPARE(w()->CurrRow, 1);
     }
 
@@ -623,7 +623,7 @@ private slots:
         QCOMPARE(w()->DBPicFuYuan->Tag, 2);
         QCOMPARE(storedPicture(2).size(), QSize(120, 90));
         // While pending, the row keeps the old thumbnail and the field picture shows the new one.
-        QVERIFY(near(w()->FieldThumbs[2].picture.pixel(29, 29), Green, 10));
+        QVERIFY(near(w()->FieldThumbs[2].picture().pixel(29, 29), Green, 10));
         QCOMPARE(w()->DataBaseFieldPicture1->picture().size(), QSize(120, 90));
         QVERIFY(!w()->DataBaseFieldPicture2->dataSource());
         // Strip and list copies wait for the restore to be settled.
@@ -635,7 +635,7 @@ private slots:
             QCOMPARE(storedPicture(2), old);
             QCOMPARE(w()->Label2->Tag, 1);
             QVERIFY(w()->DataBaseFieldPicture2->dataSource());
-            QVERIFY(near(w()->FieldThumbs[2].picture.pixel(29, 29), Green, 10));
+            QVERIFY(near(w()->FieldThumbs[2].picture().pixel(29, 29), Green, 10));
             return;
         }
         if (after == "list click") {
@@ -653,8 +653,8 @@ private slots:
         }
         QTRY_VERIFY(!w()->restorePending());
         QCOMPARE(storedPicture(2).size(), QSize(120, 90));
-        QCOMPARE(w()->FieldThumbs[2].picture.size(), QSize(58, 58));
-        QVERIFY(!near(w()->FieldThumbs[2].picture.pixel(29, 29), Green, 10));
+        QCOMPARE(w()->FieldThumbs[2].picture().size(), QSize(58, 58));
+        QVERIFY(!near(w()->FieldThumbs[2].picture().pixel(29, 29), Green, 10));
         QVERIFY(w()->DataBaseFieldPicture2->dataSource());
     }
 
@@ -767,7 +767,7 @@ private slots:
         releaseInFileList(0, Qt::RightButton, Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(m_asked.size(), 1);
         QCOMPARE(w()->CurrRow, 0);
-        QVERIFY(near(w()->FieldThumbs[0].picture.pixel(29, 29), Green, 10));
+        QVERIFY(near(w()->FieldThumbs[0].picture().pixel(29, 29), Green, 10));
         QCOMPARE(storedPicture(0).size(), QSize(40, 30));
     }
 
@@ -820,7 +820,7 @@ private slots:
         QTest::mouseClick(w()->DataBaseFieldPicture1, Qt::RightButton);
         waitForRuns();
         QCOMPARE(storedPicture(0).size(), QSize(20, 20));
-        QVERIFY(near(w()->FieldThumbs[0].picture.pixel(29, 29), Orange, 10));
+        QVERIFY(near(w()->FieldThumbs[0].picture().pixel(29, 29), Orange, 10));
     }
 };
 
