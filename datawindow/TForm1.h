@@ -107,6 +107,8 @@ public:
     void Panel3Resize();
     void setComboHandlersAttached(bool attached) { m_comboHandlersAttached = attached; }
     void fillTableList(); // CBTable := the tables of the alias CBDBase shows, none selected
+    // Says once per database and run that the table's database can only be read.
+    void tellOnceIfReadOnly(const TTable *table);
 
     // Grid painters (TForm1Grid.cpp).
     void DBGrid1DrawColumnCell(
@@ -156,7 +158,6 @@ public:
 
     // Mouse drags between the grids (transfer/).
 
-
     // Table maintenance (maintenance/).
     void Compact1Click();
     void BtBtnCompactClick() { Compact1Click(); }
@@ -165,11 +166,9 @@ public:
     void DealError1Click();
     void KillDataTable1Click();
 
-
     // Export to the spreadsheet and write-back (TForm1Spreadsheet.cpp).
     void IntoExcel1Click();
     void SaveAndClose1Click();
-
 
 protected:
     void changeEvent(QEvent *event) override;

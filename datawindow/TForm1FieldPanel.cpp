@@ -4,6 +4,7 @@
 #include "ComboLists.h"
 #include "Engine.h"
 #include "FieldType.h"
+#include "Prompts.h"
 #include "TDataSource.h"
 #include "TTable.h"
 #include "TabvaleApplication.h"
@@ -15,6 +16,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QSet>
 
 namespace {
 
@@ -29,6 +31,18 @@ constexpr int ControlHeight = 200;
 void TForm1::fillTableList()
 {
     ComboLists::fill(CBTable, Engine::tableNames(CBDBase->currentText()));
+}
+
+void TForm1::tellOnceIfReadOnly(const TTable *table)
+{
+    // Once per database and run: every window and every table of it would say the same.
+    static QSet<QString> told;
+    const QString message = table->readOnlyMessage();
+    if (message.isEmpty() || told.contains(table->databaseName()))
+        return;
+    told.insert(table->databaseName());
+    Prompts::message(
+        this, message, QStringLiteral("Tabvale"), QMessageBox::Ok, QMessageBox::Information);
 }
 
 void TForm1::CBDBaseChange()
@@ -66,6 +80,7 @@ void TForm1::OpenTable()
     if (CBTable->currentText().isEmpty())
         return;
     Table1->open();
+    tellOnceIfReadOnly(Table1);
     for (int i = 0; i < Table1->fieldCount(); ++i)
         addFieldPanelEntry(Table1->field(i));
     if (Panel3->contentsRect().height() < FieldPanelHeight) {

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <sqlite3.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,6 +16,7 @@ namespace {
 thread_local QHash<QString, std::weak_ptr<Database>> threadConnections;
 
 constexpr int BusyTimeoutMs = 5000;
+constexpr int LockProbeMs = 200;
 
 QString nativePath(const QString &path)
 {
@@ -24,6 +27,42 @@ bool hasWritePermissionBit(const QString &path)
 {
     return QFile::permissions(path)
         & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+}
+
+bool onReadOnlyDisk(const QString &path)
+{
+    struct statvfs disk
+    {
+    };
+    return ::statvfs(QFile::encodeName(path).constData(), &disk) == 0 && (disk.f_flag & ST_RDONLY);
+}
+
+// Why the file cannot be written, or empty when nothing says so before trying. The permission
+// bits are read as well as asked about, so a read-only file counts as one even for root. Writing
+// needs the folder too: the rollback journal (or the WAL files) are made beside the database.
+QString readOnlyReasonFor(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (onReadOnlyDisk(path))
+        return QStringLiteral("it is on a read-only disk");
+    if (!hasWritePermissionBit(path) || ::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        return QStringLiteral("the file is read-only");
+    if (!hasWritePermissionBit(folder)
+        || ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return QStringLiteral("its folder cannot be written to");
+    return {};
+}
+
+// Taking the write lock and giving it back at once writes nothing; it fails when another program
+// holds the database for writing.
+bool lockedByAnotherProgram(sqlite3 *db)
+{
+    sqlite3_busy_timeout(db, LockProbeMs);
+    const int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db, BusyTimeoutMs);
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
 }
 
 } // namespace
@@ -40,7 +79,8 @@ std::shared_ptr<Database> Database::open(const QString &path)
     if (auto existing = threadConnections.value(key).lock())
         return existing;
 
-    const bool readOnly = !hasWritePermissionBit(key);
+    QString reason = readOnlyReasonFor(key);
+    const bool readOnly = !reason.isEmpty();
     sqlite3 *db = openHandle(key, readOnly, false);
     std::shared_ptr<Database> connection(new Database(db, key, readOnly));
     // The first read shows whether the file is a database at all. A read-only WAL database in a
@@ -56,10 +96,17 @@ std::shared_ptr<Database> Database::open(const QString &path)
             != SQLITE_OK)
             connection->raise(QStringLiteral("open the database “%1”").arg(nativePath(key)));
     }
-    if (!readOnly)
-        sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr); // best effort
-    if (sqlite3_db_readonly(db, "main") == 1)
-        connection->m_readOnly = true;
+    // The file's own journal mode is kept: switching it would rewrite the user's file for good.
+    if (!readOnly && lockedByAnotherProgram(db)) {
+        reason = QStringLiteral("another program is using it");
+        connection.reset();
+        db = openHandle(key, true, false);
+        connection.reset(new Database(db, key, true));
+    }
+    if (reason.isEmpty() && sqlite3_db_readonly(db, "main") == 1)
+        reason = QStringLiteral("it cannot be opened for writing");
+    connection->m_readOnly = !reason.isEmpty();
+    connection->m_readOnlyReason = reason;
     threadConnections.insert(key, connection);
     return connection;
 }
@@ -120,8 +167,17 @@ Database::~Database()
 void Database::checkWritable(const QString &what) const
 {
     if (m_readOnly)
-        throw EngineError(QStringLiteral("The database “%1” is read-only: %2 is not possible.")
-                              .arg(nativePath(m_path), what));
+        throw EngineError(QStringLiteral("The database “%1” is read-only (%2): %3 is not possible.")
+                              .arg(nativePath(m_path), m_readOnlyReason, what));
+}
+
+QString Database::readOnlyMessage() const
+{
+    if (!m_readOnly)
+        return {};
+    return QStringLiteral("The database “%1” is opened read-only because %2. Its records can be "
+                          "read, but no change can be stored.")
+        .arg(nativePath(m_path), m_readOnlyReason);
 }
 
 void Database::exec(const QString &sql)

@@ -17,7 +17,8 @@ class Database
 {
 public:
     // The calling thread's connection to the file; raises when the file does not exist or is not
-    // a database. A file without any write permission bit is opened read-only (even for root).
+    // a database. Opening never writes to the file. A file that cannot be written (see
+    // isReadOnly) is opened read-only.
     static std::shared_ptr<Database> open(const QString &path);
     // Makes an empty database file in WAL mode; raises when the file exists or cannot be made.
     static void create(const QString &path);
@@ -28,8 +29,12 @@ public:
 
     sqlite3 *handle() const { return m_db; }
     QString path() const { return m_path; }
+    // Read-only when the file, its folder or its disk cannot be written, or another program held
+    // it for writing when it was opened.
     bool isReadOnly() const { return m_readOnly; }
-    // Raises "The database … is read-only" naming what could not be done.
+    QString readOnlyReason() const { return m_readOnlyReason; } // "the file is read-only", ...
+    QString readOnlyMessage() const; // a sentence for the user; empty when writable
+    // Raises "The database … is read-only (why)" naming what could not be done.
     void checkWritable(const QString &what) const;
 
     Statement prepare(const QString &sql) { return Statement(*this, sql); }
@@ -70,6 +75,7 @@ private:
     sqlite3 *m_db = nullptr;
     QString m_path;
     bool m_readOnly = false;
+    QString m_readOnlyReason;
     quint64 m_generationCounter = 0;
     QHash<QString, quint64> m_generations;
     std::function<void(const QString &)> m_observer;

@@ -28,8 +28,13 @@ int fieldTypeCodeFor(const QString &declaredType, int *size)
         return ftTypedBinary;
     if (t.contains(u"BLOB") || t.contains(u"BINARY"))
         return ftBlob;
-    if (t.contains(u"MEMO") || t.contains(u"CLOB") || t == u"TEXT")
+    // Long-text names before TEXT, which they contain: TEXT itself is a plain string field, as
+    // SQLite tools show it.
+    if (t.contains(u"MEMO") || t.contains(u"CLOB") || t.contains(u"LONGTEXT")
+        || t.contains(u"MEDIUMTEXT") || t.contains(u"NTEXT"))
         return ftMemo;
+    if (t.contains(u"TEXT"))
+        return ftString;
     if (t.contains(u"CHAR") || t.contains(u"STRING")) {
         static const QRegularExpression sizePattern(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
         const auto m = sizePattern.match(t);

@@ -730,6 +730,16 @@ bool TTable::isNullAt(int row, int fieldIndex) const
     return w.flags[size_t(row - w.first) * d->fields.size() + f] & Private::CellNull;
 }
 
+bool TTable::readOnly() const
+{
+    return active() && d->db->isReadOnly();
+}
+
+QString TTable::readOnlyMessage() const
+{
+    return active() ? d->db->readOnlyMessage() : QString();
+}
+
 QString TTable::displayTextAt(int row, int fieldIndex) const
 {
     if (!active() || fieldIndex < 0 || fieldIndex >= fieldCount())

@@ -62,6 +62,9 @@ public:
     void open();
     void close(); // a pending edit is cancelled
     bool active() const { return m_state != Inactive; }
+    // While open: whether the table's database can only be read, and a sentence saying why.
+    bool readOnly() const;
+    QString readOnlyMessage() const;
     State state() const { return m_state; }
 
     // Fields (valid while open, in field order).

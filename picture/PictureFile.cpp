@@ -37,6 +37,45 @@ QImage decodeWithQt(const QByteArray &bytes, const char *format, const char *for
         image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }
 
+// Qt's GIF reader fills a frame whose data is cut short and reports success. Walking the blocks
+// up to the end of the first frame's image data tells a whole file from a truncated one.
+bool gifFirstFrameIsWhole(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 13; // signature, logical screen descriptor
+    if (n < i)
+        return false;
+    const auto colourTable = [](uchar flags) {
+        return (flags & 0x80) ? 3 << ((flags & 7) + 1) : 0;
+    };
+    i += colourTable(p[10]);
+    const auto skipSubBlocks = [&]() {
+        while (i < n && p[i] != 0)
+            i += 1 + p[i];
+        if (i >= n)
+            return false;
+        ++i; // the empty block that ends them
+        return true;
+    };
+    while (i < n) {
+        if (p[i] == 0x21) { // extension: label, then sub-blocks
+            i += 2;
+            if (!skipSubBlocks())
+                return false;
+        } else if (p[i] == 0x2c) { // image: descriptor, local colour table, code size, data
+            if (i + 10 > n)
+                return false;
+            const uchar flags = p[i + 9];
+            i += 10 + colourTable(flags) + 1;
+            return i <= n && skipSubBlocks();
+        } else {
+            return false; // a trailer before any image, or no block at all
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool isPictureFileName(const QString &fileName)
@@ -72,6 +111,9 @@ QImage decode(const QByteArray &bytes, QSize maxSize)
     case Format::Png:
         return decodeWithQt(bytes, "png", "PNG");
     case Format::Gif:
+        if (!gifFirstFrameIsWhole(bytes))
+            throw PictureError(
+                QStringLiteral("The GIF picture cannot be read: its image data is incomplete."));
         return decodeWithQt(bytes, "gif", "GIF");
     case Format::Unknown:
         break;

@@ -2,7 +2,7 @@
 # Sourced, not run: it sets BUILD_DIR and may exit the calling script.
 
 TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools libjpeg-dev libexif-dev pkg-config libsqlite3-dev cmake ninja-build \
-g++ xvfb xauth fonts-wqy-zenhei imagemagick libgl-dev clang libclang-rt-14-dev \
+g++ xvfb xauth x11-utils fonts-wqy-zenhei imagemagick libgl-dev clang libclang-rt-14-dev \
 libreoffice-calc-nogui libreoffice-dev"
 
 tabvale_missing_packages() {

@@ -9,8 +9,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTextDocument>
+#include <QToolTip>
 
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent)
 {
@@ -178,6 +181,37 @@ void DBGrid::defaultDrawColumnCell(
     const QString text = paintingIndex.data(Qt::DisplayRole).toString();
     p->drawText(rect.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
         fontMetrics().elidedText(text, Qt::ElideRight, rect.width() - 4));
+}
+
+QString DBGrid::hiddenTextAt(const QPoint &viewportPoint) const
+{
+    const QModelIndex index = indexAt(viewportPoint);
+    if (!index.isValid())
+        return {};
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const int room = visualRect(index).width() - 4;
+    if (text.contains(QLatin1Char('\n')) || fontMetrics().horizontalAdvance(text) > room)
+        return text;
+    return {};
+}
+
+bool DBGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QString text = hiddenTextAt(help->pos());
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    // A long text goes as rich text, which wraps, instead of a tip as wide as the text.
+    const bool wrap = text.size() > 100 || text.contains(QLatin1Char('\n'));
+    QToolTip::showText(help->globalPos(),
+        wrap ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text, viewport(),
+        visualRect(indexAt(help->pos())));
+    return true;
 }
 
 bool DBGrid::confirmAndDelete(QWidget *parent, TTable *table)

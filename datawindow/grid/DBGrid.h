@@ -66,7 +66,11 @@ public:
     // The cell being painted (set by the delegate around the drawing calls).
     QModelIndex paintingIndex;
 
+    // A cell's whole text when the cell shows only part of it (else empty): its tooltip.
+    QString hiddenTextAt(const QPoint &viewportPoint) const;
+
 protected:
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;

@@ -55,6 +55,34 @@ void DataFixture::exec(const QString &path, const QString &sql)
     }
 }
 
+void DataFixture::execBound(const QString &path, const QString &sql, const QVariantList &values)
+{
+    Db db(path);
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db.handle, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        qFatal("fixture SQL failed: %s: %s", qPrintable(sql), sqlite3_errmsg(db.handle));
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant &v = values.at(i);
+        if (!v.isValid() || v.isNull()) {
+            sqlite3_bind_null(stmt, i + 1);
+        } else if (v.typeId() == QMetaType::QByteArray) {
+            const QByteArray bytes = v.toByteArray();
+            sqlite3_bind_blob(stmt, i + 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        } else if (v.typeId() == QMetaType::Double) {
+            sqlite3_bind_double(stmt, i + 1, v.toDouble());
+        } else if (v.canConvert<qlonglong>() && v.typeId() != QMetaType::QString) {
+            sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+        } else {
+            const QByteArray text = v.toString().toUtf8();
+            sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+    }
+    const int rc = sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+        qFatal("fixture SQL failed: %s: %s", qPrintable(sql), sqlite3_errmsg(db.handle));
+}
+
 QVariant DataFixture::scalar(const QString &path, const QString &sql)
 {
     Db db(path);

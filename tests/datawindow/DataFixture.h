@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 // Builds test databases straight through SQLite (not through the code under test) and points
 // the alias file at them.
@@ -13,6 +14,9 @@ public:
     // Replaces the alias file with these aliases (name, path) in this order.
     static void writeAliases(const QList<QPair<QString, QString>> &aliases);
     static void exec(const QString &path, const QString &sql);
+    // One statement with ?1, ?2 ... bound to values: QByteArray as a blob, QString as text,
+    // numbers as numbers, an invalid QVariant as null.
+    static void execBound(const QString &path, const QString &sql, const QVariantList &values);
     static QVariant scalar(const QString &path, const QString &sql);
     static QByteArray blob(const QString &path, const QString &sql);
 };

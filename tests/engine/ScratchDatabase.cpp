@@ -2,6 +2,7 @@
 
 #include "Database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 #include <sqlite3.h>
@@ -11,15 +12,22 @@ int scratchCounter = 0;
 }
 
 ScratchDatabase::ScratchDatabase(const QString &aliasPrefix)
+    : ScratchDatabase(aliasPrefix, QString())
+{ }
+
+ScratchDatabase::ScratchDatabase(const QString &aliasPrefix, const QString &journalMode)
     : m_alias(QStringLiteral("%1 %2").arg(aliasPrefix).arg(++scratchCounter)),
       m_path(m_dir.filePath(QStringLiteral("scratch.sqlite")))
 {
-    Database::create(m_path);
-    if (sqlite3_open_v2(
-            QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr)
+    if (journalMode.isEmpty())
+        Database::create(m_path);
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db,
+            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
         != SQLITE_OK)
         qFatal("cannot open the scratch database");
     sqlite3_busy_timeout(m_db, 5000);
+    if (!journalMode.isEmpty())
+        exec(QStringLiteral("PRAGMA journal_mode = %1").arg(journalMode));
     QFile aliases(qEnvironmentVariable("TABVALE_ALIASES"));
     if (!aliases.open(QIODevice::Append))
         qFatal("cannot write the alias file");
@@ -29,6 +37,24 @@ ScratchDatabase::ScratchDatabase(const QString &aliasPrefix)
 ScratchDatabase::~ScratchDatabase()
 {
     sqlite3_close_v2(m_db);
+}
+
+void ScratchDatabase::disconnect()
+{
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+QMap<QString, QByteArray> ScratchDatabase::folderContents() const
+{
+    QMap<QString, QByteArray> contents;
+    const QDir folder(m_dir.path());
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        QFile f(folder.filePath(name));
+        contents.insert(
+            name, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)"));
+    }
+    return contents;
 }
 
 void ScratchDatabase::exec(const QString &sql)

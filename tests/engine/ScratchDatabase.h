@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -13,6 +14,8 @@ class ScratchDatabase
 {
 public:
     explicit ScratchDatabase(const QString &aliasPrefix = QStringLiteral("Scratch"));
+    // A database as another program makes one: its journal mode as given ("delete", "wal", ...).
+    ScratchDatabase(const QString &aliasPrefix, const QString &journalMode);
     ~ScratchDatabase();
     ScratchDatabase(const ScratchDatabase &) = delete;
     ScratchDatabase &operator=(const ScratchDatabase &) = delete;
@@ -22,6 +25,10 @@ public:
     QString folder() const { return m_dir.path(); }
 
     void exec(const QString &sql);
+    // The other program quits: its connection closes (a WAL file is checkpointed and removed).
+    void disconnect();
+    // Every file in the database's folder with its bytes, to prove that nothing was changed.
+    QMap<QString, QByteArray> folderContents() const;
     QVariant query(const QString &sql); // the first column of the first row; invalid when none
     QVariantList column(const QString &sql); // the first column of every row
 

@@ -2,11 +2,13 @@
 #include "Database.h"
 #include "Engine.h"
 #include "EngineError.h"
+#include "FieldType.h"
 #include "ScratchDatabase.h"
 #include "TTable.h"
 #include "common/TestEnvironment.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 #include <thread>
 
@@ -30,7 +32,13 @@ class DatabaseTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void aReadOnlyDatabaseOpensButRefusesEveryWrite_data();
     void aReadOnlyDatabaseOpensButRefusesEveryWrite();
+    void aWritableDatabaseSaysNothingAboutReadOnly();
+    void openingBrowsingAndClosingLeavesTheFileAsItWas_data();
+    void openingBrowsingAndClosingLeavesTheFileAsItWas();
+    void viewsVirtualTablesAndTablesWithoutRowidAreNotListed();
+    void aTableKeyedByTextIsBrowsedInRowidOrder();
     void openingAndShowingRowsReadsNoPictureBytes_data();
     void openingAndShowingRowsReadsNoPictureBytes();
     void eachThreadHasItsOwnConnection();
@@ -38,13 +46,38 @@ private slots:
     void aTableWithoutRowidsIsRefusedClearly();
 };
 
+void DatabaseTest::aReadOnlyDatabaseOpensButRefusesEveryWrite_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("file without write permission") << "file"
+                                                   << "the file is read-only";
+    QTest::newRow("folder that cannot be written") << "folder"
+                                                   << "its folder cannot be written to";
+    QTest::newRow("held by another program") << "lock"
+                                             << "another program is using it";
+}
+
 void DatabaseTest::aReadOnlyDatabaseOpensButRefusesEveryWrite()
 {
+    QFETCH(QString, cause);
+    QFETCH(QString, reason);
     ScratchDatabase db;
     db.makeNumbers(3);
     db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-    QFile::setPermissions(
-        db.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto folderPermissions = QFile::permissions(db.folder());
+    if (cause == u"file")
+        QFile::setPermissions(db.path(), readOnly);
+    else if (cause == u"folder")
+        QFile::setPermissions(db.folder(), readOnly | QFileDevice::ExeOwner);
+    else
+        db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    const auto restore = qScopeGuard([&] {
+        QFile::setPermissions(db.folder(), folderPermissions);
+        if (cause == u"lock")
+            db.exec(QStringLiteral("ROLLBACK"));
+    });
     const QByteArray before = [&] {
         QFile f(db.path());
         f.open(QIODevice::ReadOnly);
@@ -79,9 +112,12 @@ void DatabaseTest::aReadOnlyDatabaseOpensButRefusesEveryWrite()
             QFAIL("a read-only database took a change");
         } catch (const EngineError &e) {
             QVERIFY2(e.message().contains(QStringLiteral("is read-only")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
             QVERIFY2(e.message().contains(db.path()), qPrintable(e.message()));
         }
     }
+    QVERIFY(t->readOnly());
+    QVERIFY2(t->readOnlyMessage().contains(reason), qPrintable(t->readOnlyMessage()));
     QCOMPARE(t->state(), TTable::Browse);
     QCOMPARE(t->recordCount(), 3);
     t->close();
@@ -202,6 +238,107 @@ void DatabaseTest::aTableWithoutRowidsIsRefusedClearly()
                 e.message().contains(QStringLiteral("“%1”").arg(name)), qPrintable(e.message()));
         }
     }
+}
+
+void DatabaseTest::aWritableDatabaseSaysNothingAboutReadOnly()
+{
+    ScratchDatabase db;
+    db.makeNumbers(1);
+    auto t = openTable(db.alias(), QStringLiteral("t"));
+    QVERIFY(!t->readOnly());
+    QVERIFY(t->readOnlyMessage().isEmpty());
+    t->edit();
+    t->fieldByName(QStringLiteral("n"))->setValue(7);
+    t->post();
+    QCOMPARE(db.query(QStringLiteral("SELECT n FROM t")).toInt(), 7);
+}
+
+void DatabaseTest::openingBrowsingAndClosingLeavesTheFileAsItWas_data()
+{
+    QTest::addColumn<QString>("journalMode");
+    QTest::newRow("rollback journal (delete)") << "delete";
+    QTest::newRow("rollback journal (truncate)") << "truncate";
+    QTest::newRow("rollback journal (persist)") << "persist";
+    QTest::newRow("write-ahead log") << "wal";
+}
+
+void DatabaseTest::openingBrowsingAndClosingLeavesTheFileAsItWas()
+{
+    QFETCH(QString, journalMode);
+    ScratchDatabase db(QStringLiteral("Foreign"), journalMode);
+    // As most programs make them: strings declared TEXT, photos as JPEG files in BLOBs.
+    db.exec(QStringLiteral("CREATE TABLE staff (id INTEGER PRIMARY KEY, name TEXT NOT NULL, "
+                           "photo BLOB, notes TEXT, hired DATE)"));
+    db.exec(QStringLiteral("CREATE INDEX staff_name ON staff (name)"));
+    db.exec(QStringLiteral("CREATE VIEW names AS SELECT name FROM staff"));
+    for (int i = 1; i <= 30; ++i)
+        db.exec(QStringLiteral("INSERT INTO staff (name, photo, notes, hired) VALUES "
+                               "('Name %1', x'ffd8ffe000104a464946', 'line one\r\nline two', "
+                               "'2020-01-%2')")
+                    .arg(i)
+                    .arg(i % 28 + 1, 2, 10, QLatin1Char('0')));
+    db.disconnect();
+    const auto before = db.folderContents();
+    QVERIFY(before.contains(QStringLiteral("scratch.sqlite")));
+
+    {
+        QCOMPARE(Engine::tableNames(db.alias()), QStringList {QStringLiteral("staff")});
+        auto t = openTable(db.alias(), QStringLiteral("staff"));
+        QCOMPARE(t->fieldByName(QStringLiteral("name"))->dataType(), int(ftString));
+        QCOMPARE(t->fieldByName(QStringLiteral("notes"))->dataType(), int(ftString));
+        for (t->first(); !t->eof(); t->next()) {
+            for (int f = 0; f < t->fieldCount(); ++f) {
+                t->field(f)->asString();
+                t->displayTextAt(t->recNo(), f);
+            }
+            t->fieldByName(QStringLiteral("photo"))->asBytes();
+        }
+        t->refresh();
+        const TBookmark mark = t->bookmark();
+        t->first();
+        t->gotoBookmark(mark);
+        t->edit(); // what activating a window does: edit and post with nothing changed
+        t->post();
+        t->close();
+        t->open();
+    }
+    QCOMPARE(db.folderContents(), before);
+}
+
+void DatabaseTest::viewsVirtualTablesAndTablesWithoutRowidAreNotListed()
+{
+    ScratchDatabase db;
+    db.exec(QStringLiteral("CREATE TABLE first (a)"));
+    db.exec(QStringLiteral("CREATE VIEW a_view AS SELECT a FROM first"));
+    db.exec(QStringLiteral("CREATE VIRTUAL TABLE search USING fts5(body)"));
+    db.exec(QStringLiteral("CREATE TABLE keyed (k TEXT PRIMARY KEY, v) WITHOUT ROWID"));
+    db.exec(QStringLiteral("CREATE TABLE \"last one\" (b)"));
+    QCOMPARE(Engine::tableNames(db.alias()),
+        (QStringList {QStringLiteral("first"), QStringLiteral("last one")}));
+}
+
+void DatabaseTest::aTableKeyedByTextIsBrowsedInRowidOrder()
+{
+    ScratchDatabase db;
+    db.exec(QStringLiteral("CREATE TABLE codes (code TEXT PRIMARY KEY, label TEXT)"));
+    db.exec(QStringLiteral("INSERT INTO codes VALUES ('zz', 'first'), ('aa', 'second'), "
+                           "('mm', 'third')"));
+    QVERIFY(Engine::tableNames(db.alias()).contains(QStringLiteral("codes")));
+    auto t = openTable(db.alias(), QStringLiteral("codes"));
+    QStringList labels;
+    for (t->first(); !t->eof(); t->next())
+        labels << t->fieldByName(QStringLiteral("label"))->asString();
+    QCOMPARE(labels, (QStringList {"first", "second", "third"}));
+    t->moveTo(1);
+    const TBookmark second = t->bookmark();
+    t->edit();
+    t->fieldByName(QStringLiteral("code"))->setValue(QStringLiteral("ab"));
+    t->post();
+    t->first();
+    t->gotoBookmark(second);
+    QCOMPARE(t->fieldByName(QStringLiteral("label"))->asString(), QStringLiteral("second"));
+    QCOMPARE(db.query(QStringLiteral("SELECT label FROM codes WHERE code = 'ab'")).toString(),
+        QStringLiteral("second"));
 }
 
 TABVALE_TEST_MAIN(DatabaseTest, QCoreApplication)

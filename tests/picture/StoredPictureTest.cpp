@@ -40,6 +40,10 @@ private slots:
     void aMismatchedHeaderIsReadAsTheStartOfTheBitmap();
     void emptyValuesAndNullPicturesMapToEachOther();
     void unreadableValuesRaiseThePictureError();
+    void pictureFilesOfEveryCommonFormatAreRead_data();
+    void pictureFilesOfEveryCommonFormatAreRead();
+    void aCutOffPictureFileIsUnreadable_data();
+    void aCutOffPictureFileIsUnreadable();
 };
 
 void StoredPictureTest::headerIsSkippedOnlyWhenAllThreeValuesMatch_data()
@@ -134,6 +138,64 @@ void StoredPictureTest::unreadableValuesRaiseThePictureError()
 {
     QVERIFY_THROWS_EXCEPTION(PictureError, StoredPicture::decode(QByteArray("not a picture")));
     QVERIFY_THROWS_EXCEPTION(PictureError, StoredPicture::decode(header(1, 0x0100, 0)));
+}
+
+namespace {
+
+const QSize SampleSize(32, 16);
+
+QList<QPair<const char *, QByteArray>> pictureFiles()
+{
+    const QImage picture = PictureSamples::quadrants(SampleSize);
+    return {
+        {"JPEG", PictureSamples::jpeg(picture, PictureSamples::JpegKind::Baseline, 95)},
+        {"progressive JPEG", PictureSamples::jpeg(picture, PictureSamples::JpegKind::Progressive)},
+        {"PNG", PictureSamples::png(picture)},
+        {"GIF", PictureSamples::gif(picture)},
+        {"bitmap", BmpCodec::encode(picture)},
+    };
+}
+
+} // namespace
+
+void StoredPictureTest::pictureFilesOfEveryCommonFormatAreRead_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    for (const auto &[format, file] : pictureFiles()) {
+        // Other programs store the file itself; some put the graphic header before it.
+        QTest::addRow("%s", format) << file;
+        QTest::addRow("%s after the graphic header", format)
+            << header(1, 0x0100, quint32(file.size())) + file;
+    }
+}
+
+void StoredPictureTest::pictureFilesOfEveryCommonFormatAreRead()
+{
+    QFETCH(QByteArray, value);
+    const QImage image = StoredPicture::decode(value);
+    QCOMPARE(image.size(), SampleSize);
+    const QList<QRgb> colours = PictureSamples::quadrantColours();
+    const QPoint centres[4] = {{8, 4}, {24, 4}, {8, 12}, {24, 12}};
+    for (int i = 0; i < 4; ++i) {
+        const QRgb actual = image.pixel(centres[i]);
+        QVERIFY2(qAbs(qRed(actual) - qRed(colours[i])) <= 24
+                && qAbs(qGreen(actual) - qGreen(colours[i])) <= 24
+                && qAbs(qBlue(actual) - qBlue(colours[i])) <= 24,
+            qPrintable(QStringLiteral("quadrant %1 is %2").arg(i).arg(actual, 8, 16)));
+    }
+}
+
+void StoredPictureTest::aCutOffPictureFileIsUnreadable_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    for (const auto &[format, file] : pictureFiles())
+        QTest::addRow("%s cut in half", format) << file.left(file.size() / 2);
+}
+
+void StoredPictureTest::aCutOffPictureFileIsUnreadable()
+{
+    QFETCH(QByteArray, value);
+    QVERIFY_THROWS_EXCEPTION(PictureError, StoredPicture::decode(value));
 }
 
 TABVALE_TEST_MAIN(StoredPictureTest, QCoreApplication)

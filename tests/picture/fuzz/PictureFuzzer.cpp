@@ -3,6 +3,7 @@
 // expected answer to bad input; anything else (a crash, a sanitizer report, another exception, a
 // broken invariant) is a finding.
 #include "BmpCodec.h"
+#include "Exif.h"
 #include "JpegCodec.h"
 #include "PictureError.h"
 #include "StoredPicture.h"
@@ -44,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
 
     attempt([&] { StoredPicture::decode(bytes); });
+    const Exif::Info exif = Exif::read(bytes);
+    require(exif.orientation >= 1 && exif.orientation <= 8, "orientation in range");
 
     QImage bitmap;
     if (attempt([&] { bitmap = BmpCodec::decode(bytes); })

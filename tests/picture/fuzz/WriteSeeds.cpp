@@ -1,5 +1,6 @@
 // Writes the fuzzer's seed corpus: a small file of every JPEG and bitmap variant the decoders
-// know, and stored field values with and without the graphic header.
+// know, JPEGs with EXIF blocks whole and damaged, PNG and GIF files, and stored field values with
+// and without the graphic header.
 #include "BmpCodec.h"
 #include "PictureSamples.h"
 #include "StoredPicture.h"
@@ -60,6 +61,15 @@ int main(int argc, char **argv)
         ok &= write(dir, QStringLiteral("bmp-%1.bmp").arg(QLatin1String(name)),
             PictureSamples::bmp(picture, kind));
     }
+    const QByteArray thumbnail
+        = PictureSamples::jpeg(PictureSamples::quadrants(QSize(8, 6)), JpegKind::Baseline, 60);
+    ok &= write(dir, QStringLiteral("jpeg-exif-turned.jpg"),
+        PictureSamples::withExif(
+            PictureSamples::jpeg(photo, JpegKind::Baseline, 75), 6, thumbnail));
+    ok &= write(dir, QStringLiteral("jpeg-exif-damaged.jpg"),
+        PictureSamples::withDamagedExif(PictureSamples::jpeg(photo, JpegKind::Baseline, 75)));
+    ok &= write(dir, QStringLiteral("picture.png"), PictureSamples::png(photo));
+    ok &= write(dir, QStringLiteral("picture.gif"), PictureSamples::gif(photo));
     ok &= write(dir, QStringLiteral("stored-graphic.bin"), StoredPicture::encode(striped, 17));
     ok &= write(dir, QStringLiteral("stored-blob.bin"), StoredPicture::encode(striped, 15));
     if (!ok) {

@@ -2,6 +2,7 @@
 
 #include <libexif/exif-data.h>
 
+#include <QBuffer>
 #include <QtEndian>
 #include <cstdio>
 #include <cstdlib>
@@ -459,6 +460,80 @@ QByteArray withExif(const QByteArray &jpegFile, int orientation, const QByteArra
     free(block);
     exif_data_unref(data);
     return insertApp1(jpegFile, payload);
+}
+
+QByteArray png(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray gif(const QImage &source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    QList<QRgb> palette;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!palette.contains(image.pixel(x, y)))
+                palette << image.pixel(x, y);
+    Q_ASSERT(palette.size() <= 256);
+    int depth = 1; // bits of the colour table size, at least 2 entries
+    while ((1 << depth) < palette.size())
+        ++depth;
+    palette.resize(1 << depth, qRgb(0, 0, 0));
+
+    QByteArray out("GIF89a");
+    const auto word = [&out](int v) {
+        out.append(char(v & 0xff)).append(char(v >> 8));
+    };
+    word(image.width());
+    word(image.height());
+    out.append(char(0x80 | ((depth - 1) << 4) | (depth - 1))).append('\0').append('\0');
+    for (QRgb c : palette)
+        out.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+    out.append(',');
+    word(0);
+    word(0);
+    word(image.width());
+    word(image.height());
+    out.append('\0');
+    // LZW without compression: a clear code before every second pixel keeps the code width
+    // fixed at one bit more than the minimum code size.
+    const int minCodeSize = qMax(2, depth);
+    const int width = minCodeSize + 1;
+    const int clear = 1 << minCodeSize, end = clear + 1;
+    QByteArray codes;
+    quint32 bits = 0;
+    int count = 0;
+    const auto put = [&](int code) {
+        bits |= quint32(code) << count;
+        count += width;
+        while (count >= 8) {
+            codes.append(char(bits & 0xff));
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x, ++n) {
+            if (n % 2 == 0)
+                put(clear);
+            put(int(palette.indexOf(image.pixel(x, y))));
+        }
+    put(end);
+    if (count > 0)
+        codes.append(char(bits & 0xff));
+    out.append(char(minCodeSize));
+    for (qsizetype i = 0; i < codes.size(); i += 255) {
+        const QByteArray block = codes.mid(i, 255);
+        out.append(char(block.size())).append(block);
+    }
+    out.append('\0').append(';');
+    return out;
 }
 
 QByteArray withDamagedExif(const QByteArray &jpegFile)

@@ -31,6 +31,11 @@ QByteArray withExif(const QByteArray &jpegFile, int orientation, const QByteArra
 // An EXIF block whose directory offsets point outside it, as a damaged camera file has.
 QByteArray withDamagedExif(const QByteArray &jpegFile);
 
+// A PNG file written by Qt, and a GIF89a file written byte by byte (Qt reads GIF but cannot write
+// it). The GIF takes the image's colours as its palette, so they must be at most 256.
+QByteArray png(const QImage &image);
+QByteArray gif(const QImage &image);
+
 enum class BmpKind {
     Indexed1,
     Indexed4,
