@@ -7,6 +7,7 @@
 DirectoryListBox::DirectoryListBox(QWidget *parent) : QListWidget(parent)
 {
     setUniformItemSizes(true);
+    setIconSize(QSize(16, 16));
     connect(this, &QListWidget::itemActivated, this, &DirectoryListBox::openEntry);
 }
 
