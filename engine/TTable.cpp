@@ -457,6 +457,11 @@ TBookmark TTable::bookmark() const
     return {d->rowids[size_t(d->pos)], true};
 }
 
+std::vector<qint64> TTable::bookmarks() const
+{
+    return active() ? d->rowids : std::vector<qint64>();
+}
+
 void TTable::gotoBookmark(const TBookmark &mark)
 {
     checkActive();

@@ -88,6 +88,9 @@ public:
     bool eof() const;
 
     TBookmark bookmark() const;
+    // The bookmarks of all records in record order (a copy: workers read from it while the
+    // table moves on).
+    std::vector<qint64> bookmarks() const;
     void gotoBookmark(const TBookmark &mark); // raises when the record no longer exists
     void freeBookmark(TBookmark &mark) { mark = {}; }
 
