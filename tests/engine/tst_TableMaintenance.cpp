@@ -190,6 +190,18 @@ QByteArray storedBitmap(int code)
     return StoredPicture::encode(image, code);
 }
 
+// After compacting, the only free pages are the root pages of the empty indexes that kept the
+// rowids of tables without an index through the rebuild: one per such table.
+qint64 pagesLeftFreeByCompacting(ScratchDatabase &db)
+{
+    return db
+        .query(QStringLiteral("SELECT count(*) FROM pragma_table_list AS l WHERE "
+                              "l.schema = 'main' AND l.type = 'table' AND l.wr = 0 AND "
+                              "l.name NOT LIKE 'sqlite%' AND NOT EXISTS "
+                              "(SELECT 1 FROM pragma_index_list(l.name))"))
+        .toLongLong();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Command)
@@ -200,6 +212,7 @@ class TableMaintenanceTest : public QObject
 private slots:
     void compactKeepsRecordsKeysAndTheWholeDefinitionAndFiresNothing();
     void compactGivesTheFreePagesBack();
+    void compactKeepsTheRowidsOfTablesWithoutAnyIndex();
     void aFailureAtAnyStepLeavesEverythingAsItWas_data();
     void aFailureAtAnyStepLeavesEverythingAsItWas();
     void aFullDiskLeavesEverythingAsItWas_data();
@@ -251,6 +264,37 @@ void TableMaintenanceTest::compactKeepsRecordsKeysAndTheWholeDefinitionAndFiresN
     QCOMPARE(db.query(QStringLiteral("SELECT max(id) FROM \"Parts list\"")).toInt(), 31);
 }
 
+void TableMaintenanceTest::compactKeepsTheRowidsOfTablesWithoutAnyIndex()
+{
+    // Giving the space back rebuilds the whole file, and a plain rebuild would number the
+    // records of such tables anew, here and in every other table of the database.
+    ScratchDatabase db;
+    for (const QString table : {"plain", "other"}) {
+        db.exec(QStringLiteral("CREATE TABLE %1 (v, w)").arg(table));
+        db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                               "WHERE i < 300) INSERT INTO %1 SELECT i, randomblob(300) FROM n")
+                    .arg(table));
+        db.exec(QStringLiteral("DELETE FROM %1 WHERE v % 3 <> 0").arg(table));
+    }
+    const auto rowids = [&](const QString &table) {
+        return db.column(
+            QStringLiteral("SELECT rowid || ':' || v FROM %1 ORDER BY rowid").arg(table));
+    };
+    const QVariantList plain = rowids(QStringLiteral("plain"));
+    const QVariantList other = rowids(QStringLiteral("other"));
+    const QStringList objects = schema(db);
+    QCOMPARE(plain.first().toString(), QStringLiteral("3:3"));
+    auto table = openTable(db.alias(), QStringLiteral("plain"));
+    TableMaintenance::compact(*table);
+    QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(),
+        pagesLeftFreeByCompacting(db));
+    QCOMPARE(rowids(QStringLiteral("plain")), plain);
+    QCOMPARE(rowids(QStringLiteral("other")), other);
+    QCOMPARE(schema(db), objects); // the indexes that kept them are gone again
+    table->moveTo(1);
+    QCOMPARE(table->fieldByName(QStringLiteral("v"))->value().toInt(), 6);
+}
+
 void TableMaintenanceTest::compactGivesTheFreePagesBack()
 {
     ScratchDatabase db;
@@ -266,7 +310,8 @@ void TableMaintenanceTest::compactGivesTheFreePagesBack()
             steps << step;
         return true;
     });
-    QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(), 0);
+    QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(),
+        pagesLeftFreeByCompacting(db));
     QVERIFY(db.query(QStringLiteral("PRAGMA page_count")).toLongLong() < pages / 2);
     QVERIFY(QFileInfo(db.path()).size() < pages / 2 * 4096);
     QCOMPARE(steps.first(), TableMaintenance::Step::CopyingBack); // renaming copied nothing
