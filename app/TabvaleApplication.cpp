@@ -4,10 +4,20 @@
 #include "PictureError.h"
 #include "Prompts.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 TabvaleApplication::TabvaleApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     // The name only: a display name would be appended to every window's caption.
     setApplicationName(QStringLiteral("Tabvale"));
+    // Every caption is Chinese: the standard buttons and dialogs say 确定, 取消, 是, 否 with them,
+    // whatever the desktop's language (when Qt's translations are installed).
+    auto *translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
     setApplicationVersion(QStringLiteral("2.00"));
 }
 
