@@ -17,6 +17,7 @@
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/bootstrap.hxx>
 
+#include <csignal>
 #include <map>
 #include <vector>
 
@@ -31,6 +32,10 @@ namespace {
 uno::Reference<uno::XComponentContext> localContext()
 {
     static uno::Reference<uno::XComponentContext> *context = [] {
+        // The link to the office is a pipe: an office that is killed while a call is written
+        // would end this process with SIGPIPE. The write fails instead, and the bridge reports
+        // the office gone.
+        std::signal(SIGPIPE, SIG_IGN);
         rtl::Bootstrap::set(
             "URE_BOOTSTRAP", "vnd.sun.star.pathname:" TABVALE_LIBREOFFICE_PROGRAM "/fundamentalrc");
         return new uno::Reference<uno::XComponentContext>(
