@@ -221,16 +221,5 @@ void TFDBInputPic::currFilePicMouseUp(Qt::MouseButton)
 {
     if (FileThreadBusy || FieldThreadBusy)
         return;
-    if (inputLockImgTag() != 0) {
-        setInputLockImgTag(0);
-        if (SeePicture)
-            SeePicture->close();
-        return;
-    }
-    const QPoint cursor = QCursor::pos();
-    if (cursor.x() == ViewerClosePoint.x() || cursor.y() == ViewerClosePoint.y()) {
-        ViewerClosePoint = QPoint(0, 0);
-        return;
-    }
-    TSeePicture::openViewer(currFilePic->picture(), cursor);
+    TSeePicture::clickOnPicture(currFilePic->picture());
 }

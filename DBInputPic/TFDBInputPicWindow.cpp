@@ -12,6 +12,7 @@
 #include "TFileImgThread.h"
 #include "TForm1.h"
 #include "TTable.h"
+#include "controls/ComboLists.h"
 #include "controls/DBImage.h"
 #include "controls/TScrollBar.h"
 
@@ -22,26 +23,6 @@
 
 namespace {
 
-void fillList(QComboBox *box, const QStringList &items)
-{
-    const QSignalBlocker blocker(box);
-    box->clear();
-    box->addItems(items);
-}
-
-// Selects the entry equal to text (exactly, case counts); an unlisted text selects none.
-void selectEntry(QComboBox *box, const QString &text)
-{
-    const QSignalBlocker blocker(box);
-    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
-}
-
-void selectFirst(QComboBox *box)
-{
-    const QSignalBlocker blocker(box);
-    box->setCurrentIndex(box->count() > 0 ? 0 : -1);
-}
-
 QString mainText(QComboBox *TForm1::*list)
 {
     return Form1 ? (Form1.data()->*list)->currentText() : QString();
@@ -51,7 +32,7 @@ QString mainText(QComboBox *TForm1::*list)
 
 void TFDBInputPic::fillTableList()
 {
-    fillList(ComboTable, Engine::tableNames(ComboDBase->currentText()));
+    ComboLists::fill(ComboTable, Engine::tableNames(ComboDBase->currentText()));
 }
 
 void TFDBInputPic::FormCreate()
@@ -69,11 +50,11 @@ void TFDBInputPic::FormCreate()
     FieldThumbLast = -1;
     ColumnOffset = 0;
     CurrRow = 0;
-    fillList(ComboDBase, Engine::aliasNames());
-    selectEntry(ComboDBase, mainText(&TForm1::CBDBase));
+    ComboLists::fill(ComboDBase, Engine::aliasNames());
+    ComboLists::selectEntry(ComboDBase, mainText(&TForm1::CBDBase));
     if (!ComboDBase->currentText().isEmpty()) {
         fillTableList();
-        selectEntry(ComboTable, mainText(&TForm1::CBTable));
+        ComboLists::selectEntry(ComboTable, mainText(&TForm1::CBTable));
     }
     OpenPicTable();
 }
@@ -106,17 +87,17 @@ void TFDBInputPic::OpenPicTable()
         const TField *f = Table1->field(i);
         (isPictureLike(f->dataType()) ? modify : reference) << f->fieldName();
     }
-    fillList(ComboCanKao, reference);
-    selectFirst(ComboCanKao);
-    fillList(ComboXiuGai, modify);
+    ComboLists::fill(ComboCanKao, reference);
+    ComboLists::selectFirst(ComboCanKao);
+    ComboLists::fill(ComboXiuGai, modify);
     if (modify.isEmpty()) {
-        selectFirst(ComboXiuGai);
+        ComboLists::selectFirst(ComboXiuGai);
         CurrRow = -1;
         setFieldsBound(QString());
         NoPicField = true;
         DBPicScroll->setEnabled(false);
     } else {
-        selectFirst(ComboXiuGai);
+        ComboLists::selectFirst(ComboXiuGai);
         if (CurrRow <= 0 || CurrRow > Table1->recordCount() - 1) {
             CurrRow = 0;
             ColumnOffset = 0;
@@ -132,7 +113,7 @@ void TFDBInputPic::OpenPicTable()
 void TFDBInputPic::ComboDBaseChange()
 {
     fillTableList();
-    selectFirst(ComboTable);
+    ComboLists::selectFirst(ComboTable);
     OpenPicTable();
 }
 
@@ -155,9 +136,9 @@ void TFDBInputPic::FormActivate()
     const QString table = mainText(&TForm1::CBTable);
     if (!Form1 || ComboDBase->currentText() != alias || ComboTable->currentText() != table)
         return;
-    selectEntry(ComboDBase, alias);
+    ComboLists::selectEntry(ComboDBase, alias);
     fillTableList();
-    selectEntry(ComboTable, table);
+    ComboLists::selectEntry(ComboTable, table);
     OpenPicTable();
 }
 

@@ -67,6 +67,22 @@ TSeePicture *TSeePicture::openViewer(const QImage &picture, const QPoint &cursor
     return viewer;
 }
 
+void TSeePicture::clickOnPicture(const QImage &picture)
+{
+    if (inputLockImgTag() != 0) {
+        setInputLockImgTag(0);
+        if (SeePicture)
+            SeePicture->close();
+        return;
+    }
+    const QPoint cursor = QCursor::pos();
+    if (cursor.x() == ViewerClosePoint.x() || cursor.y() == ViewerClosePoint.y()) {
+        ViewerClosePoint = QPoint(0, 0);
+        return;
+    }
+    openViewer(picture, cursor);
+}
+
 void TSeePicture::setPicture(const QImage &picture)
 {
     Image1->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));

@@ -24,6 +24,10 @@ public:
 
     // Opens a viewer for picture at the cursor's screen position (or where the last one was).
     static TSeePicture *openViewer(const QImage &picture, const QPoint &cursor);
+    // A click on a picture control: closes the viewer that is showing; a click that is the one
+    // which just took a viewer's activation away (same screen column or row) does nothing;
+    // otherwise opens a viewer for picture at the cursor.
+    static void clickOnPicture(const QImage &picture);
 
     int alphaBlendValue() const { return m_alpha; }
     void setAlphaBlendValue(int alpha);

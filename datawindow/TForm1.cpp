@@ -57,22 +57,13 @@ TImage *hiddenPicture(QWidget *parent, int w, int h, const QImage &picture = {})
     return image;
 }
 
-void setFontColor(QWidget *w, const QColor &color)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, color);
-    p.setColor(QPalette::Text, color);
-    p.setColor(QPalette::ButtonText, color);
-    w->setPalette(p);
-}
-
 // The alias and table selectors: red 12 px captions over editable lists at the panel's left.
 QLabel *selectionLabel(QWidget *parent, const QString &caption, int top)
 {
     auto *label = new QLabel(caption, parent);
     label->setFont(formFont(12));
     label->move(32, top);
-    setFontColor(label, QColor(255, 0, 0));
+    TForm1::setFontColor(label, QColor(255, 0, 0));
     return label;
 }
 
@@ -83,11 +74,20 @@ QComboBox *selectionList(QWidget *parent, int top)
     list->setInsertPolicy(QComboBox::NoInsert);
     list->setFont(formFont(12));
     list->setGeometry(32, top, 185, 21);
-    setFontColor(list, QColor(255, 0, 0));
+    TForm1::setFontColor(list, QColor(255, 0, 0));
     return list;
 }
 
 } // namespace
+
+void TForm1::setFontColor(QWidget *w, const QColor &color)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, color);
+    p.setColor(QPalette::Text, color);
+    p.setColor(QPalette::ButtonText, color);
+    w->setPalette(p);
+}
 
 TForm1::TForm1(bool mainWindow, QWidget *parent) : QMainWindow(parent)
 {

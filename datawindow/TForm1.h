@@ -43,6 +43,9 @@ public:
 
     int Tag = 1; // 1 main window, 2 find-data window
 
+    // The font colour of a label, list or edit (text, window text and button text alike).
+    static void setFontColor(QWidget *w, const QColor &color);
+
     // Tool bar.
     QToolBar *ToolBar1 = nullptr;
     QLabel *Label6 = nullptr, *Label4 = nullptr, *Label3 = nullptr, *Label5 = nullptr,
@@ -107,6 +110,9 @@ public:
     void CBDBaseChange();
     void CBTableChange();
     void OpenTable();
+    // The open-table procedure's first part: closes the table, frees the field panel, names the
+    // table the lists show; false when no table is chosen.
+    bool closeTableAndPanel();
     void ScrollBar1Change(int position);
     void Panel3Resize();
     void setComboHandlersAttached(bool attached) { m_comboHandlersAttached = attached; }

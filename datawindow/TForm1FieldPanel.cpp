@@ -1,13 +1,13 @@
 // Alias and table selection, the open-table procedure and the field panel beside the grid.
 #include "TForm1.h"
 
-#include "ComboLists.h"
 #include "Engine.h"
 #include "FieldType.h"
 #include "Prompts.h"
 #include "TDataSource.h"
 #include "TTable.h"
 #include "TabvaleApplication.h"
+#include "controls/ComboLists.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
 #include "controls/TPanel.h"
@@ -68,16 +68,21 @@ void TForm1::freeFieldPanel()
     LabelCount = MemoCount = ImageCount = 0;
 }
 
-void TForm1::OpenTable()
+bool TForm1::closeTableAndPanel()
 {
-    ScrollBar1->setValue(0);
     Table1->close();
     DBImage1->setDataField(QString());
     freeFieldPanel();
     FieldPanelHeight = 0;
     Table1->setDatabaseName(CBDBase->currentText());
     Table1->setTableName(CBTable->currentText());
-    if (CBTable->currentText().isEmpty())
+    return !CBTable->currentText().isEmpty();
+}
+
+void TForm1::OpenTable()
+{
+    ScrollBar1->setValue(0);
+    if (!closeTableAndPanel())
         return;
     Table1->open();
     tellOnceIfReadOnly(Table1);

@@ -1,11 +1,11 @@
 // The data window's creation, destruction, activation and deactivation.
 #include "TForm1.h"
 
-#include "ComboLists.h"
 #include "Engine.h"
 #include "SharedState.h"
 #include "TDataSource.h"
 #include "TTable.h"
+#include "controls/ComboLists.h"
 #include "controls/TImage.h"
 
 #include <QComboBox>

@@ -21,15 +21,6 @@ namespace {
 constexpr int LookDataOpacity = 160;
 const QColor LookDataFontColor(0, 128, 0);
 
-void setFontColor(QWidget *w, const QColor &color)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, color);
-    p.setColor(QPalette::Text, color);
-    p.setColor(QPalette::ButtonText, color);
-    w->setPalette(p);
-}
-
 } // namespace
 
 void TForm1::LookData1Click()
@@ -65,9 +56,9 @@ void TForm1::applyLookDataSettings()
     delete MainMenu1;
     MainMenu1 = nullptr;
     File1 = Edit1 = Maintain1 = useExcel1 = Help1 = nullptr;
-    Exit1 = LookData1 = InputPicture1 = N1 = InputLock1 = Compact1 = N3 = EmptyDBase1
-        = RestoreEnd1 = N5 = DealError1 = KillDataTable1 = IntoExcel1 = N4 = SaveAndClose1
-        = Content1 = N2 = About1 = nullptr;
+    Exit1 = LookData1 = InputPicture1 = N1 = InputLock1 = Compact1 = N3 = EmptyDBase1 = RestoreEnd1
+        = N5 = DealError1 = KillDataTable1 = IntoExcel1 = N4 = SaveAndClose1 = Content1 = N2
+        = About1 = nullptr;
     delete ToolBar1;
     ToolBar1 = nullptr;
     Label6 = Label4 = Label3 = Label5 = Label7 = Label8 = nullptr;

@@ -29,20 +29,9 @@ void TForm1::DBImageMouseUp(DBImage *image, Qt::MouseButton button, Qt::Keyboard
 {
     if (FileThreadBusy || FieldThreadBusy)
         return;
-    if (button == Qt::LeftButton) {
-        if (Form1 && Form1->InputLockImg->Tag != 0) {
-            Form1->InputLockImg->Tag = 0;
-            if (SeePicture)
-                SeePicture->close();
-            return;
-        }
-        const QPoint cursor = QCursor::pos();
-        if (cursor.x() == ViewerClosePoint.x() || cursor.y() == ViewerClosePoint.y()) {
-            ViewerClosePoint = QPoint(0, 0);
-            return;
-        }
-        TSeePicture::openViewer(image->picture(), cursor);
-    } else if (button == Qt::RightButton) {
+    if (button == Qt::LeftButton)
+        TSeePicture::clickOnPicture(image->picture());
+    else if (button == Qt::RightButton) {
         loadPictureFile(image);
     }
 }

@@ -2,7 +2,6 @@
 // database's workbook, writing the sheets back, and closing the connection.
 #include "TForm1.h"
 
-#include "ComboLists.h"
 #include "Engine.h"
 #include "Prompts.h"
 #include "Sheets.h"
@@ -13,6 +12,7 @@
 #include "Workbook.h"
 #include "Workbooks.h"
 #include "Worksheet.h"
+#include "controls/ComboLists.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
 #include "controls/TImage.h"

@@ -1,4 +1,4 @@
-#include "ComboLists.h"
+#include "controls/ComboLists.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>

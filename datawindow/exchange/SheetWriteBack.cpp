@@ -4,6 +4,7 @@
 #include "EngineError.h"
 #include "ExportRecord.h"
 #include "FieldType.h"
+#include "ShapeLookup.h"
 #include "SheetLayout.h"
 #include "SheetRows.h"
 #include "SheetShape.h"
@@ -13,18 +14,6 @@
 #include "Worksheet.h"
 
 namespace {
-
-template<class F>
-SheetShapePtr findOrNothing(F &&find)
-{
-    try {
-        return find();
-    } catch (const SpreadsheetError &e) {
-        if (e.applicationLost())
-            throw;
-        return nullptr;
-    }
-}
 
 // A value the field refuses leaves it as it was.
 template<class F>
@@ -112,7 +101,7 @@ void SheetWriteBack::writeOrdinary(TField &field, const QVariant &cell)
 void SheetWriteBack::writeMemo(TField &field)
 {
     const QString object = SheetLayout::objectName(m_row, field.fieldName());
-    auto box = findOrNothing([&] { return m_sheet.textBox(object); });
+    auto box = ShapeLookup::findOrNothing([&] { return m_sheet.textBox(object); });
     if (!box) {
         if (!exportedUnreadable(object))
             tryChange([&] { field.clear(); });
@@ -131,7 +120,7 @@ void SheetWriteBack::writeMemo(TField &field)
 void SheetWriteBack::writePicture(TField &field)
 {
     const QString object = SheetLayout::objectName(m_row, field.fieldName());
-    auto picture = findOrNothing([&] { return m_sheet.picture(object); });
+    auto picture = ShapeLookup::findOrNothing([&] { return m_sheet.picture(object); });
     if (!picture) {
         if (!exportedUnreadable(object))
             tryChange([&] { field.clear(); });

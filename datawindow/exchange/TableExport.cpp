@@ -7,6 +7,7 @@
 #include "ExportRecord.h"
 #include "FieldType.h"
 #include "PictureError.h"
+#include "ShapeLookup.h"
 #include "SheetLayout.h"
 #include "SheetShape.h"
 #include "SpreadsheetError.h"
@@ -15,20 +16,6 @@
 #include "Worksheet.h"
 
 namespace {
-
-// A look-up by name that finds nothing raises the same error as a failed call; only an
-// application out of reach ends the export.
-template<class F>
-SheetShapePtr findOrNothing(F &&find)
-{
-    try {
-        return find();
-    } catch (const SpreadsheetError &e) {
-        if (e.applicationLost())
-            throw;
-        return nullptr;
-    }
-}
 
 // Pieces of at most n UTF-16 units that never split a surrogate pair.
 QStringList pieces(const QString &text, int n)
@@ -151,7 +138,7 @@ void TableExport::writeMemo(TField &field)
     }
 
     QRectF place;
-    if (auto old = findOrNothing([&] { return m_sheet.textBox(object); })) {
+    if (auto old = ShapeLookup::findOrNothing([&] { return m_sheet.textBox(object); })) {
         place = old->geometry();
         old->remove();
     } else {
@@ -178,7 +165,7 @@ SheetShapePtr TableExport::pasteOrNothing(const QImage &picture)
 {
     if (picture.isNull())
         return nullptr;
-    return findOrNothing([&] { return m_sheet.pastePicture(picture); });
+    return ShapeLookup::findOrNothing([&] { return m_sheet.pastePicture(picture); });
 }
 
 void TableExport::writePicture(TField &field)
@@ -199,7 +186,7 @@ void TableExport::writePicture(TField &field)
     const bool placeholder = !pasted;
     if (placeholder)
         pasted = pasteOrNothing(m_placeholder);
-    auto old = findOrNothing([&] { return m_sheet.picture(object); });
+    auto old = ShapeLookup::findOrNothing([&] { return m_sheet.picture(object); });
     if (pasted) {
         if (old) {
             pasted->setGeometry(old->geometry());

@@ -3,12 +3,12 @@
 // ask, close the windows each command closes, and show the progress.
 #include "TForm1.h"
 
-#include "ComboLists.h"
 #include "MaintenanceProgress.h"
 #include "Prompts.h"
 #include "SharedState.h"
 #include "TTable.h"
 #include "TableMaintenance.h"
+#include "controls/ComboLists.h"
 #include "controls/DBImage.h"
 
 #include <QAction>
@@ -125,13 +125,7 @@ void TForm1::DealError1Click()
     releaseSpreadsheet();
 
     // The open-table procedure's teardown: the field panel is made again at the end.
-    Table1->close();
-    DBImage1->setDataField(QString());
-    freeFieldPanel();
-    FieldPanelHeight = 0;
-    Table1->setDatabaseName(CBDBase->currentText());
-    Table1->setTableName(CBTable->currentText());
-    if (CBTable->currentText().isEmpty())
+    if (!closeTableAndPanel())
         return;
     try {
         Table1->open();
