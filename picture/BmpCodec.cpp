@@ -475,6 +475,9 @@ QImage readPng(const QByteArray &file)
     QImage image;
     if (!reader.read(&image) || image.isNull())
         throw PictureError(reader.errorString());
+    // The pixels as stored, like every other bitmap: without the colour space tag that a gamma or
+    // colour chunk gives them.
+    image.setColorSpace(QColorSpace());
     return image.convertToFormat(
         image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 }

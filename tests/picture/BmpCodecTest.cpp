@@ -321,6 +321,10 @@ void BmpCodecTest::embeddedJpegAndPngFilesAreReadByTheirOwnDecoders_data()
         = JpegCodec::decode(PictureSamples::jpeg(photo, PictureSamples::JpegKind::Baseline));
     QTest::newRow("JPEG") << jpeg << jpegPixels;
     QTest::newRow("PNG") << PictureSamples::bmp(striped, BmpKind::EmbeddedPng) << striped;
+    QImage tagged = striped;
+    tagged.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
+    QTest::newRow("PNG with a colour profile, pixels as stored")
+        << PictureSamples::bmp(tagged, BmpKind::EmbeddedPng) << striped;
     QTest::newRow("PNG with alpha")
         << PictureSamples::bmp(withAlpha(striped), BmpKind::EmbeddedPng) << withAlpha(striped);
     QByteArray noSize = jpeg;
