@@ -9,7 +9,8 @@ function(tabvale_add_test name)
     target_link_libraries(${name} PRIVATE ${T_LIBS} tabvale_testcommon Qt6::Test)
     if(T_XVFB)
         add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1600x1000x24" $<TARGET_FILE:${name}>)
-        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK xserver ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK xserver ENVIRONMENT
+            "QT_QPA_PLATFORM=xcb;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/common/lsan-x11.supp:print_suppressions=0")
     else()
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES

@@ -162,6 +162,29 @@ private slots:
         QVERIFY(qBlue(shown.pixel(4, 4)) > 200 && qRed(shown.pixel(4, 4)) < 60);
     }
 
+    void changingOneFieldLeavesThePictureAndMemoAsTheyWere()
+    {
+        const QByteArray photo = PictureSamples::withExif(
+            PictureSamples::jpeg(PictureSamples::quadrants(QSize(64, 32)),
+                PictureSamples::JpegKind::Progressive),
+            6);
+        const QString memo = QStringLiteral("first line\r\nsecond line\r\n");
+        const QString path = DataFixture::makeDatabase(QStringLiteral("Kept"),
+            {QStringLiteral("CREATE TABLE Staff (Name TEXT, Photo BLOB, Notes MEMO)")});
+        DataFixture::execBound(path, QStringLiteral("INSERT INTO Staff VALUES ('Ann', ?1, ?2)"),
+            {photo, memo});
+        openMainWindow(QStringLiteral("Kept"), path);
+        m_main->Table1->edit();
+        m_main->Table1->fieldByName(QStringLiteral("Name"))->setValue(QStringLiteral("Anna"));
+        m_main->Table1->post();
+        QCOMPARE(DataFixture::scalar(path, QStringLiteral("SELECT Name FROM Staff")).toString(),
+            QStringLiteral("Anna"));
+        // The photo is not turned into the stored form, the memo's line breaks are not changed.
+        QCOMPARE(DataFixture::blob(path, QStringLiteral("SELECT Photo FROM Staff")), photo);
+        QCOMPARE(DataFixture::scalar(path, QStringLiteral("SELECT Notes FROM Staff")).toString(),
+            memo);
+    }
+
     void openingActivatingAndQuittingLeavesTheFileAsItWas_data()
     {
         QTest::addColumn<QString>("journalMode");
