@@ -3,7 +3,7 @@
 set -euo pipefail
 TABVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$TABVALE_ROOT/scripts/setup.sh"
-tabvale_install_packages
+tabvale_install_packages desktop
 tabvale_build "$TABVALE_ROOT/build"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: Tabvale is a desktop program. Start it inside a virtual X server with:"

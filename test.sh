@@ -4,7 +4,7 @@
 set -euo pipefail
 TABVALE_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$TABVALE_ROOT/scripts/setup.sh"
-tabvale_install_packages
+tabvale_install_packages tests
 dir=${BUILD_DIR:-$TABVALE_ROOT/build}
 tabvale_build "$dir" "$@"
 (cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)

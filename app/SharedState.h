@@ -2,8 +2,9 @@
 
 // The state the data windows share: window references, the drag between the two grids and where
 // and how transparent the next picture viewer opens. Plain data; the windows are only
-// forward-declared so every window can use this without a loop. GUI thread only, except the two
-// busy flags, which the picture input window's workers set.
+// forward-declared so every window can use this without a loop. GUI thread only; the two busy
+// flags are set and cleared by the picture input window on the GUI thread (its workers never
+// touch them, so a late worker cannot set one again) and read by every picture handler.
 
 #include "TTable.h"
 
@@ -52,13 +53,18 @@ inline bool DragOutsideCells = false;
 inline bool DragMoveBusy = false;
 inline bool DragPointResumed = false;
 
+// What a left-button drag of a picture or memo carries besides the clipboard: an empty source
+// writes null (never what the clipboard held before), an unreadable one is refused with its error.
+inline bool DragSourceEmpty = false;
+inline QString DragSourceError;
+
 // Where and how transparent the next picture viewer opens.
 inline int ViewerLeft = -1;
 inline int ViewerTop = -1;
 inline std::uint8_t ViewerAlpha = 255;
 inline QPoint ViewerClosePoint;
 
-// Owned by the picture input window: set while its thumbnail workers run.
+// Owned by the picture input window: set while a thumbnail run of its workers is in progress.
 inline std::atomic_bool FileThreadBusy {false};
 inline std::atomic_bool FieldThreadBusy {false};
 

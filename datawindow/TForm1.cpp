@@ -296,10 +296,8 @@ void TForm1::connectHandlers()
         if (m_comboHandlersAttached)
             TabvaleApplication::guarded([this] { CBTableChange(); });
     });
-    DBGrid1->OnDrawColumnCell = [this](TCanvas &canvas, const QRect &rect, int dataCol,
-                                    TField *field, QStyle::State state) {
-        DBGrid1DrawColumnCell(canvas, rect, dataCol, field, state);
-    };
+    // The grid's painter and its mouse handlers for the drags (swapped while a right drag lasts).
+    useOrdinaryGridHandlers();
     // A checkable menu item flips its mark before the handler runs; the handlers set the mark
     // themselves, from the state the user saw.
     auto toggle = [this](QAction *action, void (TForm1::*handler)()) {

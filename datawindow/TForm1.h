@@ -6,8 +6,10 @@
 #include <QMainWindow>
 #include <QStyle>
 #include <functional>
+#include <memory>
 
 class DBGrid;
+struct CarriedValue;
 class DBImage;
 class DBMemo;
 class DBNavigator;
@@ -25,6 +27,8 @@ class TImage;
 class TPanel;
 class TScrollBar;
 class TTable;
+class Workbook;
+class Worksheet;
 
 // The data window: the main window, and (as a second instance) the find-data window. Controls
 // and handlers carry the names the rest of the program and its users' documentation use.
@@ -128,7 +132,7 @@ public:
 
     // The spreadsheet connection (TForm1Spreadsheet.cpp).
     void releaseSpreadsheetEditing(); // shows it and makes it leave a cell being edited
-    void releaseSpreadsheet(); // events and alerts off, quit, free the connection
+    void releaseSpreadsheet(); // events and alerts off, quit, free the connection, menu item off
 
     // Picture fields (TForm1Pictures.cpp).
     void DBImageMouseUp(
@@ -156,7 +160,18 @@ public:
     void closeLookData();
     void closeInputPicture();
 
-    // Mouse drags between the grids (transfer/).
+    // Mouse drags between the grids (transfer/TForm1Drag.cpp, transfer/TForm1RightDrag.cpp).
+    // pos is in the grid's client coordinates; the left drag reads the cursor instead.
+    void DBGrid1MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint pos);
+    void DBGrid1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+    void MsRightMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint pos);
+    void MsRightUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+    void MsRightReplace();
+    // The grid's painter and mouse handlers as the layout installs them.
+    void useOrdinaryGridHandlers();
+    // This window's field-panel control for field (nullptr for an ordinary field).
+    DBImage *fieldImage(const TField *field) const;
+    DBMemo *fieldMemo(const TField *field) const;
 
     // Table maintenance (maintenance/).
     void Compact1Click();
@@ -169,12 +184,25 @@ public:
     // Export to the spreadsheet and write-back (TForm1Spreadsheet.cpp).
     void IntoExcel1Click();
     void SaveAndClose1Click();
+    // While an export is open: a workbook of the exports closed in the spreadsheet stays open.
+    void aTExcelApplicationWorkbookBeforeClose(Workbook &workbook, bool &cancel);
 
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The drag steps (transfer/).
+    void leftButtonMove();
+    void startLeftDrag();
+    void dropLeftDrag();
+    void startRightDrag();
+    void endRightDrag();
+    void rightCopy();
+    void rightSwap();
+    // Writes v into the cell of this window's grid at data column col of record (0-based).
+    void writeCell(const CarriedValue &v, int record, int col);
+
     void applyLookDataSettings(); // what makes a new data window the find-data window
     void closeAuxiliaryWindows(); // picture input window, viewer, Help and About (FormDestroy)
     void loadPictureFile(DBImage *image);
@@ -186,6 +214,13 @@ private:
     void freeFieldPanel();
     void addFieldPanelEntry(TField *field);
     void connectHandlers();
+    void connectSpreadsheet();
+    std::shared_ptr<Worksheet> exportTargetSheet(QString &workbookPath);
+    void exportTable(Worksheet &sheet, const QString &workbookPath);
+    void writeBackWorkbooks();
+    void writeBackSheet(const QString &database, Worksheet &sheet, const QString &workbookPath);
+    void restoreAfterWriteBack();
+    void finishSpreadsheet();
 
     bool m_comboHandlersAttached = true;
 };

@@ -4,24 +4,14 @@
 
 #include "SharedState.h"
 #include "grid/DBGrid.h"
+#include "transfer/GridTransfer.h"
 
 #include <QPainter>
-
-namespace {
-
-int tagOf(const TForm1 *form)
-{
-    return form ? form->Tag : 0;
-}
-
-} // namespace
 
 void TForm1::DBGrid1DrawColumnCell(
     TCanvas &canvas, const QRect &rect, int dataCol, TField *field, QStyle::State state)
 {
-    const bool notStartCell = DragCol != DragStartCol || DragRow != DragStartRow
-        || tagOf(DragOverForm) != tagOf(DragSourceForm);
-    if (rect.contains(DragPoint) && DragHighlight && DragState == 2 && notStartCell) {
+    if (GridTransfer::paintsDropTarget(GridTransfer::current(), rect, DragPoint)) {
         canvas.brush = QColor(0, 128, 0);
         canvas.fontColor = Qt::white;
     }

@@ -249,6 +249,23 @@ void Database::setStatementObserver(std::function<void(const QString &)> observe
         this);
 }
 
+void Database::setInterruptCheck(std::function<bool()> check)
+{
+    m_interruptCheck = std::move(check);
+    if (!m_interruptCheck) {
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        return;
+    }
+    constexpr int StepsBetweenChecks = 200;
+    sqlite3_progress_handler(
+        m_db, StepsBetweenChecks,
+        [](void *context) -> int {
+            const auto *self = static_cast<const Database *>(context);
+            return self->m_interruptCheck && self->m_interruptCheck() ? 1 : 0;
+        },
+        this);
+}
+
 QString Database::lastError() const
 {
     return QString::fromUtf8(sqlite3_errmsg(m_db));

@@ -59,6 +59,10 @@ public:
     // Sees the text of every statement this connection runs (tests watch what an operation asks
     // SQLite to do). An empty function stops watching.
     void setStatementObserver(std::function<void(const QString &sql)> observer);
+    // Asked every few hundred SQLite steps while a statement runs; returning true interrupts the
+    // statement, which then raises. Lets a worker's stop break a long read on the worker's own
+    // thread. An empty function stops asking.
+    void setInterruptCheck(std::function<bool()> check);
 
     // A clear message for the last SQLite error of this connection.
     QString lastError() const;
@@ -75,4 +79,5 @@ private:
     quint64 m_generationCounter = 0;
     QHash<QString, quint64> m_generations;
     std::function<void(const QString &)> m_observer;
+    std::function<bool()> m_interruptCheck;
 };

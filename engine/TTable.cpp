@@ -11,6 +11,11 @@
 #include <algorithm>
 #include <sqlite3.h>
 
+namespace {
+// The open table objects of this thread, so a table is not deleted from under another window.
+thread_local QList<const TTable *> openTables;
+} // namespace
+
 // ---- Private ---------------------------------------------------------------------------------
 
 int TTable::Private::positionOf(qint64 rowid) const
@@ -232,7 +237,21 @@ void TTable::Private::recordSetChangedHere()
 TTable::TTable(QObject *parent) : QObject(parent), d(std::make_unique<Private>(this))
 { }
 
-TTable::~TTable() = default;
+TTable::~TTable()
+{
+    openTables.removeOne(this);
+}
+
+int TTable::openElsewhere() const
+{
+    const auto db = connection();
+    int count = 0;
+    for (const TTable *other : std::as_const(openTables)) {
+        count += other != this && other->d->db == db
+            && other->m_tableName.compare(m_tableName, Qt::CaseInsensitive) == 0;
+    }
+    return count;
+}
 
 void TTable::setDatabaseName(const QString &alias)
 {
@@ -287,6 +306,7 @@ void TTable::open()
     fieldDefs = defs;
     indexDefs = indexes;
     m_state = Browse;
+    openTables.append(this);
     emit stateChanged();
     notifyDataSetChanged();
 }
@@ -296,6 +316,7 @@ void TTable::close()
     if (!active())
         return;
     m_state = Inactive;
+    openTables.removeOne(this);
     d = std::make_unique<Private>(this);
     emit stateChanged();
     notifyDataSetChanged();
@@ -434,6 +455,11 @@ TBookmark TTable::bookmark() const
     if (!active() || m_state == Insert || d->pos < 0)
         return {};
     return {d->rowids[size_t(d->pos)], true};
+}
+
+std::vector<qint64> TTable::bookmarks() const
+{
+    return active() ? d->rowids : std::vector<qint64>();
 }
 
 void TTable::gotoBookmark(const TBookmark &mark)

@@ -88,6 +88,9 @@ public:
     bool eof() const;
 
     TBookmark bookmark() const;
+    // The bookmarks of all records in record order (a copy: workers read from it while the
+    // table moves on).
+    std::vector<qint64> bookmarks() const;
     void gotoBookmark(const TBookmark &mark); // raises when the record no longer exists
     void freeBookmark(TBookmark &mark) { mark = {}; }
 
@@ -113,6 +116,8 @@ public:
     void emptyTable(); // all records gone, structure kept
     void deleteTable(); // table must be closed
     bool exists() const;
+    // How many other table objects of this thread have this table open (other windows showing it).
+    int openElsewhere() const;
     // Copy mode: this table is recreated with source's fields and no indexes, then filled with all
     // of source's records. Both tables end open or closed as they were. Returns the record count.
     int batchMoveFrom(TTable &source);

@@ -1,27 +1,118 @@
 #include "Thumbnail.h"
 
+#include "Exif.h"
+#include "JpegCodec.h"
 #include "PictureError.h"
 #include "PictureFile.h"
+#include "StoredPicture.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <cmath>
 
 namespace Thumbnail {
 
+namespace {
+
+constexpr double AspectTolerance = 0.01;
+
+// The embedded thumbnail, upright, when it may stand for the picture; else a null image.
+QImage embeddedThumbnail(const QByteArray &jpegFile, QSize size)
+{
+    const Exif::Info info = Exif::read(jpegFile);
+    if (info.thumbnail.isEmpty())
+        return {};
+    try {
+        const QImage stored = JpegCodec::decodeAsStored(info.thumbnail);
+        const QSize upright = Exif::orientedSize(stored.size(), info.orientation);
+        if (!embeddedThumbnailFits(upright, JpegCodec::imageSize(jpegFile), size))
+            return {};
+        return Exif::oriented(stored, info.orientation);
+    } catch (const PictureError &) {
+        return {}; // a damaged thumbnail: the picture itself is decoded
+    }
+}
+
+QImage fromJpeg(const QByteArray &bytes, QSize size)
+{
+    const QImage embedded = embeddedThumbnail(bytes, size);
+    return fromImage(embedded.isNull() ? JpegCodec::decode(bytes, size) : embedded, size);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw PictureError(QStringLiteral("The picture file “%1” cannot be read: %2.")
+                               .arg(path, file.errorString()));
+    return file.readAll();
+}
+
+} // namespace
+
+QByteArray pack(const QImage &thumbnail)
+{
+    return thumbnail.isNull() ? QByteArray() : JpegCodec::encode(thumbnail, 90);
+}
+
+QImage unpack(const QByteArray &packed)
+{
+    return packed.isEmpty() ? QImage() : JpegCodec::decodeAsStored(packed);
+}
+
+bool embeddedThumbnailFits(QSize thumb, QSize picture, QSize size)
+{
+    if (thumb.isEmpty() || picture.isEmpty())
+        return false;
+    if (std::min(thumb.width(), thumb.height()) < std::max(size.width(), size.height()))
+        return false;
+    const double thumbAspect = double(thumb.width()) / thumb.height();
+    const double pictureAspect = double(picture.width()) / picture.height();
+    return std::abs(thumbAspect / pictureAspect - 1.0) <= AspectTolerance;
+}
+
 QImage fromFile(const QString &path, QSize size)
 {
-    return fromImage(PictureFile::load(path, size), size);
+    const QString suffix = QFileInfo(path).suffix();
+    const bool jpeg = suffix.compare(u"jpg", Qt::CaseInsensitive) == 0
+        || suffix.compare(u"jpeg", Qt::CaseInsensitive) == 0;
+    if (!jpeg)
+        return fromImage(PictureFile::load(path, size), size);
+    const QByteArray bytes = readFile(path);
+    if (PictureFile::formatOf(bytes) != PictureFile::Format::Jpeg)
+        return fromImage(PictureFile::load(path, size), size); // its own message for a non-JPEG
+    return fromJpeg(bytes, size);
 }
 
 QImage fromBytes(const QByteArray &bytes, QSize size)
 {
+    if (PictureFile::formatOf(bytes) == PictureFile::Format::Jpeg)
+        return fromJpeg(bytes, size);
     return fromImage(PictureFile::decode(bytes, size), size);
+}
+
+QImage fromStoredValue(const QByteArray &value, QSize size)
+{
+    // The picture itself, never an embedded thumbnail: a value is readable exactly when its
+    // picture decodes.
+    return fromImage(StoredPicture::decode(value, size), size);
 }
 
 QImage fromImage(const QImage &image, QSize size)
 {
     if (image.isNull() || size.isEmpty())
         throw PictureError(QStringLiteral("There is no picture to make a thumbnail of."));
-    if (image.size() == size)
-        return image;
-    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage scaled = image.size() == size
+        ? image
+        : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (scaled.hasAlphaChannel()) {
+        QImage opaque(size, QImage::Format_RGB32);
+        opaque.fill(Qt::white);
+        QPainter(&opaque).drawImage(0, 0, scaled);
+        scaled = opaque;
+    }
+    return scaled.convertToFormat(QImage::Format_RGB888);
 }
 
 } // namespace Thumbnail

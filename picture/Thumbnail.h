@@ -6,15 +6,31 @@
 #include <QString>
 
 // Thumbnails for the picture strips: the whole picture stretched over size (the aspect ratio is not
-// kept), smoothly scaled. A JPEG is decoded at the smallest DCT scale that still covers size, so a
-// camera picture costs about an eighth-scale decode. Pure functions, safe on any thread; failures
-// raise PictureError.
+// kept), smoothly scaled, opaque (transparent parts over white) and in the compact Format_RGB888,
+// as strips of many thousand thumbnails keep them all. Pictures are upright by their EXIF
+// orientation. A JPEG's thumbnail is made from the one its camera embedded when that covers size
+// (its short side at least the larger side of size) and has the picture's proportions (within
+// 1 %: some cameras letterbox theirs); else the JPEG is decoded at the smallest DCT scale that
+// still covers size, so a camera picture costs about an eighth-scale decode. Pure functions, safe
+// on any thread; failures raise PictureError.
 namespace Thumbnail {
 
 constexpr QSize StripSize(58, 58);
 
 QImage fromFile(const QString &path, QSize size = StripSize); // decoder chosen by extension
 QImage fromBytes(const QByteArray &bytes, QSize size = StripSize); // decoder chosen by signature
+// A picture field's value (the stored form, or a picture file another program stored), always
+// from the picture itself: a value whose picture does not decode has no thumbnail.
+QImage fromStoredValue(const QByteArray &value, QSize size = StripSize);
 QImage fromImage(const QImage &image, QSize size = StripSize);
+
+// A thumbnail kept compactly: strips and columns of many thousand thumbnails hold them packed (a
+// small JPEG, about a fifth of the pixels' size) and unpack the few they show. Empty packs a null
+// image and unpacks to one.
+QByteArray pack(const QImage &thumbnail);
+QImage unpack(const QByteArray &packed);
+
+// Whether an embedded thumbnail of size thumb (upright) may stand for a picture of size picture.
+bool embeddedThumbnailFits(QSize thumb, QSize picture, QSize size = StripSize);
 
 } // namespace Thumbnail

@@ -3,23 +3,38 @@
 
 TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools libjpeg-dev libexif-dev pkg-config libsqlite3-dev cmake ninja-build \
 g++ xvfb xauth x11-utils fonts-wqy-zenhei imagemagick libgl-dev clang libclang-rt-14-dev \
-libreoffice-calc-nogui libreoffice-dev"
+libreoffice-dev"
 
+# Calc comes in two Debian builds that exclude each other: libreoffice-calc shows windows,
+# libreoffice-calc-nogui only runs headless. The tests run Calc headless and take either; the
+# program shows Calc on the desktop and needs the full one. So the tests never replace the full
+# build, and the program replaces the headless one once.
+tabvale_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# $1: "desktop" (run.sh) or "tests" (test.sh).
 tabvale_missing_packages() {
     local missing=()
     for p in $TABVALE_PACKAGES; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+        tabvale_installed "$p" || missing+=("$p")
     done
+    if [ "$1" = desktop ]; then
+        tabvale_installed libreoffice-calc || missing+=(libreoffice-calc)
+    elif ! tabvale_installed libreoffice-calc && ! tabvale_installed libreoffice-calc-nogui; then
+        missing+=(libreoffice-calc-nogui)
+    fi
     echo "${missing[@]}"
 }
 
 tabvale_install_packages() {
     local missing
-    missing=$(tabvale_missing_packages)
+    missing=$(tabvale_missing_packages "${1:-tests}")
     [ -z "$missing" ] && return 0
     if [ "$(id -u)" -eq 0 ]; then
         echo "Installing Debian packages: $missing"
         apt-get update -qq
+        # Installing the full Calc removes the headless build it conflicts with.
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
     else
         echo "Tabvale needs these Debian packages. Run this once, then run the command again:"

@@ -1,6 +1,7 @@
 #include "CalcConnection.h"
 
 #include "CalcConvert.h"
+#include "SpreadsheetApplication.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -166,14 +167,17 @@ void CalcConnection::fail(const uno::Exception &e, bool disposed)
         }
     }
     if (timedOut || gone) {
+        m_lost = true;
         try {
             disconnect();
         } catch (...) {
             // the link is gone either way
         }
-        throw SpreadsheetError(timedOut
-                ? QStringLiteral("the spreadsheet application does not answer")
-                : QStringLiteral("the spreadsheet application has gone away"));
+        if (timedOut)
+            throw SpreadsheetError(QStringLiteral("the spreadsheet application does not answer"),
+                SpreadsheetError::Kind::NotAnswering);
+        throw SpreadsheetError(QStringLiteral("the spreadsheet application has gone away"),
+            SpreadsheetError::Kind::Gone);
     }
     if (disposed)
         throw SpreadsheetError(QStringLiteral("the spreadsheet object no longer exists"));
@@ -246,6 +250,9 @@ bool CalcConnection::tryConnect()
 
 void CalcConnection::startOffice()
 {
+    if (!SpreadsheetApplication::installed(m_options))
+        throw SpreadsheetError(QStringLiteral("the spreadsheet application is not installed"),
+            SpreadsheetError::Kind::Unavailable);
     QStringList args {QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext")
                           .arg(m_options.pipeName),
         QStringLiteral("--norestore"), QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
@@ -262,14 +269,23 @@ void CalcConnection::startOffice()
 
 uno::Reference<uno::XComponentContext> CalcConnection::context()
 {
-    if (m_context.is() && m_bridgeGone && !*m_bridgeGone)
-        return m_context;
+    if (m_context.is() && m_bridgeGone) {
+        if (!*m_bridgeGone)
+            return m_context;
+        m_lost = true; // the link we had broke: the office ended or was cut off
+    }
     disconnect();
     if (tryConnect()) {
         // Started by us earlier and still alive: it is still ours.
         m_startedHere = m_startedHere && m_process.running();
+        m_lost = false;
         return m_context;
     }
+    // An office that went away is not replaced behind the user's back: what was open in it is
+    // gone, and a new one would only show empty.
+    if (m_lost)
+        throw SpreadsheetError(QStringLiteral("the spreadsheet application has gone away"),
+            SpreadsheetError::Kind::Gone);
     // Nothing listens: start an office. An office already running without a listener takes the
     // request over and our launcher exits; then the office is the user's, not ours.
     startOffice();
@@ -288,7 +304,8 @@ uno::Reference<uno::XComponentContext> CalcConnection::context()
     if (m_process.running())
         m_process.kill();
     throw SpreadsheetError(QStringLiteral("the spreadsheet application could not be started (%1)")
-                               .arg(m_options.officeProgram));
+                               .arg(m_options.officeProgram),
+        SpreadsheetError::Kind::Unavailable);
 }
 
 void CalcConnection::bindToLink(std::weak_ptr<CalcLinkBound> obj)
@@ -302,6 +319,14 @@ void CalcConnection::bindToLink(std::weak_ptr<CalcLinkBound> obj)
     bound.push_back(std::move(obj));
 }
 
+bool CalcConnection::reachableWithoutStarting()
+{
+    if (m_context.is() && m_bridgeGone && !*m_bridgeGone)
+        return true;
+    disconnect();
+    return tryConnect();
+}
+
 uno::Reference<frame::XDesktop2> CalcConnection::desktop()
 {
     context();
@@ -310,6 +335,7 @@ uno::Reference<frame::XDesktop2> CalcConnection::desktop()
 
 void CalcConnection::endOffice()
 {
+    m_lost = false;
     // Our launcher lives as long as the office it started; once it is gone the office that answers
     // is someone else's.
     if (!m_startedHere || !m_process.running()) {

@@ -30,8 +30,8 @@ public:
 
 // The link to the office: attaches to the one listening on our pipe or starts it, and runs every
 // call under a watchdog. A call that outlives the watchdog has its link cut, so it returns with an
-// error instead of blocking the program; the next call connects again. All calls come from one
-// thread.
+// error instead of blocking the program; the next call connects again to an office that listens,
+// but after a lost link it starts none. All calls come from one thread.
 class CalcConnection
 {
 public:
@@ -61,6 +61,9 @@ public:
     // Only inside call(). Connect (and start the office) when there is no live link.
     css::uno::Reference<css::uno::XComponentContext> context();
     css::uno::Reference<css::frame::XDesktop2> desktop();
+    // Only inside call(). Whether an office answers on our pipe, connecting to it when one does;
+    // never starts one.
+    bool reachableWithoutStarting();
     // Raised by every new link: objects of an older one belong to a gone office.
     unsigned generation() const { return m_generation; }
     bool officeStartedHere() { return m_startedHere && m_process.running(); }
@@ -71,6 +74,8 @@ public:
 
     // Asks the office this program started to end, and ends its processes if it does not.
     void endOffice();
+    // After a quit the next call may start an office again, even when the last one was lost.
+    void forgetLoss() { m_lost = false; }
     void disconnect();
 
 private:
@@ -96,6 +101,7 @@ private:
     SpreadsheetOptions m_options;
     CalcProcess m_process;
     bool m_startedHere = false;
+    bool m_lost = false; // the link broke or timed out: reconnect, but start no new office
     unsigned m_generation = 0;
     int m_depth = 0;
     css::uno::Reference<css::uno::XComponentContext> m_context;

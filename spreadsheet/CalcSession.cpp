@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -30,6 +31,14 @@ std::shared_ptr<SpreadsheetApplication> SpreadsheetApplication::create(
     const SpreadsheetOptions &options)
 {
     return std::make_shared<CalcSession>(options);
+}
+
+bool SpreadsheetApplication::installed(const SpreadsheetOptions &options)
+{
+    // The office program, and the spreadsheet module among its libraries (the office can be
+    // installed without it).
+    return !QStandardPaths::findExecutable(options.officeProgram).isEmpty()
+        && QFileInfo::exists(QStringLiteral(TABVALE_LIBREOFFICE_PROGRAM "/libsclo.so"));
 }
 
 CalcSession::CalcSession(const SpreadsheetOptions &options)
@@ -297,8 +306,11 @@ void CalcSession::quit()
         m_connection->endOffice();
         return;
     }
-    // Someone else's office: close only what we opened, and leave their documents alone.
+    // Someone else's office: close only what we opened, and leave their documents alone. An
+    // office that is gone has nothing of ours left; quitting must not start a new one.
     m_connection->call([&] {
+        if (!m_connection->reachableWithoutStarting())
+            return;
         for (const auto &book : refreshed()) {
             if (!book->ours())
                 continue;
@@ -313,6 +325,7 @@ void CalcSession::quit()
         }
     });
     m_connection->disconnect();
+    m_connection->forgetLoss();
 }
 
 WorkbooksPtr CalcSession::workbooks()

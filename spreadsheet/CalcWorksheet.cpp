@@ -13,6 +13,7 @@
 #include <com/sun/star/awt/Point.hpp>
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/FillStyle.hpp>
 #include <com/sun/star/drawing/LineStyle.hpp>
@@ -22,13 +23,16 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace css;
@@ -80,6 +84,11 @@ struct Written
 Written toWritten(const QVariant &value, const QDate &nullDate)
 {
     Written w;
+    if (value.metaType() == QMetaType::fromType<CurrencyValue>()) {
+        w.number = value.value<CurrencyValue>().amount;
+        w.kind = util::NumberFormat::CURRENCY;
+        return w;
+    }
     switch (value.typeId()) {
     case QMetaType::UnknownType:
         w.isText = true;
@@ -126,6 +135,29 @@ bool isSpecialKind(sal_Int16 kind)
                & (util::NumberFormat::DATE | util::NumberFormat::TIME
                    | util::NumberFormat::LOGICAL))
         != 0;
+}
+
+// A block as the office hands it over: numbers as double, text (and empty cells) as QString.
+QList<QVariantList> fromDataArray(const uno::Sequence<uno::Sequence<uno::Any>> &data)
+{
+    QList<QVariantList> result;
+    result.reserve(data.getLength());
+    for (const auto &line : data) {
+        QVariantList values;
+        values.reserve(line.getLength());
+        for (const uno::Any &v : line) {
+            double number = 0;
+            rtl::OUString text;
+            if (v >>= number)
+                values << number;
+            else if (v >>= text)
+                values << toQString(text);
+            else
+                values << QString();
+        }
+        result << values;
+    }
+    return result;
 }
 
 QVariant numberAsKind(double value, sal_Int16 kind, const QDate &nullDate)
@@ -236,11 +268,12 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
 {
     if (picture.isNull())
         throw SpreadsheetError(QStringLiteral("there is no picture to paste"));
-    // PNG keeps every pixel, so the picture comes back exactly as it went in.
+    // PNG keeps every pixel, so the picture comes back exactly as it went in. The lightest
+    // compression: a quarter of the default's time for nearly the same size.
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "PNG"))
+    if (!picture.save(&buffer, "PNG", 80))
         throw SpreadsheetError(QStringLiteral("the picture cannot be encoded"));
 
     auto shape = m_book->call([&] {
@@ -414,23 +447,49 @@ QList<QVariantList> CalcWorksheet::dataArray(int row, int column, int rows, int 
             m_sheet->getCellRangeByPosition(
                 column - 1, row - 1, column + columns - 2, row + rows - 2),
             uno::UNO_QUERY_THROW);
-        const auto data = range->getDataArray();
-        QList<QVariantList> result;
-        result.reserve(data.getLength());
-        for (const auto &line : data) {
-            QVariantList values;
-            values.reserve(line.getLength());
-            for (const uno::Any &v : line) {
-                double number = 0;
-                rtl::OUString text;
-                if (v >>= number)
-                    values << number;
-                else if (v >>= text)
-                    values << toQString(text);
-                else
-                    values << QString();
+        return fromDataArray(range->getDataArray());
+    });
+}
+
+QList<QVariantList> CalcWorksheet::typedDataArray(int row, int column, int rows, int columns)
+{
+    if (rows < 1 || columns < 1)
+        return {};
+    checkCell(row, column);
+    checkCell(row + rows - 1, column + columns - 1);
+    return m_book->call([&] {
+        auto block = m_sheet->getCellRangeByPosition(
+            column - 1, row - 1, column + columns - 2, row + rows - 2);
+        QList<QVariantList> result = fromDataArray(
+            uno::Reference<sheet::XCellRangeData>(block, uno::UNO_QUERY_THROW)->getDataArray());
+        // The numbers that are dates, times or yes/no values, found by format: the office groups
+        // the block's cells by format, a few calls instead of one per cell.
+        auto groups
+            = uno::Reference<sheet::XUniqueCellFormatRangesSupplier>(block, uno::UNO_QUERY_THROW)
+                  ->getUniqueCellFormatRanges();
+        const QDate nullDate = m_book->nullDate();
+        for (sal_Int32 g = 0; g < groups->getCount(); ++g) {
+            uno::Reference<sheet::XSheetCellRanges> group(
+                groups->getByIndex(g), uno::UNO_QUERY_THROW);
+            sal_Int32 format = 0;
+            uno::Reference<beans::XPropertySet>(group, uno::UNO_QUERY_THROW)
+                ->getPropertyValue("NumberFormat")
+                >>= format;
+            const sal_Int16 kind = m_book->formatKind(format);
+            if (!isSpecialKind(kind))
+                continue;
+            for (const table::CellRangeAddress &a : group->getRangeAddresses()) {
+                for (sal_Int32 r = std::max(a.StartRow, sal_Int32(row - 1));
+                     r <= std::min(a.EndRow, sal_Int32(row + rows - 2)); ++r) {
+                    QVariantList &line = result[r - (row - 1)];
+                    for (sal_Int32 c = std::max(a.StartColumn, sal_Int32(column - 1));
+                         c <= std::min(a.EndColumn, sal_Int32(column + columns - 2)); ++c) {
+                        QVariant &v = line[c - (column - 1)];
+                        if (v.typeId() == QMetaType::Double)
+                            v = numberAsKind(v.toDouble(), kind, nullDate);
+                    }
+                }
             }
-            result << values;
         }
         return result;
     });

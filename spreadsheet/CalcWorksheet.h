@@ -43,6 +43,7 @@ public:
     QVariant item(int row, int column) override;
     void setItem(int row, int column, const QVariant &value) override;
     QList<QVariantList> dataArray(int row, int column, int rows, int columns) override;
+    QList<QVariantList> typedDataArray(int row, int column, int rows, int columns) override;
     void setDataArray(int row, int column, const QList<QVariantList> &values) override;
 
 private:

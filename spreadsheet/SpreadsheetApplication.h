@@ -15,6 +15,8 @@ public:
     // Calc when the build found it, otherwise an application whose every call reports that the
     // spreadsheet application is not installed. Connects on the first call, not here.
     static std::shared_ptr<SpreadsheetApplication> create(const SpreadsheetOptions &options);
+    // Whether create() gives an application that can be started (false without Calc).
+    static bool installed(const SpreadsheetOptions &options);
 
     // Shows or hides the application's windows; without a display it only records the state.
     virtual void setVisible(bool visible) = 0;

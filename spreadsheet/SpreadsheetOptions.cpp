@@ -11,6 +11,8 @@ SpreadsheetOptions SpreadsheetOptions::fromEnvironment()
         o.pipeName = qEnvironmentVariable("TABVALE_CALC_PIPE");
     o.profileDirectory = qEnvironmentVariable("TABVALE_CALC_PROFILE");
     o.headless = qEnvironmentVariableIntValue("TABVALE_CALC_HEADLESS") != 0;
+    if (qEnvironmentVariableIsSet("TABVALE_CALC_PROGRAM"))
+        o.officeProgram = qEnvironmentVariable("TABVALE_CALC_PROGRAM");
     bool ok = false;
     const int timeout = qEnvironmentVariableIntValue("TABVALE_CALC_TIMEOUT_MS", &ok);
     if (ok && timeout > 0)

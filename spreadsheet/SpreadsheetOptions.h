@@ -18,6 +18,7 @@ struct SpreadsheetOptions
     int startTimeoutMs = 60000;
 
     // The defaults, overridden by TABVALE_CALC_PIPE, TABVALE_CALC_PROFILE, TABVALE_CALC_HEADLESS,
-    // TABVALE_CALC_TIMEOUT_MS (tests use these to point every connection at their own office).
+    // TABVALE_CALC_PROGRAM, TABVALE_CALC_TIMEOUT_MS (tests use these to point every connection at
+    // their own office).
     static SpreadsheetOptions fromEnvironment();
 };

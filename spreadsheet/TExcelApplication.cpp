@@ -23,19 +23,42 @@ struct Question
     std::atomic<bool> abandoned = false;
 };
 
+TExcelApplication::Factory &factory()
+{
+    static TExcelApplication::Factory f;
+    return f;
+}
+
 } // namespace
 
+TExcelApplication::Factory TExcelApplication::setFactory(Factory f)
+{
+    std::swap(factory(), f);
+    return f;
+}
+
+bool TExcelApplication::available()
+{
+    return factory() || SpreadsheetApplication::installed(SpreadsheetOptions::fromEnvironment());
+}
+
 TExcelApplication::TExcelApplication(QObject *parent)
-    : TExcelApplication(SpreadsheetOptions::fromEnvironment(), parent)
+    : TExcelApplication(factory()
+            ? factory()()
+            : SpreadsheetApplication::create(SpreadsheetOptions::fromEnvironment()),
+        SpreadsheetOptions::fromEnvironment().callTimeoutMs, parent)
 { }
 
 TExcelApplication::TExcelApplication(const SpreadsheetOptions &options, QObject *parent)
-    : QObject(parent), m_application(SpreadsheetApplication::create(options)),
-      m_relay(std::make_shared<Relay>())
+    : TExcelApplication(SpreadsheetApplication::create(options), options.callTimeoutMs, parent)
+{ }
+
+TExcelApplication::TExcelApplication(
+    std::shared_ptr<SpreadsheetApplication> application, int timeout, QObject *parent)
+    : QObject(parent), m_application(std::move(application)), m_relay(std::make_shared<Relay>())
 {
     m_relay->owner = this;
     std::weak_ptr<Relay> weakRelay = m_relay;
-    const int timeout = options.callTimeoutMs;
     m_application->setBeforeCloseHandler([weakRelay, timeout](const WorkbookPtr &workbook) {
         auto relay = weakRelay.lock();
         if (!relay)

@@ -5,6 +5,7 @@
 #include "Workbook.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 // The connection a data window holds to the spreadsheet application. It attaches to a running
@@ -13,9 +14,20 @@ class TExcelApplication : public QObject
 {
     Q_OBJECT
 public:
+    // Over the application the factory makes, if one is set, else over the installed one.
     explicit TExcelApplication(QObject *parent = nullptr);
     TExcelApplication(const SpreadsheetOptions &options, QObject *parent = nullptr);
+    // Over a given application; a before-close question waits at most timeoutMs for the answer.
+    TExcelApplication(std::shared_ptr<SpreadsheetApplication> application, int timeoutMs,
+        QObject *parent = nullptr);
     ~TExcelApplication() override;
+
+    // What connection objects made without options are made over (tests put an application of
+    // their own here). An empty factory restores the installed spreadsheet. Returns the old one.
+    using Factory = std::function<std::shared_ptr<SpreadsheetApplication>()>;
+    static Factory setFactory(Factory factory);
+    // Whether a connection object made without options can reach a spreadsheet at all.
+    static bool available();
 
     int Tag = 0; // the export state kept by the data window
 

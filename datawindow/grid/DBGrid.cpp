@@ -7,10 +7,12 @@
 #include "TableModel.h"
 #include "TabvaleApplication.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
 #include <QToolTip>
@@ -34,6 +36,15 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent)
     verticalHeader()->setMinimumSectionSize(12);
     verticalHeader()->setDefaultSectionSize(18);
     applyStyle();
+    // Buttonless moves matter to the drags; the headers and the corner belong to the grid.
+    setMouseTracking(true);
+    for (QWidget *part : std::initializer_list<QWidget *> {horizontalHeader()->viewport(),
+             verticalHeader()->viewport(), findChild<QAbstractButton *>()}) {
+        if (part) {
+            part->setMouseTracking(true);
+            part->installEventFilter(this);
+        }
+    }
 }
 
 void DBGrid::setDataSource(TDataSource *source)
@@ -224,6 +235,62 @@ bool DBGrid::confirmAndDelete(QWidget *parent, TTable *table)
         return false;
     table->deleteRecord();
     return true;
+}
+
+void DBGrid::mouseHook(QMouseEvent *event, QPoint clientPos)
+{
+    if (event->type() == QEvent::MouseMove && OnMouseMove) {
+        const MouseMoveHandler hook = OnMouseMove;
+        TabvaleApplication::guarded([&] { hook(event->buttons(), event->modifiers(), clientPos); });
+    } else if (event->type() == QEvent::MouseButtonRelease && OnMouseUp) {
+        const MouseUpHandler hook = OnMouseUp;
+        TabvaleApplication::guarded([&] { hook(event->button(), event->modifiers(), clientPos); });
+    }
+}
+
+bool DBGrid::event(QEvent *event)
+{
+    // The grid itself gets mouse events of its own only while it holds the grab (otherwise they
+    // go to its viewport or headers, and reach it here only when those pass them on).
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        if (mouseGrabber() != this)
+            return QTableView::event(event);
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        mouseHook(mouse, mouse->position().toPoint());
+        event->accept();
+        return true;
+    }
+    default:
+        return QTableView::event(event);
+    }
+}
+
+bool DBGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        auto *part = static_cast<QWidget *>(watched);
+        mouseHook(mouse, mapFromGlobal(part->mapToGlobal(mouse->position().toPoint())));
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void DBGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    mouseHook(event, event->position().toPoint() + viewport()->pos());
+    // A drag that has taken the mouse keeps the current cell where the press put it.
+    if (mouseGrabber() != this)
+        QTableView::mouseMoveEvent(event);
+}
+
+void DBGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableView::mouseReleaseEvent(event);
+    mouseHook(event, event->position().toPoint() + viewport()->pos());
 }
 
 void DBGrid::keyPressEvent(QKeyEvent *event)

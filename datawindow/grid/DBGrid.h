@@ -60,6 +60,16 @@ public:
     void defaultDrawColumnCell(
         TCanvas &canvas, const QRect &rect, int dataCol, TField *field, QStyle::State state) const;
 
+    // Mouse hooks, which a window may swap while a drag lasts. pos is in client coordinates;
+    // moves and releases over the title row and the indicator column come here too, and so do
+    // the events the grid receives while it holds the mouse grab.
+    using MouseMoveHandler
+        = std::function<void(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint pos)>;
+    using MouseUpHandler
+        = std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos)>;
+    MouseMoveHandler OnMouseMove;
+    MouseUpHandler OnMouseUp;
+
     // Asks, then deletes the current record (Ctrl+Delete and the navigator's delete button).
     static bool confirmAndDelete(QWidget *parent, TTable *table);
 
@@ -70,12 +80,18 @@ public:
     QString hiddenTextAt(const QPoint &viewportPoint) const;
 
 protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
+    // Runs the mouse hooks (on copies, so that a hook may replace itself).
+    void mouseHook(QMouseEvent *event, QPoint clientPos);
     void followTable();
     void applyStyle();
 

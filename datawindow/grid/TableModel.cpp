@@ -55,7 +55,9 @@ void TableModel::resync()
     }
     if (m_rows > 0 && m_columns > 0)
         emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
-    emit headerDataChanged(Qt::Vertical, 0, std::max(0, m_rows - 1));
+    // An empty table has no row header to change.
+    if (m_rows > 0)
+        emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
     m_lastCurrentRow = t->recNo();
 }
 

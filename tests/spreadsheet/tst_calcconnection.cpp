@@ -7,9 +7,11 @@
 #include "common/TestEnvironment.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <csignal>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -114,6 +116,32 @@ private slots:
         QCOMPARE(excel.Application().workbooks()->count(), 1);
         // Objects of the old office stay dead.
         QVERIFY_THROWS_EXCEPTION(SpreadsheetError, book->name());
+    }
+
+    void anOfficeThatWentAwayIsNotReplacedBehindTheUsersBack()
+    {
+        CalcTestOffice office(m_dir.filePath(QStringLiteral("gone")));
+        office.start();
+        TExcelApplication excel;
+        excel.Application().workbooks()->add();
+        office.kill();
+        QElapsedTimer timer;
+        timer.start();
+        for (int call = 0; call < 2; ++call) {
+            try {
+                excel.Application().workbooks()->count();
+                QFAIL("a call to a killed office went through");
+            } catch (const SpreadsheetError &e) {
+                QCOMPARE(e.kind(), SpreadsheetError::Kind::Gone);
+            }
+        }
+        // Quitting what is gone ends nothing and starts nothing.
+        excel.Application().quit();
+        auto *session = dynamic_cast<CalcSession *>(&excel.Application());
+        QCOMPARE(session->officeProcessId(), pid_t(0));
+        QVERIFY(timer.elapsed() < 5000);
+        QVERIFY(!QFileInfo::exists(
+            QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(office.options().pipeName)));
     }
 
     void aHungOfficeIsReportedWithinTheWatchdogTimeAndReachedAgainOnceAwake()

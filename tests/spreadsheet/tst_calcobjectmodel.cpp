@@ -231,6 +231,33 @@ private slots:
         app().activeWorkbook()->close();
     }
 
+    void typedBlocksReadAsTheSingleCellsDo()
+    {
+        auto cells = freshSheet()->cells();
+        const QList<QVariantList> block {{QStringLiteral("Wang"), QDate(1990, 5, 17), 1.5, true},
+            {QStringLiteral("007"), QTime(7, 30, 15, 250),
+                QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58)), QVariant()},
+            {QVariant::fromValue(CurrencyValue {12.5}), false, -3.0, QStringLiteral("=1+2")}};
+        cells->setDataArray(2, 3, block);
+        const auto typed = cells->typedDataArray(2, 3, 3, 4);
+        QCOMPARE(typed.size(), 3);
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 4; ++c) {
+                const QVariant single = cells->item(2 + r, 3 + c);
+                QCOMPARE(typed[r][c].typeId(), single.typeId());
+                QCOMPARE(typed[r][c], single);
+            }
+        }
+        QCOMPARE(typed[0][1], QVariant(QDate(1990, 5, 17)));
+        QCOMPARE(typed[0][3], QVariant(true));
+        QCOMPARE(typed[1][2], QVariant(QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58))));
+        QCOMPARE(typed[2][0], QVariant(12.5)); // a sum of money reads back as its number
+        QCOMPARE(typed[2][3], QVariant(QStringLiteral("=1+2"))); // text stays text
+        cells->setItem(6, 1, QVariant::fromValue(CurrencyValue {-0.25}));
+        QCOMPARE(cells->item(6, 1), QVariant(-0.25));
+        app().activeWorkbook()->close();
+    }
+
     void cellGeometryIsInPointsFromTheTopLeft()
     {
         auto sheet = freshSheet();

@@ -1,0 +1,127 @@
+// The copy gestures: the file picture into a record from the column (with a restore button to
+// undo it once), from the strip and from the file list (moving on to the next record), and the
+// restore and its commit.
+#include "TFDBInputPic.h"
+
+#include "FieldColumnPanel.h"
+#include "FileListBox.h"
+#include "PictureControl.h"
+#include "PictureToStore.h"
+#include "SharedState.h"
+#include "TDataSource.h"
+#include "TTable.h"
+#include "TagControls.h"
+#include "Thumbnail.h"
+#include "controls/DBImage.h"
+#include "controls/TImage.h"
+#include "controls/TScrollBar.h"
+
+bool TFDBInputPic::restorePending() const
+{
+    return !DBPicFuYuan->isHidden();
+}
+
+QByteArray TFDBInputPic::fieldThumbOf(const QImage &picture) const
+{
+    return picture.isNull() ? QByteArray() : Thumbnail::pack(Thumbnail::fromImage(picture));
+}
+
+bool TFDBInputPic::storePicture(const QImage &picture)
+{
+    Table1->edit();
+    DataBaseFieldPicture1->setPicture(picture);
+    try {
+        Table1->post();
+    } catch (...) {
+        // The record and the picture stay as they were.
+        Table1->cancel();
+        throw;
+    }
+    return true;
+}
+
+void TFDBInputPic::columnCopy()
+{
+    if (FileThreadBusy || FieldThreadBusy)
+        return;
+    GTempImage->clearPicture();
+    const QString field = DataBaseFieldPicture2->dataField();
+    DataBaseFieldPicture2->setDataField(QString());
+    DataBaseFieldPicture2->setDataSource(nullptr);
+    DataBaseFieldPicture2->setPicture(DataBaseFieldPicture1->picture());
+    const QImage picture = PictureToStore::forColumnCopy(
+        currFilePic->picture(), SpeedButton1->Tag == 1, currFilePic->pos());
+    if (picture.size() != currFilePic->picture().size())
+        GTempImage->setPicture(picture);
+    try {
+        storePicture(picture);
+    } catch (...) {
+        // Nothing changed: the buffer goes back to its field.
+        DataBaseFieldPicture2->clearPicture();
+        DataBaseFieldPicture2->setDataSource(DataSource1);
+        DataBaseFieldPicture2->setDataField(field);
+        GTempImage->clearPicture();
+        throw;
+    }
+    GTempImage->clearPicture();
+    DBPicFuYuan->move(142, CurrRow * 60 + ColumnOffset + 19);
+    DBPicFuYuan->Tag = CurrRow;
+    DBPicFuYuan->show();
+    Label2->Tag = 0;
+    DBPicFuYuan->setFocus(Qt::OtherFocusReason);
+}
+
+void TFDBInputPic::stripOrListCopy(bool fromStrip)
+{
+    if (FileThreadBusy || FieldThreadBusy || CurrRow < 0 || restorePending())
+        return;
+    GTempImage->clearPicture();
+    const QImage file = currFilePic->picture();
+    storePicture(PictureToStore::fitted(file));
+    if (CurrRow <= FieldThumbLast) {
+        FieldThumb &thumb = FieldThumbs[CurrRow];
+        const bool noFile = !fromStrip && (FileListBox1->itemIndex() < 0 || FileListBox1->Tag == 1);
+        thumb.packed = noFile ? QByteArray() : fieldThumbOf(file);
+        thumb.unreadable = false;
+        PanDataThPic->updateRow(CurrRow);
+    }
+    const int before = Table1->recNo();
+    Table1->next();
+    if (Table1->recNo() == before)
+        return; // the last record: it stays current
+    const int bottom = (CurrRow + 2) * 60 + ColumnOffset + 2;
+    const int visible = PanDataThPic->contentsRect().height();
+    if (bottom > visible)
+        DBPicScroll->setValue(DBPicScroll->value() + bottom - visible);
+    const int previous = CurrRow;
+    ++CurrRow;
+    highlightRow(previous);
+    highlightRow(CurrRow);
+}
+
+void TFDBInputPic::DBPicFuYuanClick()
+{
+    if (!restorePending())
+        return;
+    // Written back first: a restore the engine refuses stays pending.
+    storePicture(DataBaseFieldPicture2->picture());
+    DBPicFuYuan->hide();
+    Label2->Tag = 1;
+    DataBaseFieldPicture2->setDataSource(DataSource1);
+}
+
+void TFDBInputPic::DBPicFuYuanExit()
+{
+    if (!restorePending())
+        return;
+    const int row = DBPicFuYuan->Tag;
+    DBPicFuYuan->hide();
+    Label2->Tag = 1;
+    if (row >= 0 && row <= FieldThumbLast) {
+        FieldThumbs[row].packed = fieldThumbOf(DataBaseFieldPicture1->picture());
+        FieldThumbs[row].unreadable = false;
+        PanDataThPic->updateRow(row);
+    }
+    DataBaseFieldPicture2->clearPicture();
+    DataBaseFieldPicture2->setDataSource(DataSource1);
+}

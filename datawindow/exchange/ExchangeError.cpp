@@ -1,0 +1,30 @@
+#include "ExchangeError.h"
+
+#include "EngineError.h"
+#include "PictureError.h"
+
+ExchangeError::ExchangeError(const QString &doing, const std::exception &error)
+    : ExchangeError(doing + QStringLiteral(": ") + messageOf(error), kindOf(error))
+{ }
+
+QString ExchangeError::messageOf(const std::exception &error)
+{
+    if (auto *e = dynamic_cast<const SpreadsheetError *>(&error))
+        return e->message();
+    if (auto *e = dynamic_cast<const EngineError *>(&error))
+        return e->message();
+    if (auto *e = dynamic_cast<const PictureError *>(&error))
+        return e->message();
+    if (auto *e = dynamic_cast<const ExchangeError *>(&error))
+        return e->message();
+    return QString::fromUtf8(error.what());
+}
+
+ExchangeError::Kind ExchangeError::kindOf(const std::exception &error)
+{
+    if (auto *e = dynamic_cast<const SpreadsheetError *>(&error))
+        return e->kind();
+    if (auto *e = dynamic_cast<const ExchangeError *>(&error))
+        return e->cause();
+    return Kind::Refused;
+}

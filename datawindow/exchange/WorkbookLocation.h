@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where the per-database workbooks live: Data/ beside the program while that can be written,
+// else Data/ in the user's data directory. One workbook per database, named after it.
+namespace WorkbookLocation {
+
+// The directory for a program directory and a user data directory (pure; see directory()).
+QString directoryFor(const QString &programDirectory, const QString &userDataDirectory);
+// The directory for this program and user.
+QString directory();
+// Makes the directory when it is missing; false when that fails.
+bool makeDirectory(const QString &directory);
+
+// The workbook's file name for a database: the name made safe as a file name (it can never leave
+// the directory), then ".xls". Distinct names give distinct files.
+QString fileNameFor(const QString &database);
+// The database of the list whose workbook has exactly this file name; empty when none.
+QString databaseOf(const QString &workbookName, const QStringList &databases);
+
+// Tests: the program directory to use instead of the executable's ("" = the executable's).
+void setProgramDirectory(const QString &directory);
+
+} // namespace WorkbookLocation

@@ -1,0 +1,74 @@
+#include "CarriedValue.h"
+
+#include "EngineError.h"
+#include "FieldType.h"
+#include "GridTransfer.h"
+#include "PictureError.h"
+#include "StoredPicture.h"
+#include "TField.h"
+#include "controls/DBImage.h"
+#include "controls/DBMemo.h"
+
+CarriedValue CarriedValue::take(const TField &field, const DBImage *image, const DBMemo *memo)
+{
+    CarriedValue v;
+    v.fieldType = field.dataType();
+    switch (fieldClassOf(v.fieldType)) {
+    case FieldClass::PictureLike:
+        if (image) {
+            v.picture = image->picture();
+            v.error = image->loadError();
+        } else {
+            try {
+                v.picture = StoredPicture::decode(field.asBytes());
+            } catch (const PictureError &e) {
+                v.error = e.message();
+            }
+        }
+        break;
+    case FieldClass::Memo:
+        v.text = memo ? memo->toPlainText() : field.asString();
+        break;
+    case FieldClass::Ordinary:
+        try {
+            v.value = field.value();
+        } catch (const EngineError &e) {
+            v.error = e.message();
+        }
+        break;
+    }
+    return v;
+}
+
+void CarriedValue::refuseUnreadable(const TField &target) const
+{
+    if (error.isEmpty() || !GridTransfer::sameClass(fieldType, target.dataType()))
+        return;
+    if (isPictureLike(target.dataType()))
+        throw PictureError(error);
+    throw EngineError(error);
+}
+
+bool CarriedValue::putInto(TField &target, DBImage *image, DBMemo *memo) const
+{
+    if (!GridTransfer::sameClass(fieldType, target.dataType()))
+        return false;
+    refuseUnreadable(target);
+    switch (fieldClassOf(target.dataType())) {
+    case FieldClass::PictureLike:
+        if (image)
+            image->setPicture(picture);
+        else
+            target.setBytes(StoredPicture::encode(picture, target.dataType()));
+        return true;
+    case FieldClass::Memo:
+        if (memo)
+            memo->setPlainText(text);
+        else
+            target.setValue(text);
+        return true;
+    case FieldClass::Ordinary:
+        return GridTransfer::writeOrdinary(target, value);
+    }
+    return false;
+}

@@ -1,0 +1,497 @@
+#include "TableMaintenance.h"
+
+#include "Database.h"
+#include "Engine.h"
+#include "EngineError.h"
+#include "FieldType.h"
+#include "FreePages.h"
+#include "SchemaText.h"
+#include "TTable.h"
+#include "TableDefinition.h"
+#include "TableSchema.h"
+#include "Transaction.h"
+#include "UnreadableValues.h"
+
+#include <QElapsedTimer>
+#include <limits>
+#include <sqlite3.h>
+
+namespace TableMaintenance {
+
+namespace {
+
+// Tells the progress of a step that cannot stop: what the callback answers does not matter.
+class Reporter
+{
+public:
+    explicit Reporter(const Progress &progress) : m_progress(progress) { }
+    void operator()(Step step, qint64 done, qint64 total) const
+    {
+        if (m_progress)
+            m_progress(step, done, total);
+    }
+
+private:
+    const Progress &m_progress;
+};
+
+// What the commands need to know of the table, read before anything changes.
+struct Subject
+{
+    std::shared_ptr<Database> db;
+    QString table;
+    QString alias;
+};
+
+// `doing` names the change for the message of a read-only database; empty for reading only.
+Subject subjectOf(TTable &table, const QString &doing = {})
+{
+    Subject s;
+    s.alias = table.databaseName();
+    s.table = table.tableName();
+    if (s.table.isEmpty())
+        throw EngineError(QStringLiteral("No table is open."));
+    s.db = Engine::database(s.alias);
+    if (!doing.isEmpty())
+        s.db->checkWritable(doing.arg(s.table));
+    if (!s.db->tableExists(s.table))
+        throw EngineError(QStringLiteral("The table “%1” does not exist in the database “%2”.")
+                              .arg(s.table, s.alias));
+    return s;
+}
+
+// Stores what is being typed into the record; a record being inserted without any value in it is
+// dropped rather than stored as a blank record.
+void storePendingEdit(TTable &table)
+{
+    if (table.state() != TTable::Edit && table.state() != TTable::Insert)
+        return;
+    if (table.modified())
+        table.post();
+    else
+        table.cancel();
+}
+
+// Runs work with the table object closed and opens it again afterwards, also after a failure
+// (by then the transaction has been rolled back, so the records it reads are the real ones).
+template<typename Work>
+auto withTableClosed(TTable &table, Work work)
+{
+    const bool wasOpen = table.active();
+    table.close();
+    try {
+        if constexpr (std::is_void_v<decltype(work())>) {
+            work();
+            if (wasOpen)
+                table.open();
+        } else {
+            auto result = work();
+            if (wasOpen)
+                table.open();
+            return result;
+        }
+    } catch (...) {
+        if (wasOpen && !table.active()) {
+            try {
+                table.open();
+            } catch (const EngineError &) {
+                // The first error is the one to show.
+            }
+        }
+        throw;
+    }
+}
+
+// Foreign-key actions must not run while a table is dropped and made again; the setting can only
+// change outside a transaction.
+class ForeignKeysOff
+{
+public:
+    explicit ForeignKeysOff(Database &db) : m_db(db)
+    {
+        Statement s = db.prepare(QStringLiteral("PRAGMA foreign_keys"));
+        m_wasOn = s.step() && s.columnInt64(0) != 0;
+        if (!m_wasOn)
+            return;
+        if (!sqlite3_get_autocommit(db.handle()))
+            throw EngineError(QStringLiteral(
+                "A transaction is open in the database: the table cannot be rebuilt now."));
+        db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    }
+    ~ForeignKeysOff()
+    {
+        if (m_wasOn)
+            sqlite3_exec(m_db.handle(), "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    }
+    ForeignKeysOff(const ForeignKeysOff &) = delete;
+    ForeignKeysOff &operator=(const ForeignKeysOff &) = delete;
+
+private:
+    Database &m_db;
+    bool m_wasOn = false;
+};
+
+// While the table is renamed out of the way, what refers to it (other tables' foreign keys, views,
+// triggers) must go on naming it: the legacy rename touches only the table itself.
+class ReferencesKept
+{
+public:
+    explicit ReferencesKept(Database &db) : m_db(db)
+    {
+        Statement s = db.prepare(QStringLiteral("PRAGMA legacy_alter_table"));
+        m_wasOn = s.step() && s.columnInt64(0) != 0;
+        if (!m_wasOn)
+            db.exec(QStringLiteral("PRAGMA legacy_alter_table = ON"));
+    }
+    ~ReferencesKept()
+    {
+        if (!m_wasOn)
+            sqlite3_exec(
+                m_db.handle(), "PRAGMA legacy_alter_table = OFF", nullptr, nullptr, nullptr);
+    }
+    ReferencesKept(const ReferencesKept &) = delete;
+    ReferencesKept &operator=(const ReferencesKept &) = delete;
+
+private:
+    Database &m_db;
+    bool m_wasOn = false;
+};
+
+// In WAL mode the commit would copy every page of the rebuilt table into the file, which the
+// VACUUM after it rewrites anyway: the log is checkpointed once, by the VACUUM.
+class CheckpointDeferred
+{
+public:
+    explicit CheckpointDeferred(Database &db) : m_db(db)
+    {
+        Statement s = db.prepare(QStringLiteral("PRAGMA wal_autocheckpoint"));
+        m_pages = s.step() ? int(s.columnInt64(0)) : 0;
+        db.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
+    }
+    ~CheckpointDeferred()
+    {
+        const QByteArray sql = "PRAGMA wal_autocheckpoint = " + QByteArray::number(m_pages);
+        sqlite3_exec(m_db.handle(), sql.constData(), nullptr, nullptr, nullptr);
+    }
+    CheckpointDeferred(const CheckpointDeferred &) = delete;
+    CheckpointDeferred &operator=(const CheckpointDeferred &) = delete;
+
+private:
+    Database &m_db;
+    int m_pages = 0;
+};
+
+qint64 recordCount(Database &db, const QString &table)
+{
+    Statement s = db.prepare(QStringLiteral("SELECT count(*) FROM %1").arg(Database::quote(table)));
+    return s.step() ? s.columnInt64(0) : 0;
+}
+
+QString columnList(const QList<TFieldDef> &fields)
+{
+    QStringList columns;
+    for (const TFieldDef &f : fields)
+        columns << Database::quote(f.name);
+    return columns.join(u", ");
+}
+
+// Pieces of work are sized so that each takes about this long: the screen stays alive and the
+// statements stay few.
+class Pacer
+{
+public:
+    qint64 size() const { return m_size; }
+    void start() { m_timer.start(); }
+    void done()
+    {
+        const qint64 ms = m_timer.elapsed();
+        if (ms < 40)
+            m_size = std::min<qint64>(m_size * 2, 1 << 16);
+        else if (ms > 160)
+            m_size = std::max<qint64>(m_size / 2, 1);
+    }
+
+private:
+    qint64 m_size = 16;
+    QElapsedTimer m_timer;
+};
+
+// Copies every record of `from` into `to` (which has the same fields), rowids included, in rowid
+// order.
+void copyRecords(Database &db, const QString &from, const QString &to,
+    const QList<TFieldDef> &fields, Step step, const Reporter &report)
+{
+    const QString fromRowid = TableSchema::rowidColumn(db, fields, from);
+    const QString toRowid = TableSchema::rowidColumn(db, fields, to);
+    const QString columns = columnList(fields);
+    const qint64 total = recordCount(db, from);
+    const QString copy
+        = QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, %3 FROM %5 WHERE %4 %6 "
+                         "?1 ORDER BY %4 LIMIT ?2")
+              .arg(Database::quote(to), toRowid, columns, fromRowid, Database::quote(from));
+    // The first piece includes the smallest rowid there can be.
+    Statement first = db.prepare(copy.arg(QStringLiteral(">=")));
+    Statement next = db.prepare(copy.arg(QStringLiteral(">")));
+    qint64 after = std::numeric_limits<qint64>::min();
+    qint64 done = 0;
+    Pacer pacer;
+    report(step, 0, total);
+    for (Statement *s = &first;; s = &next) {
+        pacer.start();
+        s->bindInt64(1, after);
+        s->bindInt64(2, pacer.size());
+        s->step();
+        const qint64 copied = s->changes();
+        s->reset();
+        if (copied == 0)
+            break;
+        after = db.lastInsertRowid(); // the destination has no triggers while records come in
+        done += copied;
+        report(step, done, total);
+        if (copied < pacer.size())
+            break;
+        pacer.done();
+    }
+}
+
+// Deletes every record, piece by piece, as DELETE statements: triggers fire and the database's
+// rules apply.
+void deleteRecords(
+    Database &db, const QString &table, const QList<TFieldDef> &fields, const Reporter &report)
+{
+    const QString rowid = TableSchema::rowidColumn(db, fields, table);
+    const qint64 total = recordCount(db, table);
+    Statement s = db.prepare(
+        QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT %2 FROM %1 ORDER BY %2 LIMIT ?1)")
+            .arg(Database::quote(table), rowid));
+    qint64 done = 0;
+    Pacer pacer;
+    report(Step::Emptying, 0, total);
+    for (;;) {
+        pacer.start();
+        s.bindInt64(1, pacer.size());
+        s.step();
+        const qint64 deleted = s.changes();
+        s.reset();
+        if (deleted == 0)
+            break;
+        done += deleted;
+        report(Step::Emptying, std::min(done, total), total);
+        pacer.done();
+    }
+}
+
+void dropIfThere(Database &db, const QString &table)
+{
+    if (db.tableExists(table))
+        db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(table)));
+}
+
+// Drops the table and makes it again from `definition`, filled with the records of `source`.
+// Nothing fires: the triggers are made after the records are in.
+void rebuild(Database &db, const TableDefinition &definition, const QString &source,
+    const QList<TFieldDef> &fields, Step step, const Reporter &report)
+{
+    db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(definition.table)));
+    definition.createTable(db);
+    copyRecords(db, source, definition.table, fields, step, report);
+    definition.completeTable(db);
+}
+
+QList<UnreadableValues::Field> valueFields(const Subject &s)
+{
+    QList<UnreadableValues::Field> fields;
+    for (const TFieldDef &def : TableSchema::readFields(*s.db, s.table, s.alias)) {
+        UnreadableValues::Field f;
+        f.name = def.name;
+        f.code = TableSchema::fieldCode(*s.db, s.table, def, &f.size);
+        fields << f;
+    }
+    return fields;
+}
+
+QString rowidOf(const Subject &s)
+{
+    return TableSchema::rowidColumn(
+        *s.db, TableSchema::readFields(*s.db, s.table, s.alias), s.table);
+}
+
+} // namespace
+
+void compact(TTable &table, const Progress &progress)
+{
+    storePendingEdit(table);
+    const Subject s = subjectOf(table, QStringLiteral("compacting the table “%1”"));
+    const Reporter report(progress);
+    withTableClosed(table, [&] {
+        Database &db = *s.db;
+        const QString temporary = QStringLiteral("$$$") + s.table;
+        const CheckpointDeferred oneCheckpoint(db);
+        {
+            const ForeignKeysOff noActions(db);
+            const ReferencesKept references(db);
+            const TableDefinition definition = TableDefinition::read(db, s.table);
+            const QList<TFieldDef> fields = TableSchema::readFields(db, s.table, s.alias);
+            Transaction transaction(db);
+            dropIfThere(db, temporary);
+            // The records move out by renaming, which copies nothing; they are copied once, back
+            // into the table made anew from its own statements.
+            db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
+                        .arg(Database::quote(s.table), Database::quote(temporary)));
+            // Their names are wanted again; the records stay in the temporary table.
+            for (const TableDefinition::Entry &index : definition.indexes)
+                db.exec(QStringLiteral("DROP INDEX %1").arg(Database::quote(index.name)));
+            for (const TableDefinition::Entry &trigger : definition.triggers)
+                db.exec(QStringLiteral("DROP TRIGGER %1").arg(Database::quote(trigger.name)));
+            definition.createTable(db);
+            copyRecords(db, temporary, s.table, fields, Step::CopyingBack, report);
+            definition.completeTable(db);
+            db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(temporary)));
+            transaction.commit();
+        }
+        db.tableChanged(s.table);
+        db.tableChanged(temporary);
+        FreePages::giveBack(db, [&] { report(Step::FreeingSpace, 0, 0); });
+    });
+}
+
+void emptyWithBackup(TTable &table, const Progress &progress)
+{
+    storePendingEdit(table);
+    const Subject s = subjectOf(table, QStringLiteral("emptying the table “%1”"));
+    if (s.table.compare(BackupTable, Qt::CaseInsensitive) == 0)
+        throw EngineError(
+            QStringLiteral("The backup table “%1” cannot be emptied into itself.").arg(s.table));
+    const Reporter report(progress);
+    withTableClosed(table, [&] {
+        Database &db = *s.db;
+        const TableDefinition definition = TableDefinition::read(db, s.table);
+        const TableDefinition backup = definition.copiedAs(
+            BackupTable, [](const QString &index) { return BackupTable + u' ' + index; });
+        const QList<TFieldDef> fields = TableSchema::readFields(db, s.table, s.alias);
+        Transaction transaction(db);
+        dropIfThere(db, BackupTable);
+        backup.createTable(db);
+        copyRecords(db, s.table, BackupTable, fields, Step::CopyingOut, report);
+        backup.completeTable(db);
+        deleteRecords(db, s.table, fields, report);
+        transaction.commit();
+        db.tableChanged(s.table);
+        db.tableChanged(BackupTable);
+    });
+}
+
+bool restoreFromBackup(TTable &table, const Progress &progress)
+{
+    storePendingEdit(table);
+    const Subject s = subjectOf(table, QStringLiteral("restoring the table “%1”"));
+    if (!s.db->tableExists(BackupTable))
+        return false;
+    if (s.table.compare(BackupTable, Qt::CaseInsensitive) == 0)
+        throw EngineError(
+            QStringLiteral("The backup table “%1” cannot be restored onto itself.").arg(s.table));
+    const Reporter report(progress);
+    withTableClosed(table, [&] {
+        Database &db = *s.db;
+        const ForeignKeysOff noActions(db);
+        const TableDefinition own = TableDefinition::read(db, s.table);
+        const TableDefinition backup = TableDefinition::read(db, BackupTable);
+        TableDefinition target = own;
+        if (SchemaText::tableBody(own.createSql) != SchemaText::tableBody(backup.createSql)) {
+            // The backup of another table: this one takes its fields and indexes.
+            const QString prefix = BackupTable + u' ';
+            target = backup.copiedAs(s.table, [&](const QString &index) {
+                return index.startsWith(prefix) ? index.mid(prefix.size()) : index;
+            });
+        }
+        if (backup.sequence)
+            target.sequence = std::max(target.sequence.value_or(0), *backup.sequence);
+        const QList<TFieldDef> fields = TableSchema::readFields(db, BackupTable, s.alias);
+        Transaction transaction(db);
+        rebuild(db, target, BackupTable, fields, Step::Restoring, report);
+        transaction.commit();
+        db.tableChanged(s.table);
+    });
+    return true;
+}
+
+Look lookForUnreadable(TTable &table, const Progress &progress)
+{
+    storePendingEdit(table);
+    const Subject s = subjectOf(table);
+    // The open table knows its count; counting a big table would read all of it.
+    const qint64 total = table.active() ? table.recordCount() : recordCount(*s.db, s.table);
+    bool found = false;
+    const bool complete = UnreadableValues::scan(
+        *s.db, s.table, rowidOf(s), valueFields(s),
+        [&](const UnreadableValues::Cell &) {
+            found = true;
+            return false;
+        },
+        [&](qint64 records) { return !progress || progress(Step::Looking, records, total); });
+    if (found)
+        return Look::Unreadable;
+    return complete ? Look::Clean : Look::Stopped;
+}
+
+std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
+{
+    storePendingEdit(table);
+    const Subject s = subjectOf(table, QStringLiteral("clearing the unreadable values of “%1”"));
+    const qint64 total = table.active() ? table.recordCount() : recordCount(*s.db, s.table);
+    return withTableClosed(table, [&]() -> std::optional<int> {
+        Database &db = *s.db;
+        const QList<UnreadableValues::Field> fields = valueFields(s);
+        const QString rowid = rowidOf(s);
+        Transaction transaction(db);
+        QList<UnreadableValues::Cell> cells;
+        const bool complete = UnreadableValues::scan(
+            db, s.table, rowid, fields,
+            [&](const UnreadableValues::Cell &cell) {
+                cells << cell;
+                return true;
+            },
+            [&](qint64 records) { return !progress || progress(Step::Clearing, records, total); });
+        if (!complete)
+            return std::nullopt;
+        int cleared = 0;
+        for (const UnreadableValues::Cell &cell : std::as_const(cells)) {
+            const UnreadableValues::Field &field = fields[cell.field];
+            Statement clear = db.prepare(
+                QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3 = ?")
+                    .arg(Database::quote(s.table), Database::quote(field.name), rowid));
+            clear.bindInt64(1, cell.rowid);
+            try {
+                clear.step();
+                ++cleared;
+            } catch (const EngineError &) {
+                // An ordinary field that refuses null keeps its value; a memo or picture that
+                // cannot be cleared ends the command.
+                if (fieldClassOf(field.code) != FieldClass::Ordinary)
+                    throw;
+            }
+        }
+        transaction.commit();
+        db.tableChanged(s.table);
+        return cleared;
+    });
+}
+
+void deleteTable(TTable &table)
+{
+    if (table.openElsewhere() > 0)
+        throw EngineError(QStringLiteral("The table “%1” is open in another window: close it "
+                                         "there before deleting the table.")
+                              .arg(table.tableName()));
+    const bool wasOpen = table.active();
+    table.close();
+    try {
+        table.deleteTable();
+    } catch (const EngineError &) {
+        if (wasOpen)
+            table.open(); // the table is still there
+        throw;
+    }
+}
+
+} // namespace TableMaintenance

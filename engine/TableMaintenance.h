@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class TTable;
+
+// The maintenance commands on one table, each run as one database transaction: when any step
+// fails (a full disk, a locked file, a constraint) the table is exactly as it was (records,
+// rowids, definition, indexes, triggers), no "$$$" table is left, the error is raised once, and a
+// table object that was open is open again. A pending edit of the table is stored first; a table
+// without records gets no blank record. GUI thread, like TTable.
+namespace TableMaintenance {
+
+// The one backup table of a database, written by emptying and read by restoring.
+inline const QString BackupTable = QStringLiteral("$$$Backup");
+
+enum class Step { CopyingOut, CopyingBack, Emptying, Restoring, FreeingSpace, Looking, Clearing };
+
+// Told how far a command has got, between pieces of work (never inside a call into SQLite):
+// records done of total (total 0 = unknown). Returning false stops the looking and clearing
+// passes with nothing changed; the other steps go on. While the free pages are given back the
+// step is FreeingSpace and done and total are 0; it is then called every few tens of milliseconds
+// and must not use the database.
+using Progress = std::function<bool(Step step, qint64 done, qint64 total)>;
+
+// Rebuilds the table through a temporary table "$$$" + name: the same definition, records and
+// rowids (AUTOINCREMENT counters kept), indexes and triggers made again as written, and nothing
+// fires (rebuilding is not deleting: no triggers, no foreign-key actions). Then gives the
+// database's free pages back to the file system (see FreePages: a VACUUM costs time and space in
+// proportion to the whole file).
+void compact(TTable &table, const Progress &progress = {});
+
+// Replaces the backup table with a copy of the table (its definition and indexes, under index
+// names of its own; triggers stay with the table), then deletes every record of the table as a
+// real delete: its triggers fire and the database's rules apply.
+void emptyWithBackup(TTable &table, const Progress &progress = {});
+
+// Puts the backup's records back into the table, in place of the table's records. When the
+// backup was taken from a table of the same definition, the table keeps its own definition,
+// indexes and triggers; otherwise it takes the backup's definition and indexes. The records come
+// back as they were stored: nothing fires. Returns false, with nothing changed, when the database
+// has no backup.
+bool restoreFromBackup(TTable &table, const Progress &progress = {});
+
+enum class Look { Clean, Unreadable, Stopped };
+
+// Reads every value of every record (see UnreadableValues) until the first unreadable one. Opens
+// the table when it is closed; changes nothing.
+Look lookForUnreadable(TTable &table, const Progress &progress = {});
+
+// Reads the whole table again and sets every unreadable value to null, each value in a write of
+// its own (update triggers fire as for any edit). A value of an ordinary field that refuses null
+// (NOT NULL) is left as it is; one of a memo or picture-like field raises. Returns how many values
+// were cleared, or nothing when stopped (then nothing changed). The table is open again after.
+std::optional<int> clearUnreadable(TTable &table, const Progress &progress = {});
+
+// Drops the table with its indexes and triggers. Refuses while another table object has it open
+// (another window shows it). The table object stays closed after success.
+void deleteTable(TTable &table);
+
+} // namespace TableMaintenance
