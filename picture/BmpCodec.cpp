@@ -1,10 +1,17 @@
 #include "BmpCodec.h"
 
+#include "JpegCodec.h"
 #include "PictureError.h"
 #include "PictureLimits.h"
 
+#include <QBuffer>
+#include <QColorSpace>
+#include <QImageReader>
 #include <QtEndian>
+#include <algorithm>
+#include <array>
 #include <bit>
+#include <cmath>
 #include <limits>
 
 namespace BmpCodec {
@@ -22,7 +29,12 @@ enum Compression : quint32 {
     BiJpeg = 4,
     BiPng = 5,
     BiAlphaBitfields = 6,
+    // OS/2 2.x gives 3 and 4 meanings of its own; they are kept apart from the Windows ones here.
+    Os2Huffman = 0x10003,
+    Os2Rle24 = 0x10004,
 };
+
+constexpr quint32 EmbeddedProfile = 0x4d424544; // 'MBED', a V5 header's colour space type
 
 constexpr QRgb Black = 0xff000000;
 
@@ -101,6 +113,9 @@ struct Layout
     int paletteEntrySize = 4;
     qint64 paletteCount = 0;
     qint64 pixelOffset = 0;
+    qint64 imageSize = 0; // as declared; zero when the writer left it out
+    qint64 profileOffset = 0; // an embedded ICC profile, when profileSize > 0
+    qint64 profileSize = 0;
 };
 
 bool isWindowsHeader(quint32 size)
@@ -140,11 +155,10 @@ Layout readLayout(const Bytes &in)
         l.bitCount = in.u16(28);
         // OS/2 2.x headers may stop after any field; the missing ones are zero.
         l.compression = headerSize >= 20 ? in.u32(30) : BiRgb;
+        l.imageSize = headerSize >= 24 ? in.u32(34) : 0;
         colorsUsed = headerSize >= 36 ? in.u32(46) : 0;
         if (!windows && (l.compression == 3 || l.compression == 4))
-            fail(
-                QStringLiteral("OS/2 %1 compression is not supported")
-                    .arg(l.compression == 3 ? QStringLiteral("Huffman") : QStringLiteral("RLE24")));
+            l.compression = l.compression == 3 ? Os2Huffman : Os2Rle24;
         if (l.compression == BiBitfields || l.compression == BiAlphaBitfields) {
             const int maskCount = l.compression == BiAlphaBitfields ? 4 : 3;
             // The masks follow the first 40 bytes: after the header when it is only 40 bytes
@@ -158,12 +172,18 @@ Layout readLayout(const Bytes &in)
             if (maskCount == 3 && headerSize >= 56)
                 l.masks[3] = in.u32(maskAt + 12);
         }
+        if (headerSize == 124 && in.u32(FileHeaderSize + 56) == EmbeddedProfile) {
+            // Its offset counts from the start of the information header.
+            l.profileOffset = FileHeaderSize + qint64(in.u32(FileHeaderSize + 112));
+            l.profileSize = in.u32(FileHeaderSize + 116);
+        }
     }
 
     switch (l.compression) {
     case BiRgb:
-        if (l.bitCount != 1 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 16
-            && l.bitCount != 24 && l.bitCount != 32)
+        // Two bits per pixel is Windows CE's.
+        if (l.bitCount != 1 && l.bitCount != 2 && l.bitCount != 4 && l.bitCount != 8
+            && l.bitCount != 16 && l.bitCount != 24 && l.bitCount != 32 && l.bitCount != 64)
             fail(QStringLiteral("%1 bits per pixel is not supported").arg(l.bitCount));
         if (l.bitCount == 16) {
             l.masks[0] = 0x7c00;
@@ -189,10 +209,17 @@ Layout readLayout(const Bytes &in)
             fail(QStringLiteral("bit-field masks with %1 bits per pixel are not supported")
                      .arg(l.bitCount));
         break;
+    case Os2Rle24:
+        if (l.bitCount != 24)
+            fail(QStringLiteral("RLE24 compression with %1 bits per pixel is not valid")
+                     .arg(l.bitCount));
+        break;
+    case Os2Huffman:
+        fail(QStringLiteral("OS/2 Huffman compression is not supported"));
     case BiJpeg:
     case BiPng:
-        fail(QStringLiteral("embedded %1 data is not supported")
-                 .arg(l.compression == BiJpeg ? QStringLiteral("JPEG") : QStringLiteral("PNG")));
+        l.bitCount = 0; // the embedded file tells its own depth: no colour table here
+        break;
     default:
         fail(QStringLiteral("compression method %1 is unknown").arg(l.compression));
     }
@@ -200,7 +227,7 @@ Layout readLayout(const Bytes &in)
     PictureLimits::check(l.width, l.height, "bitmap");
 
     l.paletteOffset = FileHeaderSize + headerSize + maskBytes;
-    if (l.bitCount <= 8) {
+    if (l.bitCount > 0 && l.bitCount <= 8) {
         const qint64 maxColors = qint64(1) << l.bitCount;
         l.paletteCount = (colorsUsed > 0 && colorsUsed < maxColors) ? colorsUsed : maxColors;
         in.need(l.paletteOffset, l.paletteCount * l.paletteEntrySize, "colour table");
@@ -241,6 +268,27 @@ QRgb *rowOf(QImage &image, const Layout &l, qint64 fileRow)
     return reinterpret_cast<QRgb *>(image.scanLine(y));
 }
 
+// 64-bit pixels hold linear light in s2.13 fixed point (8192 is 1.0), blue, green, red, alpha;
+// values outside 0..1 are clipped. Colours are brought to sRGB, alpha stays linear.
+int fixedToByte(qint16 value)
+{
+    return (std::clamp<int>(value, 0, 8192) * 255 + 4096) / 8192;
+}
+
+int linearToSrgb(qint16 value)
+{
+    static const std::array<uchar, 8193> table = [] {
+        std::array<uchar, 8193> t {};
+        for (int i = 0; i <= 8192; ++i) {
+            const double v = i / 8192.0;
+            const double s = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+            t[size_t(i)] = uchar(std::lround(s * 255));
+        }
+        return t;
+    }();
+    return table[size_t(std::clamp<int>(value, 0, 8192))];
+}
+
 QImage readUncompressed(const Bytes &in, const Layout &l)
 {
     const qint64 bitsPerRow = l.width * l.bitCount;
@@ -249,7 +297,8 @@ QImage readUncompressed(const Bytes &in, const Layout &l)
     in.need(l.pixelOffset, stride * (l.height - 1) + (bitsPerRow + 7) / 8, "pixel data");
 
     const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]), alpha(l.masks[3]);
-    QImage image = allocate(l, alpha.present() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const bool hasAlpha = alpha.present() || l.bitCount == 64;
+    QImage image = allocate(l, hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const QList<QRgb> palette = readPalette(in, l);
     const int width = int(l.width);
     bool anyAlpha = false;
@@ -258,6 +307,7 @@ QImage readUncompressed(const Bytes &in, const Layout &l)
         QRgb *dst = rowOf(image, l, r);
         switch (l.bitCount) {
         case 1:
+        case 2:
         case 4:
         case 8: {
             const int bits = l.bitCount;
@@ -286,9 +336,20 @@ QImage readUncompressed(const Bytes &in, const Layout &l)
             }
             break;
         }
+        case 64:
+            for (int x = 0; x < width; ++x, src += 8) {
+                const auto channel = [src](int i) {
+                    return qFromLittleEndian<qint16>(src + 2 * i);
+                };
+                const int a = fixedToByte(channel(3));
+                anyAlpha = anyAlpha || a != 0;
+                dst[x] = qRgba(linearToSrgb(channel(2)), linearToSrgb(channel(1)),
+                    linearToSrgb(channel(0)), a);
+            }
+            break;
         }
     }
-    if (alpha.present() && !anyAlpha) {
+    if (hasAlpha && !anyAlpha) {
         for (int y = 0; y < image.height(); ++y) {
             QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(y));
             for (int x = 0; x < width; ++x)
@@ -299,23 +360,46 @@ QImage readUncompressed(const Bytes &in, const Layout &l)
     return image;
 }
 
-// RLE8 and RLE4: runs of one index (two alternating ones for RLE4) and escapes for end of line,
-// end of bitmap, a jump, and literal runs padded to 16 bits. Pixels the data never reaches stay
-// black; pixels it places outside the picture are dropped.
+QRgb bgrAt(const Bytes &in, qint64 at)
+{
+    return qRgb(in.u8(at + 2), in.u8(at + 1), in.u8(at));
+}
+
+bool hasTransparentPixels(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        if (std::any_of(row, row + image.width(), [](QRgb c) { return qAlpha(c) == 0; }))
+            return true;
+    }
+    return false;
+}
+
+// RLE8, RLE4 and OS/2's RLE24: runs of one value (two alternating indices for RLE4) and escapes
+// for end of line, end of bitmap, a jump, and literal runs padded to 16 bits. Pixels the data
+// never reaches are transparent (Format_ARGB32) in the colour of table entry 0, so that a copy
+// without alpha (the stored form) shows them as most programs do; a picture whose every pixel is
+// set stays Format_RGB32. Pixels placed outside the picture are dropped. Data that stops before
+// its end-of-bitmap escape is an error, unless all it lacks is that escape.
 QImage readRunLength(const Bytes &in, const Layout &l)
 {
     const bool rle4 = l.compression == BiRle4;
-    QImage image = allocate(l, QImage::Format_RGB32);
-    image.fill(Black);
+    const bool rle24 = l.compression == Os2Rle24;
+    const qint64 valueBytes = rle24 ? 3 : 1;
     const QList<QRgb> palette = readPalette(in, l);
+    QImage image = allocate(l, QImage::Format_ARGB32);
+    image.fill(palette.isEmpty() ? 0u : uint(palette.first() & 0x00ffffff));
     if (!in.has(l.pixelOffset, 0))
         failTruncated("pixel data");
 
     qint64 x = 0, y = 0; // y counts file rows, from the first stored one
     QRgb *row = rowOf(image, l, 0);
-    auto put = [&](int index) {
+    auto colour = [&](int index) {
+        return index < palette.size() ? palette[index] : Black;
+    };
+    auto put = [&](QRgb c) {
         if (x < l.width && y < l.height)
-            row[x] = index < palette.size() ? palette[index] : Black;
+            row[x] = c;
         ++x;
     };
     auto nextRow = [&](qint64 rows) {
@@ -327,40 +411,114 @@ QImage readRunLength(const Bytes &in, const Layout &l)
     qint64 pos = l.pixelOffset;
     const qint64 end = in.size();
     while (y < l.height) {
-        if (pos + 2 > end)
+        if (pos + 2 > end) {
+            if (y == l.height - 1 && x >= l.width)
+                break; // only the closing escape is missing
             failTruncated("compressed pixel data");
+        }
         const int count = in.u8(pos);
-        const int value = in.u8(pos + 1);
-        pos += 2;
-        if (count > 0) {
+        if (count > 0) { // a run
+            if (pos + 1 + valueBytes > end)
+                failTruncated("compressed pixel data");
+            const int value = in.u8(pos + 1);
+            const QRgb same = rle24 ? bgrAt(in, pos + 1) : colour(value);
             for (int i = 0; i < count; ++i)
-                put(rle4 ? (i % 2 == 0 ? value >> 4 : value & 0x0f) : value);
+                put(rle4 ? colour(i % 2 == 0 ? value >> 4 : value & 0x0f) : same);
+            pos += 1 + valueBytes;
             continue;
         }
-        if (value == 0) { // end of line
+        const int code = in.u8(pos + 1);
+        pos += 2;
+        if (code == 0) { // end of line
             x = 0;
             nextRow(1);
-        } else if (value == 1) { // end of bitmap
+        } else if (code == 1) { // end of bitmap
             break;
-        } else if (value == 2) { // jump right and up
+        } else if (code == 2) { // jump right and up
             if (pos + 2 > end)
                 failTruncated("compressed pixel data");
             x += in.u8(pos);
             const int down = in.u8(pos + 1);
             pos += 2;
             nextRow(down);
-        } else { // a literal run of `value` pixels
-            const qint64 bytes = rle4 ? (value + 1) / 2 : value;
+        } else { // a literal run of `code` pixels
+            const qint64 bytes = rle4 ? (code + 1) / 2 : code * valueBytes;
             if (pos + bytes > end)
                 failTruncated("compressed pixel data");
-            for (int i = 0; i < value; ++i) {
-                const int b = in.u8(pos + (rle4 ? i / 2 : i));
-                put(rle4 ? (i % 2 == 0 ? b >> 4 : b & 0x0f) : b);
+            for (int i = 0; i < code; ++i) {
+                if (rle24) {
+                    put(bgrAt(in, pos + 3 * i));
+                } else {
+                    const int b = in.u8(pos + (rle4 ? i / 2 : i));
+                    put(colour(rle4 ? (i % 2 == 0 ? b >> 4 : b & 0x0f) : b));
+                }
             }
             pos += bytes + (bytes & 1);
         }
     }
+    if (!hasTransparentPixels(image))
+        image.reinterpretAsFormat(QImage::Format_RGB32);
     return image;
+}
+
+QImage readPng(const QByteArray &file)
+{
+    QBuffer buffer;
+    buffer.setData(file);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    reader.setDecideFormatFromContent(false);
+    const QSize declared = reader.size();
+    if (!declared.isValid())
+        throw PictureError(reader.errorString());
+    PictureLimits::check(declared.width(), declared.height(), "PNG");
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        throw PictureError(reader.errorString());
+    // The pixels as stored, like every other bitmap: without the colour space tag that a gamma or
+    // colour chunk gives them.
+    image.setColorSpace(QColorSpace());
+    return image.convertToFormat(
+        image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+}
+
+// BI_JPEG and BI_PNG (meant for printers): the pixel data is a whole JPEG or PNG file, read by its
+// own decoder and shown as that decoder gives it.
+QImage readEmbedded(const QByteArray &file, const Bytes &in, const Layout &l)
+{
+    const bool jpeg = l.compression == BiJpeg;
+    const QString name = jpeg ? QStringLiteral("JPEG") : QStringLiteral("PNG");
+    // The image size field counts the embedded file; a writer that leaves it zero means the rest.
+    const qint64 size = l.imageSize > 0 ? l.imageSize : in.size() - l.pixelOffset;
+    if (!in.has(l.pixelOffset, size))
+        failTruncated(jpeg ? "embedded JPEG file" : "embedded PNG file");
+    const QByteArray embedded = file.mid(l.pixelOffset, size);
+    if (!embedded.startsWith(jpeg ? "\xff\xd8\xff" : "\x89PNG\r\n\x1a\n"))
+        fail(QStringLiteral("its pixel data is not the %1 file its header announces").arg(name));
+    try {
+        return jpeg ? JpegCodec::decode(embedded) : readPng(embedded);
+    } catch (const PictureError &e) {
+        QString reason = e.message();
+        if (reason.endsWith(u'.'))
+            reason.chop(1);
+        fail(QStringLiteral("its embedded %1 file cannot be read (%2)").arg(name, reason));
+    }
+}
+
+// A V5 header may carry an ICC profile: the pixels are brought from it to sRGB, the colour space
+// of every other picture here. A profile that Qt cannot use is ignored, as most readers do; a
+// linked one (a file name) is never followed.
+void applyEmbeddedProfile(QImage &image, const QByteArray &file, const Bytes &in, const Layout &l)
+{
+    if (l.profileSize <= 0 || !in.has(l.profileOffset, l.profileSize))
+        return;
+    const QColorSpace profile
+        = QColorSpace::fromIccProfile(file.mid(l.profileOffset, l.profileSize));
+    if (!profile.isValid() || profile == QColorSpace(QColorSpace::SRgb))
+        return;
+    image.setColorSpace(profile);
+    image.convertToColorSpace(QColorSpace::SRgb);
+    image.setColorSpace(QColorSpace());
 }
 
 void putU16(uchar *&p, quint16 v)
@@ -381,9 +539,22 @@ QImage decode(const QByteArray &file)
 {
     const Bytes in(file);
     const Layout layout = readLayout(in);
-    if (layout.compression == BiRle8 || layout.compression == BiRle4)
-        return readRunLength(in, layout);
-    return readUncompressed(in, layout);
+    QImage image;
+    switch (layout.compression) {
+    case BiRle8:
+    case BiRle4:
+    case Os2Rle24:
+        image = readRunLength(in, layout);
+        break;
+    case BiJpeg:
+    case BiPng:
+        image = readEmbedded(file, in, layout);
+        break;
+    default:
+        image = readUncompressed(in, layout);
+    }
+    applyEmbeddedProfile(image, file, in, layout);
+    return image;
 }
 
 QByteArray encode(const QImage &source)

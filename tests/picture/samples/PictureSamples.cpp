@@ -4,6 +4,8 @@
 
 #include <QBuffer>
 #include <QtEndian>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,8 +56,10 @@ struct Format
     bool os2 = false; // OS/2 1.x: 16-bit sizes and three-byte palette entries
     bool fullPalette = false; // the header cannot say how many colours are used
     bool masksAfterHeader = false;
+    bool rle24 = false; // OS/2 2.x: compression 4 with 24 bits is RLE24, not JPEG
     int maskCount = 0;
     quint32 masks[4] = {0, 0, 0, 0};
+    QByteArray profile; // an ICC profile, placed after the pixels (V5 header only)
 };
 
 Format formatOf(BmpKind kind)
@@ -64,6 +68,9 @@ Format formatOf(BmpKind kind)
     switch (kind) {
     case BmpKind::Indexed1:
         f.bitCount = 1;
+        break;
+    case BmpKind::Indexed2:
+        f.bitCount = 2;
         break;
     case BmpKind::Indexed4:
         f.bitCount = 4;
@@ -146,6 +153,20 @@ Format formatOf(BmpKind kind)
         f.bitCount = 4;
         f.fullPalette = true;
         break;
+    case BmpKind::Os2Rle24:
+        f.headerSize = 64;
+        f.compression = 4;
+        f.rle24 = true;
+        break;
+    case BmpKind::Rgba64:
+        f.bitCount = 64;
+        break;
+    case BmpKind::EmbeddedJpeg:
+    case BmpKind::EmbeddedPng:
+        f.headerSize = 124;
+        f.bitCount = 0;
+        f.compression = kind == BmpKind::EmbeddedJpeg ? 4 : 5;
+        break;
     }
     return f;
 }
@@ -165,6 +186,14 @@ quint32 packMasked(QRgb c, const Format &f)
         v |= ((quint32(channels[i]) * max + 127) / 255) << shift;
     }
     return v;
+}
+
+// An sRGB channel as linear light in s2.13 fixed point.
+quint16 linearFixed(int channel)
+{
+    const double v = channel / 255.0;
+    const double linear = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    return quint16(std::lround(linear * 8192));
 }
 
 void writeRow(Writer &w, const QImage &image, int y, const Format &f, const QList<QRgb> &palette)
@@ -190,6 +219,11 @@ void writeRow(Writer &w, const QImage &image, int y, const Format &f, const QLis
                 w.u8(qBlue(c));
                 w.u8(qGreen(c));
                 w.u8(qRed(c));
+            } else if (f.bitCount == 64) {
+                w.u16(linearFixed(qBlue(c)));
+                w.u16(linearFixed(qGreen(c)));
+                w.u16(linearFixed(qRed(c)));
+                w.u16(quint32(qAlpha(c) * 8192 + 127) / 255);
             } else if (f.bitCount == 16) {
                 w.u16(f.compression == 3
                         ? packMasked(c, f)
@@ -202,46 +236,117 @@ void writeRow(Writer &w, const QImage &image, int y, const Format &f, const QLis
     w.padTo(4, start);
 }
 
-// One row of run-length data: equal pixels as runs, changing ones as literal runs (three or more)
-// or single-pixel runs.
-void writeRunLengthRow(Writer &w, const std::vector<int> &indices, bool rle4)
+enum class RunLength { Rle4, Rle8, Rle24 };
+
+// A run's value: an index (RLE8), two copies of one (RLE4), or blue, green, red (RLE24).
+void writeRunValue(Writer &w, int value, RunLength mode)
 {
-    const int width = int(indices.size());
+    if (mode == RunLength::Rle24) {
+        w.u8(value & 0xff);
+        w.u8((value >> 8) & 0xff);
+        w.u8((value >> 16) & 0xff);
+    } else {
+        w.u8(mode == RunLength::Rle4 ? value << 4 | value : value);
+    }
+}
+
+// One row of run-length data: equal pixels as runs, changing ones as literal runs (three or more)
+// or single-pixel runs. Values below zero are transparent pixels: a jump passes over them, and
+// the line end that follows the row skips those at its end.
+void writeRunLengthRow(Writer &w, const std::vector<int> &values, RunLength mode)
+{
+    const int width = int(values.size());
     int i = 0;
     while (i < width) {
+        if (values[i] < 0) {
+            int gap = 0;
+            while (i + gap < width && values[i + gap] < 0)
+                ++gap;
+            if (i + gap == width)
+                return;
+            for (int left = gap; left > 0; left -= 255) {
+                w.u8(0);
+                w.u8(2);
+                w.u8(std::min(left, 255));
+                w.u8(0);
+            }
+            i += gap;
+            continue;
+        }
         int run = 1;
-        while (i + run < width && run < 255 && indices[i + run] == indices[i])
+        while (i + run < width && run < 255 && values[i + run] == values[i])
             ++run;
         if (run >= 2) {
             w.u8(run);
-            w.u8(rle4 ? indices[i] << 4 | indices[i] : indices[i]);
+            writeRunValue(w, values[i], mode);
             i += run;
             continue;
         }
         int j = i;
-        while (j < width && j - i < 255 && (j + 1 >= width || indices[j] != indices[j + 1]))
+        while (j < width && j - i < 255 && values[j] >= 0
+            && (j + 1 >= width || values[j] != values[j + 1]))
             ++j;
         const int literal = j - i;
         if (literal >= 3) {
             w.u8(0);
             w.u8(literal);
             const qsizetype start = w.size();
-            for (int k = 0; k < literal; k += rle4 ? 2 : 1) {
-                if (rle4)
-                    w.u8(indices[i + k] << 4 | (k + 1 < literal ? indices[i + k + 1] : 0));
+            for (int k = 0; k < literal; k += mode == RunLength::Rle4 ? 2 : 1) {
+                if (mode == RunLength::Rle4)
+                    w.u8(values[i + k] << 4 | (k + 1 < literal ? values[i + k + 1] : 0));
+                else if (mode == RunLength::Rle24)
+                    writeRunValue(w, values[i + k], mode);
                 else
-                    w.u8(indices[i + k]);
+                    w.u8(values[i + k]);
             }
             w.padTo(2, start);
         } else {
             for (int k = 0; k < literal; ++k) {
                 w.u8(1);
-                w.u8(rle4 ? indices[i + k] << 4 : indices[i + k]);
+                writeRunValue(w, values[i + k], mode);
             }
         }
         i = j;
     }
 }
+
+// All run-length rows, bottom row first unless top-down; the rows after the last one with an
+// opaque pixel are left to an early end of bitmap.
+void writeRunLength(Writer &w, const QImage &image, const Format &f, const QList<QRgb> &palette)
+{
+    const RunLength mode = f.rle24 ? RunLength::Rle24
+        : f.compression == 2       ? RunLength::Rle4
+                                   : RunLength::Rle8;
+    const int height = image.height();
+    std::vector<std::vector<int>> rows;
+    int lastOpaqueRow = -1;
+    for (int r = 0; r < height; ++r) {
+        const int y = f.topDown ? r : height - 1 - r;
+        std::vector<int> values;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (qAlpha(c) == 0)
+                values.push_back(-1);
+            else
+                values.push_back(
+                    mode == RunLength::Rle24 ? int(c & 0xffffff) : int(palette.indexOf(c)));
+        }
+        if (std::any_of(values.begin(), values.end(), [](int v) { return v >= 0; }))
+            lastOpaqueRow = r;
+        rows.push_back(std::move(values));
+    }
+    for (int r = 0; r <= lastOpaqueRow; ++r) {
+        writeRunLengthRow(w, rows[size_t(r)], mode);
+        w.u8(0);
+        w.u8(r == lastOpaqueRow ? 1 : 0); // end of line, or of the bitmap after the last
+    }
+    if (lastOpaqueRow < 0) {
+        w.u8(0);
+        w.u8(1);
+    }
+}
+
+QByteArray bmpOf(const QImage &source, const Format &f);
 
 } // namespace
 
@@ -334,19 +439,36 @@ QByteArray jpeg(const QImage &source, JpegKind kind, int quality)
     return out;
 }
 
-QByteArray bmp(const QImage &source, BmpKind kind)
+QByteArray bmp(const QImage &image, BmpKind kind)
 {
-    const Format f = formatOf(kind);
-    const QImage image
-        = source.convertToFormat(f.masks[3] ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    return bmpOf(image, formatOf(kind));
+}
+
+QByteArray bmpWithProfile(const QImage &image, const QByteArray &iccProfile)
+{
+    Format f;
+    f.headerSize = 124;
+    f.profile = iccProfile;
+    return bmpOf(image, f);
+}
+
+namespace {
+
+QByteArray bmpOf(const QImage &source, const Format &f)
+{
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
     const int width = image.width(), height = image.height();
+    const bool rle = f.compression == 1 || f.compression == 2 || f.rle24;
 
     QList<QRgb> palette;
-    if (f.bitCount <= 8) {
+    if (f.bitCount > 0 && f.bitCount <= 8) {
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (!palette.contains(image.pixel(x, y)))
-                    palette.append(image.pixel(x, y));
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = image.pixel(x, y);
+                Q_ASSERT(rle || qAlpha(c) == 255);
+                if (qAlpha(c) != 0 && !palette.contains(c))
+                    palette.append(c);
+            }
         Q_ASSERT(palette.size() <= (1 << f.bitCount));
         if (f.fullPalette)
             while (palette.size() < (1 << f.bitCount))
@@ -354,19 +476,15 @@ QByteArray bmp(const QImage &source, BmpKind kind)
     }
 
     Writer pixels;
-    const bool rle = f.compression == 1 || f.compression == 2;
-    for (int r = 0; r < height; ++r) {
-        const int y = f.topDown ? r : height - 1 - r;
-        if (rle) {
-            std::vector<int> indices;
-            for (int x = 0; x < width; ++x)
-                indices.push_back(int(palette.indexOf(image.pixel(x, y))));
-            writeRunLengthRow(pixels, indices, f.compression == 2);
-            pixels.u8(0);
-            pixels.u8(r == height - 1 ? 1 : 0); // end of line, or of the bitmap after the last
-        } else {
-            writeRow(pixels, image, y, f, palette);
-        }
+    if (f.compression == 4 && !f.rle24) {
+        pixels.bytes() = jpeg(image, JpegKind::Baseline);
+    } else if (f.compression == 5) {
+        pixels.bytes() = png(source);
+    } else if (rle) {
+        writeRunLength(pixels, image, f, palette);
+    } else {
+        for (int r = 0; r < height; ++r)
+            writeRow(pixels, image, f.topDown ? r : height - 1 - r, f, palette);
     }
 
     const int paletteEntry = f.os2 ? 3 : 4;
@@ -376,7 +494,7 @@ QByteArray bmp(const QImage &source, BmpKind kind)
     Writer w;
     w.u8('B');
     w.u8('M');
-    w.u32(dataOffset + quint32(pixels.size()));
+    w.u32(dataOffset + quint32(pixels.size() + f.profile.size()));
     w.u32(0);
     w.u32(dataOffset);
     w.u32(quint32(f.headerSize));
@@ -403,8 +521,15 @@ QByteArray bmp(const QImage &source, BmpKind kind)
             for (int i = 0; i < (f.headerSize >= 56 ? 4 : 3); ++i)
                 w.u32(f.masks[i]);
         if (f.headerSize >= 108)
-            w.u32(0x73524742); // 'sRGB'
+            w.u32(f.profile.isEmpty() ? 0x73524742 : 0x4d424544); // 'sRGB' or 'MBED'
         w.zeros(start + f.headerSize - w.size()); // colour space fields, OS/2 2.x extras
+        if (!f.profile.isEmpty()) {
+            // Offset and size, the offset counted from the information header.
+            qToLittleEndian(dataOffset + quint32(pixels.size()) - 14,
+                reinterpret_cast<uchar *>(w.bytes().data()) + start + 112);
+            qToLittleEndian(quint32(f.profile.size()),
+                reinterpret_cast<uchar *>(w.bytes().data()) + start + 116);
+        }
     }
     for (int i = 0; i < maskBytes / 4; ++i)
         w.u32(f.masks[i]);
@@ -417,8 +542,11 @@ QByteArray bmp(const QImage &source, BmpKind kind)
     }
     Q_ASSERT(w.size() == dataOffset);
     w.bytes().append(pixels.bytes());
+    w.bytes().append(f.profile);
     return w.bytes();
 }
+
+} // namespace
 
 } // namespace PictureSamples
 

@@ -38,6 +38,7 @@ QByteArray gif(const QImage &image);
 
 enum class BmpKind {
     Indexed1,
+    Indexed2, // Windows CE
     Indexed4,
     Indexed8,
     Rle4,
@@ -54,8 +55,17 @@ enum class BmpKind {
     Os2Core24,
     Os2Version2Indexed8, // 64-byte header
     Os2Short4, // 16-byte OS/2 2.x header
+    Os2Rle24, // 64-byte OS/2 2.x header, 24-bit runs
+    Rgba64, // 16-bit linear channels in s2.13 fixed point
+    EmbeddedJpeg, // V5 header; the pixel data is a baseline JPEG file (see jpeg())
+    EmbeddedPng, // V5 header; the pixel data is a PNG file (see png())
 };
-// Indexed kinds take their palette from the image's colours, which must fit the depth.
+// Indexed kinds take their palette from the image's opaque colours in order of first appearance,
+// top row first; the colours must fit the depth. Run-length kinds skip the image's transparent
+// pixels (alpha 0) with jumps, line ends and an early end of bitmap; other kinds need an opaque
+// image unless they carry alpha.
 QByteArray bmp(const QImage &image, BmpKind kind);
+// A 24-bit file with a V5 header that embeds the ICC profile, after the pixels.
+QByteArray bmpWithProfile(const QImage &image, const QByteArray &iccProfile);
 
 } // namespace PictureSamples
