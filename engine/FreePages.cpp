@@ -96,6 +96,11 @@ void vacuum(const QString &path)
 
 namespace FreePages {
 
+bool rebuildsWholeFile(Database &db)
+{
+    return autoVacuum(db) == None;
+}
+
 void giveBack(Database &db, const std::function<void()> &waiting)
 {
     switch (autoVacuum(db)) {
@@ -107,6 +112,8 @@ void giveBack(Database &db, const std::function<void()> &waiting)
     default:
         break;
     }
+    if (waiting)
+        waiting(); // says what is under way before the first wait
     std::future<void> done = std::async(std::launch::async, vacuum, db.path());
     while (done.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready) {
         if (waiting)

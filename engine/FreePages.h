@@ -16,4 +16,8 @@ namespace FreePages {
 // EngineError.
 void giveBack(Database &db, const std::function<void()> &waiting);
 
+// Whether giveBack rebuilds the whole file (VACUUM): every table is then made anew from its
+// records, packed, with its rowids and its whole definition kept.
+bool rebuildsWholeFile(Database &db);
+
 } // namespace FreePages

@@ -326,6 +326,19 @@ void compact(TTable &table, const Progress &progress)
     withTableClosed(table, [&] {
         Database &db = *s.db;
         const QString temporary = QStringLiteral("$$$") + s.table;
+        if (FreePages::rebuildsWholeFile(db)) {
+            // Giving the space back rebuilds every table from its records anyway, packed and
+            // with nothing fired; rebuilding this one first would only do the work twice.
+            if (db.tableExists(temporary)) {
+                Transaction transaction(db);
+                dropIfThere(db, temporary);
+                transaction.commit();
+                db.tableChanged(temporary);
+            }
+            FreePages::giveBack(db, [&] { report(Step::FreeingSpace, 0, 0); });
+            db.tableChanged(s.table);
+            return;
+        }
         const CheckpointDeferred oneCheckpoint(db);
         {
             const ForeignKeysOff noActions(db);

@@ -25,11 +25,12 @@ enum class Step { CopyingOut, CopyingBack, Emptying, Restoring, FreeingSpace, Lo
 // and must not use the database.
 using Progress = std::function<bool(Step step, qint64 done, qint64 total)>;
 
-// Rebuilds the table through a temporary table "$$$" + name: the same definition, records and
-// rowids (AUTOINCREMENT counters kept), indexes and triggers made again as written, and nothing
-// fires (rebuilding is not deleting: no triggers, no foreign-key actions). Then gives the
-// database's free pages back to the file system (see FreePages: a VACUUM costs time and space in
-// proportion to the whole file).
+// Packs the table: the same definition, records and rowids (AUTOINCREMENT counters kept), indexes
+// and triggers as written, and nothing fires (rebuilding is not deleting: no triggers, no
+// foreign-key actions); a leftover "$$$" + name table goes. In a database without auto-vacuum the
+// VACUUM that gives the free pages back rebuilds every table this way (see FreePages: it costs
+// time and space in proportion to the whole file). With auto-vacuum the table is rebuilt through
+// the temporary table "$$$" + name in one transaction, and the free pages follow.
 void compact(TTable &table, const Progress &progress = {});
 
 // Replaces the backup table with a copy of the table (its definition and indexes, under index

@@ -179,6 +179,12 @@ private slots:
     void aFailedCommandShowsOneMessageAndTheTableAgain()
     {
         QFETCH(QString, command);
+        if (command == u"Compact1") {
+            // With auto-vacuum the table is rebuilt through its own writes, which can fail one by
+            // one; a database without it is rebuilt by SQLite's VACUUM, all or nothing.
+            DataFixture::exec(m_db, QStringLiteral("PRAGMA auto_vacuum = INCREMENTAL; VACUUM"));
+            QCOMPARE(scalar(QStringLiteral("PRAGMA auto_vacuum")).toInt(), 2);
+        }
         if (command == u"RestoreEnd1") {
             m_answers << Prompts::Answer {QMessageBox::Yes, {}};
             m_main->EmptyDBase1->trigger();

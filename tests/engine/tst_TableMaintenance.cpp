@@ -171,9 +171,20 @@ struct WriteFault
     }
 };
 
+// An existing file takes another auto-vacuum mode with a VACUUM.
+void useIncrementalVacuum(ScratchDatabase &db)
+{
+    db.exec(QStringLiteral("PRAGMA auto_vacuum = INCREMENTAL"));
+    db.exec(QStringLiteral("VACUUM"));
+    QCOMPARE(db.query(QStringLiteral("PRAGMA auto_vacuum")).toInt(), 2);
+}
+
 // A database in the state a command starts from: for a restore, a backup of other records.
 void prepareFor(Command command, ScratchDatabase &db, int records = 30)
 {
+    // Compacting rebuilds the table step by step where no VACUUM rebuilds the whole file.
+    if (command == Command::Compact)
+        useIncrementalVacuum(db);
     makeParts(db, records);
     if (command != Command::Restore)
         return;
@@ -213,6 +224,8 @@ private slots:
     void compactKeepsRecordsKeysAndTheWholeDefinitionAndFiresNothing();
     void compactGivesTheFreePagesBack();
     void compactKeepsTheRowidsOfTablesWithoutAnyIndex();
+    void compactWithAutoVacuumRebuildsTheTableAndFreesItsPages();
+    void aCompactThatCannotRunLeavesEverythingAsItWas();
     void aFailureAtAnyStepLeavesEverythingAsItWas_data();
     void aFailureAtAnyStepLeavesEverythingAsItWas();
     void aFullDiskLeavesEverythingAsItWas_data();
@@ -314,8 +327,47 @@ void TableMaintenanceTest::compactGivesTheFreePagesBack()
         pagesLeftFreeByCompacting(db));
     QVERIFY(db.query(QStringLiteral("PRAGMA page_count")).toLongLong() < pages / 2);
     QVERIFY(QFileInfo(db.path()).size() < pages / 2 * 4096);
-    QCOMPARE(steps.first(), TableMaintenance::Step::CopyingBack); // renaming copied nothing
+    // The rebuild of the whole file is the table's rebuild: nothing is copied twice.
+    QCOMPARE(steps, QList<TableMaintenance::Step> {TableMaintenance::Step::FreeingSpace});
     QCOMPARE(table->recordCount(), 27);
+}
+
+void TableMaintenanceTest::compactWithAutoVacuumRebuildsTheTableAndFreesItsPages()
+{
+    ScratchDatabase db;
+    useIncrementalVacuum(db);
+    makeParts(db, 400);
+    db.exec(QStringLiteral("DELETE FROM \"Parts list\" WHERE id > 40"));
+    const QStringList before = records(db, Parts);
+    const QStringList objects = schema(db);
+    const QStringList log = records(db, QStringLiteral("log"));
+    auto table = openTable(db.alias(), Parts);
+    QList<TableMaintenance::Step> steps;
+    TableMaintenance::compact(*table, [&](TableMaintenance::Step step, qint64, qint64) {
+        if (steps.isEmpty() || steps.last() != step)
+            steps << step;
+        return true;
+    });
+    QCOMPARE(steps.first(), TableMaintenance::Step::CopyingBack); // renaming copied nothing
+    QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(), 0);
+    QCOMPARE(records(db, Parts), before);
+    QCOMPARE(schema(db), objects);
+    QCOMPARE(records(db, QStringLiteral("log")), log); // nothing fired
+}
+
+void TableMaintenanceTest::aCompactThatCannotRunLeavesEverythingAsItWas()
+{
+    // Another program holds the database for writing: the rebuild of the file cannot start.
+    ScratchDatabase db;
+    makeParts(db);
+    const State before = stateOf(db);
+    auto table = openTable(db.alias(), Parts);
+    db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    QVERIFY_THROWS_EXCEPTION(EngineError, TableMaintenance::compact(*table));
+    db.exec(QStringLiteral("ROLLBACK"));
+    QVERIFY(stateOf(db) == before);
+    QVERIFY(table->active());
+    QCOMPARE(table->recordCount(), before.parts.size());
 }
 
 void TableMaintenanceTest::aFailureAtAnyStepLeavesEverythingAsItWas_data()
