@@ -4,6 +4,8 @@
 TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libjpeg-dev libexif-dev pkg-config libsqlite3-dev cmake ninja-build \
 g++ xvfb xauth x11-utils fonts-wqy-zenhei imagemagick libgl-dev clang libclang-rt-14-dev \
 libreoffice-dev"
+# Only the tests need these: the thumbnail cache's keys are checked against GLib's own.
+TABVALE_TEST_PACKAGES="libglib2.0-dev"
 
 # Calc comes in two Debian builds that exclude each other: libreoffice-calc shows windows,
 # libreoffice-calc-nogui only runs headless. The tests run Calc headless and take either; the
@@ -16,7 +18,9 @@ tabvale_installed() {
 # $1: "desktop" (run.sh) or "tests" (test.sh).
 tabvale_missing_packages() {
     local missing=()
-    for p in $TABVALE_PACKAGES; do
+    local packages=$TABVALE_PACKAGES
+    [ "$1" = tests ] && packages="$packages $TABVALE_TEST_PACKAGES"
+    for p in $packages; do
         tabvale_installed "$p" || missing+=("$p")
     done
     if [ "$1" = desktop ]; then
