@@ -1,5 +1,7 @@
 #include "picture/ThumbnailCache.h"
 
+#include "picture/PictureError.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
@@ -133,8 +135,13 @@ QImage ThumbnailCache::thumbnailOf(const QString &file, QSize size) const
     if (covers(large, size))
         return Thumbnail::fromImage(large, size);
     const Thumbnail::Reduced reduced = Thumbnail::reducedFromFile(file, size);
-    if (normal.isNull())
-        storeWith(stamp, normalThumbnail(file, reduced), Kind::Normal, reduced.pictureSize);
+    if (normal.isNull()) {
+        try {
+            storeWith(stamp, normalThumbnail(file, reduced), Kind::Normal, reduced.pictureSize);
+        } catch (const PictureError &) {
+            // A second decode for the cache failed (the file changed meanwhile): not cached.
+        }
+    }
     return Thumbnail::fromImage(reduced.image, size);
 }
 
