@@ -1,4 +1,4 @@
-#include "DirectoryListBox.h"
+#include "DBInputPic/DirectoryListBox.h"
 
 #include <QDir>
 #include <QFileIconProvider>

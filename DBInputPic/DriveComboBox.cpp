@@ -1,4 +1,4 @@
-#include "DriveComboBox.h"
+#include "DBInputPic/DriveComboBox.h"
 
 #include <QDir>
 #include <QSignalBlocker>

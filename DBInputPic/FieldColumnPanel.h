@@ -1,20 +1,39 @@
 #pragma once
 
+#include "DBInputPic/FieldThumb.h"
+#include "DBInputPic/ThumbGrid.h"
+
 #include <QFrame>
+#include <QList>
+#include <QStringList>
 
-class TFDBInputPic;
+// What the column panel paints: references to the window's reference labels, column thumbnails,
+// current row and scroll offset, read at every paint and press.
+struct FieldColumnView
+{
+    const QStringList &labels;
+    const QList<FieldThumb> &thumbs;
+    const int &currentRow;
+    const int &offset; // how far the rows moved down (≤ 0)
+};
 
-// The column's panel: paints the window's reference labels and column thumbnails itself (a table
-// can hold a hundred thousand records) at the places their controls would stand, with the current
-// row's label highlighted, and reports presses on the thumbnails. Its real children (the restore
+// The column's panel: paints the reference labels and column thumbnails itself (a table can hold
+// a hundred thousand records) at the places their controls would stand, with the current row's
+// label highlighted, and reports presses on the thumbnails. Its real children (the restore
 // button, the hidden scratch and buffer pictures) move with the column when it scrolls.
 class FieldColumnPanel : public QFrame
 {
     Q_OBJECT
 public:
-    FieldColumnPanel(const TFDBInputPic &window, QWidget *parent);
+    FieldColumnPanel(FieldColumnView view, QWidget *parent);
 
-    void scrollContents(int dy); // moves every child; the window's ColumnOffset moves the rows
+    static constexpr ThumbGrid Grid = ThumbGrid::fieldColumn();
+    static QRect labelRect(int row, int offset)
+    {
+        return {5, Grid.rowTop(row, offset) + 21, 72, 20};
+    }
+
+    void scrollContents(int dy); // moves every child; the view's offset moves the rows
     int thumbAt(QPoint pos) const; // the column index under pos, -1 for none
     void updateRow(int row);
 
@@ -28,5 +47,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    const TFDBInputPic &m_window;
+    void paintLabel(QPainter &p, int row) const;
+    void paintThumb(QPainter &p, int row) const;
+
+    FieldColumnView m_view;
 };

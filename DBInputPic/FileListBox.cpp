@@ -1,4 +1,4 @@
-#include "FileListBox.h"
+#include "DBInputPic/FileListBox.h"
 
 #include <QDir>
 #include <QMouseEvent>

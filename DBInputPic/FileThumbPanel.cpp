@@ -1,13 +1,11 @@
-#include "FileThumbPanel.h"
-
-#include "TFDBInputPic.h"
+#include "DBInputPic/FileThumbPanel.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
-FileThumbPanel::FileThumbPanel(const TFDBInputPic &window, QWidget *parent)
-    : QFrame(parent), m_window(window)
+FileThumbPanel::FileThumbPanel(const QList<FileThumb> &thumbs, QWidget *parent)
+    : QFrame(parent), m_thumbs(thumbs)
 { }
 
 void FileThumbPanel::scrollContents(int dy)
@@ -21,17 +19,12 @@ void FileThumbPanel::scrollContents(int dy)
 
 int FileThumbPanel::thumbAt(QPoint pos) const
 {
-    const int y = pos.y() - m_offset - 2;
-    const int x = pos.x() - 2;
-    if (x < 0 || y < 0 || x % 60 >= 58 || y % 60 >= 58 || x / 60 >= 8)
-        return -1;
-    const int n = y / 60 * 8 + x / 60;
-    return n <= m_window.FileThumbLast ? n : -1;
+    return Grid.itemAt(pos, m_offset, int(m_thumbs.size()) - 1);
 }
 
 void FileThumbPanel::updateThumb(int n)
 {
-    const QRect r = TFDBInputPic::fileThumbRect(n, m_offset);
+    const QRect r = Grid.itemRect(n, m_offset);
     if (r.intersects(rect()))
         update(r);
 }
@@ -40,12 +33,12 @@ void FileThumbPanel::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
     const QRect exposed = event->rect();
-    const int firstRow = std::max(0, (exposed.top() - m_offset - 2) / 60);
-    const int lastRow = (exposed.bottom() - m_offset) / 60;
-    for (int n = firstRow * 8; n <= std::min(m_window.FileThumbLast, lastRow * 8 + 7); ++n) {
-        const QRect r = TFDBInputPic::fileThumbRect(n, m_offset);
+    const int first = Grid.firstRowIn(exposed.top(), m_offset) * Grid.columns;
+    const int last = (Grid.lastRowIn(exposed.bottom(), m_offset) + 1) * Grid.columns - 1;
+    for (int n = first; n <= std::min(int(m_thumbs.size()) - 1, last); ++n) {
+        const QRect r = Grid.itemRect(n, m_offset);
         if (r.intersects(exposed))
-            p.drawImage(r, m_window.FileThumbs.at(n).picture());
+            p.drawImage(r, m_thumbs.at(n).picture());
     }
 }
 

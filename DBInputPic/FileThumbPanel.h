@@ -1,17 +1,22 @@
 #pragma once
 
+#include "DBInputPic/FileThumb.h"
+#include "DBInputPic/ThumbGrid.h"
+
 #include <QFrame>
+#include <QList>
 
-class TFDBInputPic;
-
-// The strip's panel: paints the window's strip thumbnails itself (a folder can hold thousands
-// of files) at the places a thumbnail control would stand, and reports presses on them. Its real
-// children (the start button) move with the strip when it scrolls.
+// The strip's panel: paints the strip's thumbnails itself (a folder can hold thousands of files)
+// at the places a thumbnail control would stand, and reports presses on them. Its real children
+// (the start button) move with the strip when it scrolls.
 class FileThumbPanel : public QFrame
 {
     Q_OBJECT
 public:
-    FileThumbPanel(const TFDBInputPic &window, QWidget *parent);
+    // thumbs: the window's list, read at every paint and press.
+    FileThumbPanel(const QList<FileThumb> &thumbs, QWidget *parent);
+
+    static constexpr ThumbGrid Grid = ThumbGrid::fileStrip();
 
     int scrollOffset() const { return m_offset; } // how far the contents moved down (≤ 0)
     void resetScrollOffset() { m_offset = 0; }
@@ -27,6 +32,6 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    const TFDBInputPic &m_window;
+    const QList<FileThumb> &m_thumbs;
     int m_offset = 0;
 };

@@ -1,6 +1,6 @@
-#include "FilterComboBox.h"
+#include "DBInputPic/FilterComboBox.h"
 
-#include "FileListBox.h"
+#include "DBInputPic/FileListBox.h"
 
 FilterComboBox::FilterComboBox(QWidget *parent) : QComboBox(parent)
 {

@@ -1,4 +1,4 @@
-#include "PictureControl.h"
+#include "DBInputPic/PictureControl.h"
 
 #include <QMouseEvent>
 #include <QPainter>

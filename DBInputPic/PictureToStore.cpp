@@ -1,4 +1,4 @@
-#include "PictureToStore.h"
+#include "DBInputPic/PictureToStore.h"
 
 #include <QPainter>
 #include <algorithm>

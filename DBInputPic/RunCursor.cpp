@@ -1,4 +1,4 @@
-#include "RunCursor.h"
+#include "DBInputPic/RunCursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
-#include "TDataFieldPicThread.h"
+#include "DBInputPic/TDataFieldPicThread.h"
 
-#include "EngineError.h"
-#include "FieldBytesReader.h"
-#include "PictureError.h"
-#include "Thumbnail.h"
+#include "engine/EngineError.h"
+#include "engine/FieldBytesReader.h"
+#include "picture/PictureError.h"
+#include "picture/Thumbnail.h"
 
 TDataFieldPicThread::TDataFieldPicThread(quint64 generation, QString databasePath, QString table,
     QString field, std::vector<qint64> bookmarks, QObject *parent)

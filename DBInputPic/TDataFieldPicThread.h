@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DeliveryThrottle.h"
+#include "DBInputPic/DeliveryThrottle.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,25 +1,25 @@
 // The picture input window's controls as its layout defines them, and their wiring to the
 // handlers.
-#include "TFDBInputPic.h"
+#include "DBInputPic/TFDBInputPic.h"
 
-#include "DirectoryListBox.h"
-#include "DriveComboBox.h"
-#include "FieldColumnPanel.h"
-#include "FileListBox.h"
-#include "FileThumbPanel.h"
-#include "FilterComboBox.h"
-#include "PictureControl.h"
-#include "SharedState.h"
-#include "TDataFieldPicThread.h"
-#include "TDataSource.h"
-#include "TFileImgThread.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TagControls.h"
+#include "DBInputPic/DirectoryListBox.h"
+#include "DBInputPic/DriveComboBox.h"
+#include "DBInputPic/FieldColumnPanel.h"
+#include "DBInputPic/FileListBox.h"
+#include "DBInputPic/FileThumbPanel.h"
+#include "DBInputPic/FilterComboBox.h"
+#include "DBInputPic/PictureControl.h"
+#include "DBInputPic/TDataFieldPicThread.h"
+#include "DBInputPic/TFileImgThread.h"
+#include "DBInputPic/TagControls.h"
+#include "common/Guarded.h"
+#include "common/MainWindowLink.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/TImage.h"
 #include "controls/TScrollBar.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -88,20 +88,6 @@ void setBackground(QWidget *w, const QColor &color)
     w->setAutoFillBackground(true);
 }
 
-// Runs a handler from a Qt signal: an error ends it and is shown, as for any event.
-template<typename F>
-auto guardedSlot(F handler)
-{
-    return [handler](auto &&...args) {
-        TabvaleApplication::guarded([&] {
-            if constexpr (std::is_invocable_v<F, decltype(args)...>)
-                handler(args...);
-            else
-                handler(); // a signal argument the handler does not take (clicked's checked)
-        });
-    };
-}
-
 } // namespace
 
 TFDBInputPic::TFDBInputPic(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -125,7 +111,7 @@ TFDBInputPic::TFDBInputPic(QWidget *parent) : QWidget(parent, Qt::Window)
     DataBaseFieldPicture2->setDataSource(DataSource1);
     layoutPanels();
     connectHandlers();
-    TabvaleApplication::guarded([this] { FormCreate(); });
+    Guarded::run([this] { FormCreate(); });
 }
 
 TFDBInputPic::~TFDBInputPic()
@@ -138,8 +124,7 @@ TFDBInputPic::~TFDBInputPic()
     FileImgThread.reset();
     DataFieldPicThread.reset();
     m_retiredWorkers.clear();
-    if (Form1)
-        Form1->OnInputWindowPictureLoaded = nullptr;
+    MainWindowLink::setPictureLoadedHandler(nullptr);
 }
 
 void TFDBInputPic::buildToolBar()
@@ -205,7 +190,7 @@ void TFDBInputPic::buildCentre()
     DataBaseFieldPicture1->Stretch = true;
     DataBaseFieldPicture1->setGeometry(293, 11, 200, 200);
 
-    PanFileThreadPic = new FileThumbPanel(*this, Panel3);
+    PanFileThreadPic = new FileThumbPanel(FileThumbs, Panel3);
     PanFileThreadPic->setFrameShape(QFrame::NoFrame);
     StartPicThread = new QPushButton(QStringLiteral("列出文件图像"), PanFileThreadPic);
     StartPicThread->setGeometry(192, 56, 113, 25);
@@ -222,7 +207,7 @@ void TFDBInputPic::buildColumn()
     XiuGaiZiDuan = new QLabel(QStringLiteral("修改字段"), Panel8);
     XiuGaiZiDuan->setGeometry(80, 3, 105, 20);
     XiuGaiZiDuan->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    PanDataThPic = new FieldColumnPanel(*this, Panel2);
+    PanDataThPic = new FieldColumnPanel({CanKaoLabels, FieldThumbs, CurrRow, ColumnOffset}, Panel2);
     PanDataThPic->setFrameShape(QFrame::NoFrame);
     GTempImage = new TImage(PanDataThPic);
     GTempImage->setGeometry(0, 0, 200, 200);
@@ -263,72 +248,72 @@ void TFDBInputPic::layoutPanels()
 void TFDBInputPic::connectHandlers()
 {
     connect(ComboDBase, &QComboBox::currentTextChanged, this,
-        guardedSlot([this](const QString &) { ComboDBaseChange(); }));
+        Guarded::slot([this](const QString &) { ComboDBaseChange(); }));
     connect(ComboTable, &QComboBox::currentTextChanged, this,
-        guardedSlot([this](const QString &) { ComboTableChange(); }));
+        Guarded::slot([this](const QString &) { ComboTableChange(); }));
     connect(ComboCanKao, &QComboBox::currentTextChanged, this,
-        guardedSlot([this](const QString &) { ComboCanKaoChange(); }));
+        Guarded::slot([this](const QString &) { ComboCanKaoChange(); }));
     connect(ComboXiuGai, &QComboBox::currentTextChanged, this,
-        guardedSlot([this](const QString &) { ComboXiuGaiChange(); }));
+        Guarded::slot([this](const QString &) { ComboXiuGaiChange(); }));
 
     connect(DriveComboBox1, &DriveComboBox::driveChanged, this,
-        guardedSlot([this] { DriveComboBox1Change(); }));
-    connect(DirectoryListBox1, &DirectoryListBox::directoryChanged, this, guardedSlot([this] {
+        Guarded::slot([this] { DriveComboBox1Change(); }));
+    connect(DirectoryListBox1, &DirectoryListBox::directoryChanged, this, Guarded::slot([this] {
         FileListBox1->setDirectory(DirectoryListBox1->directory());
         DirectoryListBox1Change();
     }));
     connect(
-        FileListBox1, &FileListBox::changed, this, guardedSlot([this] { FileListBox1Change(); }));
+        FileListBox1, &FileListBox::changed, this, Guarded::slot([this] { FileListBox1Change(); }));
     connect(FileListBox1, &FileListBox::mouseUp, this,
-        guardedSlot([this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
+        Guarded::slot([this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
             FileListBox1MouseUp(b, m, p);
         }));
     connect(FilePicRollV, &QScrollBar::valueChanged, this,
-        guardedSlot([this](int p) { FilePicRollVChange(p); }));
+        Guarded::slot([this](int p) { FilePicRollVChange(p); }));
     connect(FilePicRollH, &QScrollBar::valueChanged, this,
-        guardedSlot([this](int p) { FilePicRollHChange(p); }));
+        Guarded::slot([this](int p) { FilePicRollHChange(p); }));
     connect(
-        SpeedButton1, &LabelButton::clicked, this, guardedSlot([this] { SpeedButton1Click(); }));
+        SpeedButton1, &LabelButton::clicked, this, Guarded::slot([this] { SpeedButton1Click(); }));
     connect(currFilePic, &PictureControl::mouseUp, this,
-        guardedSlot([this](Qt::MouseButton b) { currFilePicMouseUp(b); }));
+        Guarded::slot([this](Qt::MouseButton b) { currFilePicMouseUp(b); }));
     connect(DataBaseFieldPicture1, &DBImage::mouseUp, this,
-        guardedSlot([](DBImage *image, Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
-            if (Form1)
-                Form1->DBImageMouseUp(image, b, m, p);
+        Guarded::slot([](DBImage *image, Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
+            MainWindowLink::pictureMouseUp(image, b, m, p);
         }));
 
     connect(StartPicThread, &QPushButton::clicked, this,
-        guardedSlot([this] { StartPicThreadClick(); }));
+        Guarded::slot([this] { StartPicThreadClick(); }));
     connect(PanFileThreadPic, &FileThumbPanel::thumbPressed, this,
-        guardedSlot([this](int n, Qt::MouseButton b, Qt::KeyboardModifiers m) {
+        Guarded::slot([this](int n, Qt::MouseButton b, Qt::KeyboardModifiers m) {
             PanThreadImgsMouseDown(n, b, m);
         }));
     connect(FileThreadPicRoll, &QScrollBar::valueChanged, this,
-        guardedSlot([this](int p) { FileThreadPicRollChange(p); }));
+        Guarded::slot([this](int p) { FileThreadPicRollChange(p); }));
 
     connect(PanDataThPic, &FieldColumnPanel::thumbPressed, this,
-        guardedSlot([this](int r, Qt::MouseButton b, Qt::KeyboardModifiers m) {
+        Guarded::slot([this](int r, Qt::MouseButton b, Qt::KeyboardModifiers m) {
             DataFieldImgsMouseDown(r, b, m);
         }));
     connect(DBPicScroll, &QScrollBar::valueChanged, this,
-        guardedSlot([this](int p) { DBPicScrollChange(p); }));
-    connect(DBPicFuYuan, &QPushButton::clicked, this, guardedSlot([this] { DBPicFuYuanClick(); }));
-    connect(DBPicFuYuan, &ExitButton::exited, this, guardedSlot([this] { DBPicFuYuanExit(); }));
+        Guarded::slot([this](int p) { DBPicScrollChange(p); }));
+    connect(
+        DBPicFuYuan, &QPushButton::clicked, this, Guarded::slot([this] { DBPicFuYuanClick(); }));
+    connect(DBPicFuYuan, &ExitButton::exited, this, Guarded::slot([this] { DBPicFuYuanExit(); }));
 }
 
 QRect TFDBInputPic::fileThumbRect(int n, int scrollOffset)
 {
-    return {n % 8 * 60 + 2, n / 8 * 60 + 2 + scrollOffset, 58, 58};
+    return FileThumbPanel::Grid.itemRect(n, scrollOffset);
 }
 
 QRect TFDBInputPic::canKaoLabelRect(int row) const
 {
-    return {5, row * 60 + ColumnOffset + 21, 72, 20};
+    return FieldColumnPanel::labelRect(row, ColumnOffset);
 }
 
 QRect TFDBInputPic::fieldThumbRect(int row) const
 {
-    return {80, row * 60 + ColumnOffset + 2, 58, 58};
+    return FieldColumnPanel::Grid.itemRect(row, ColumnOffset);
 }
 
 void TFDBInputPic::retire(std::unique_ptr<QThread> worker)

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "Thumbnail.h"
+#include "DBInputPic/FieldThumb.h"
+#include "DBInputPic/FileThumb.h"
+#include "DBInputPic/ThumbGrid.h"
 
 #include <QImage>
 #include <QList>
@@ -30,25 +32,6 @@ class TScrollBar;
 class TTable;
 class TagLabel;
 class TagPanel;
-
-// One thumbnail of the file strip: its file's index in the file list and its 58 × 58 picture,
-// kept packed.
-struct FileThumb
-{
-    int Tag = 0;
-    QByteArray packed;
-    QImage picture() const { return Thumbnail::unpack(packed); }
-};
-
-// One thumbnail of the field picture column: its row, and its 58 × 58 picture kept packed; no
-// picture shows "无" (the field is empty) or "无效" (its value is no readable picture).
-struct FieldThumb
-{
-    int Tag = 0;
-    QByteArray packed;
-    bool unreadable = false;
-    QImage picture() const { return Thumbnail::unpack(packed); }
-};
 
 // The picture input window "输入图形": loads picture files into a picture field of a table,
 // record after record. A file browser with the current file picture on the left and in the
@@ -128,8 +111,14 @@ public:
     static QRect fileThumbRect(int n, int scrollOffset = 0);
     QRect canKaoLabelRect(int row) const;
     QRect fieldThumbRect(int row) const;
-    int fileStripContentHeight() const { return FileThumbLast / 8 * 60 + 70; }
-    int columnContentHeight() const { return FieldThumbLast * 60 + 70; }
+    int fileStripContentHeight() const
+    {
+        return ThumbGrid::fileStrip().contentHeight(FileThumbLast);
+    }
+    int columnContentHeight() const
+    {
+        return ThumbGrid::fieldColumn().contentHeight(FieldThumbLast);
+    }
 
     // Life cycle, selections and resizing (TFDBInputPicWindow.cpp).
     void FormCreate();

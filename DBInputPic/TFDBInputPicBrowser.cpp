@@ -1,18 +1,18 @@
 // The file browser and the current file picture: drives, directories and files, the 200 × 200
 // view fitted or at full size with its scroll bars, and the viewer on a release over it.
-#include "TFDBInputPic.h"
+#include "DBInputPic/TFDBInputPic.h"
 
-#include "DirectoryListBox.h"
-#include "DriveComboBox.h"
-#include "FileListBox.h"
-#include "FileThumbPanel.h"
-#include "PictureControl.h"
-#include "PictureFile.h"
-#include "SharedState.h"
-#include "TSeePicture.h"
-#include "TagControls.h"
+#include "DBInputPic/DirectoryListBox.h"
+#include "DBInputPic/DriveComboBox.h"
+#include "DBInputPic/FileListBox.h"
+#include "DBInputPic/FileThumbPanel.h"
+#include "DBInputPic/PictureControl.h"
+#include "DBInputPic/TagControls.h"
+#include "USeePicture/TSeePicture.h"
+#include "common/SharedState.h"
 #include "controls/TImage.h"
 #include "controls/TScrollBar.h"
+#include "picture/PictureFile.h"
 
 #include <QCursor>
 #include <QFileInfo>

@@ -1,21 +1,21 @@
 // The field picture column: the reference labels, a run of the field worker and the thumbnails it
 // hands back, the field selections, the column's scroll bar and presses on its thumbnails.
-#include "TFDBInputPic.h"
+#include "DBInputPic/TFDBInputPic.h"
 
-#include "Database.h"
-#include "Engine.h"
-#include "FieldColumnPanel.h"
-#include "FieldType.h"
-#include "FieldValue.h"
-#include "Prompts.h"
-#include "RunCursor.h"
-#include "SharedState.h"
-#include "TDataFieldPicThread.h"
-#include "TDataSource.h"
-#include "TTable.h"
-#include "TagControls.h"
+#include "DBInputPic/FieldColumnPanel.h"
+#include "DBInputPic/RunCursor.h"
+#include "DBInputPic/TDataFieldPicThread.h"
+#include "DBInputPic/TagControls.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/TScrollBar.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/FieldType.h"
+#include "engine/FieldValue.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,20 +1,20 @@
 // The copy gestures: the file picture into a record from the column (with a restore button to
 // undo it once), from the strip and from the file list (moving on to the next record), and the
 // restore and its commit.
-#include "TFDBInputPic.h"
+#include "DBInputPic/TFDBInputPic.h"
 
-#include "FieldColumnPanel.h"
-#include "FileListBox.h"
-#include "PictureControl.h"
-#include "PictureToStore.h"
-#include "SharedState.h"
-#include "TDataSource.h"
-#include "TTable.h"
-#include "TagControls.h"
-#include "Thumbnail.h"
+#include "DBInputPic/FieldColumnPanel.h"
+#include "DBInputPic/FileListBox.h"
+#include "DBInputPic/PictureControl.h"
+#include "DBInputPic/PictureToStore.h"
+#include "DBInputPic/TagControls.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/TImage.h"
 #include "controls/TScrollBar.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
+#include "picture/Thumbnail.h"
 
 bool TFDBInputPic::restorePending() const
 {
@@ -64,7 +64,7 @@ void TFDBInputPic::columnCopy()
         throw;
     }
     GTempImage->clearPicture();
-    DBPicFuYuan->move(142, CurrRow * 60 + ColumnOffset + 19);
+    DBPicFuYuan->move(142, FieldColumnPanel::Grid.rowTop(CurrRow, ColumnOffset) + 19);
     DBPicFuYuan->Tag = CurrRow;
     DBPicFuYuan->show();
     Label2->Tag = 0;
@@ -89,7 +89,7 @@ void TFDBInputPic::stripOrListCopy(bool fromStrip)
     Table1->next();
     if (Table1->recNo() == before)
         return; // the last record: it stays current
-    const int bottom = (CurrRow + 2) * 60 + ColumnOffset + 2;
+    const int bottom = FieldColumnPanel::Grid.rowTop(CurrRow + 2, ColumnOffset) + 2;
     const int visible = PanDataThPic->contentsRect().height();
     if (bottom > visible)
         DBPicScroll->setValue(DBPicScroll->value() + bottom - visible);

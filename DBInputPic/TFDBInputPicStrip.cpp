@@ -1,13 +1,12 @@
 // The file thumbnail strip: a run of the file worker, the thumbnails it hands back, presses on
 // them and the strip's scroll bar.
-#include "TFDBInputPic.h"
+#include "DBInputPic/TFDBInputPic.h"
 
-#include "FileListBox.h"
-#include "FileThumbPanel.h"
-#include "RunCursor.h"
-#include "SharedState.h"
-#include "TFileImgThread.h"
-#include "TabvaleApplication.h"
+#include "DBInputPic/FileListBox.h"
+#include "DBInputPic/FileThumbPanel.h"
+#include "DBInputPic/RunCursor.h"
+#include "DBInputPic/TFileImgThread.h"
+#include "common/SharedState.h"
 #include "controls/TScrollBar.h"
 
 #include <QPushButton>

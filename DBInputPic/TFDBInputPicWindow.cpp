@@ -1,34 +1,25 @@
 // The picture input window's life cycle: creation, the table that its tool bar selects,
 // activation, closing and resizing.
-#include "TFDBInputPic.h"
+#include "DBInputPic/TFDBInputPic.h"
 
-#include "Engine.h"
-#include "FieldColumnPanel.h"
-#include "FieldType.h"
-#include "FileThumbPanel.h"
-#include "PictureControl.h"
-#include "SharedState.h"
-#include "TDataFieldPicThread.h"
-#include "TFileImgThread.h"
-#include "TForm1.h"
-#include "TTable.h"
+#include "DBInputPic/FieldColumnPanel.h"
+#include "DBInputPic/FileThumbPanel.h"
+#include "DBInputPic/PictureControl.h"
+#include "DBInputPic/TDataFieldPicThread.h"
+#include "DBInputPic/TFileImgThread.h"
+#include "common/MainWindowLink.h"
+#include "common/SharedState.h"
 #include "controls/ComboLists.h"
 #include "controls/DBImage.h"
 #include "controls/TScrollBar.h"
+#include "engine/Engine.h"
+#include "engine/FieldType.h"
+#include "engine/TTable.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QSignalBlocker>
-
-namespace {
-
-QString mainText(QComboBox *TForm1::*list)
-{
-    return Form1 ? (Form1.data()->*list)->currentText() : QString();
-}
-
-} // namespace
 
 void TFDBInputPic::fillTableList()
 {
@@ -40,10 +31,7 @@ void TFDBInputPic::FormCreate()
     ViewSize = qint16(currFilePic->width());
     FilePicRollH->setPageSize(ViewSize);
     FilePicRollV->setPageSize(ViewSize);
-    if (Form1)
-        Form1->OnInputWindowPictureLoaded = [this] {
-            ComboXiuGaiChange();
-        };
+    MainWindowLink::setPictureLoadedHandler([this] { ComboXiuGaiChange(); });
     FileThumbLast = -1;
     FileThumbScroll = 0;
     CanKaoLabelLast = -1;
@@ -51,10 +39,10 @@ void TFDBInputPic::FormCreate()
     ColumnOffset = 0;
     CurrRow = 0;
     ComboLists::fill(ComboDBase, Engine::aliasNames());
-    ComboLists::selectEntry(ComboDBase, mainText(&TForm1::CBDBase));
+    ComboLists::selectEntry(ComboDBase, MainWindowLink::alias());
     if (!ComboDBase->currentText().isEmpty()) {
         fillTableList();
-        ComboLists::selectEntry(ComboTable, mainText(&TForm1::CBTable));
+        ComboLists::selectEntry(ComboTable, MainWindowLink::table());
     }
     OpenPicTable();
 }
@@ -132,9 +120,10 @@ void TFDBInputPic::FormActivate()
         setInputUnLockImgTag(0);
         return;
     }
-    const QString alias = mainText(&TForm1::CBDBase);
-    const QString table = mainText(&TForm1::CBTable);
-    if (!Form1 || ComboDBase->currentText() != alias || ComboTable->currentText() != table)
+    const QString alias = MainWindowLink::alias();
+    const QString table = MainWindowLink::table();
+    if (!MainWindowLink::exists() || ComboDBase->currentText() != alias
+        || ComboTable->currentText() != table)
         return;
     ComboLists::selectEntry(ComboDBase, alias);
     fillTableList();
@@ -155,13 +144,11 @@ void TFDBInputPic::FormClose()
 {
     if (FDBInputPic == this)
         FDBInputPic.clear();
-    if (Form1 && Form1->InputPicture1)
-        Form1->InputPicture1->setChecked(false);
+    MainWindowLink::uncheckInputPicture();
     try {
-        if (Form1 && mainText(&TForm1::CBDBase) == ComboDBase->currentText()
-            && mainText(&TForm1::CBTable) == ComboTable->currentText() && Form1->Table1
-            && Form1->Table1->active())
-            Form1->Table1->refresh();
+        if (MainWindowLink::alias() == ComboDBase->currentText()
+            && MainWindowLink::table() == ComboTable->currentText())
+            MainWindowLink::refreshTable();
     } catch (const std::exception &) { }
     try {
         if (FileThreadBusy)

@@ -1,6 +1,6 @@
-#include "TFileImgThread.h"
+#include "DBInputPic/TFileImgThread.h"
 
-#include "Thumbnail.h"
+#include "picture/Thumbnail.h"
 
 #include <thread>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DeliveryThrottle.h"
+#include "DBInputPic/DeliveryThrottle.h"
 #include "picture/ThumbnailCache.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "TagControls.h"
+#include "DBInputPic/TagControls.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "AboutPicture.h"
+#include "UAboutDialog/AboutPicture.h"
 
 #include <QLinearGradient>
 #include <QPainter>

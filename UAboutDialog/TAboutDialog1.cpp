@@ -1,7 +1,7 @@
-#include "TAboutDialog1.h"
+#include "UAboutDialog/TAboutDialog1.h"
 
-#include "AboutPicture.h"
-#include "SharedState.h"
+#include "UAboutDialog/AboutPicture.h"
+#include "common/SharedState.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

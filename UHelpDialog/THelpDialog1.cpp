@@ -1,6 +1,6 @@
-#include "THelpDialog1.h"
+#include "UHelpDialog/THelpDialog1.h"
 
-#include "SharedState.h"
+#include "common/SharedState.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>

@@ -1,6 +1,6 @@
-#include "TSeePicture.h"
+#include "USeePicture/TSeePicture.h"
 
-#include "SharedState.h"
+#include "common/SharedState.h"
 
 #include <QCloseEvent>
 #include <QCursor>

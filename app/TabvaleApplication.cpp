@@ -1,8 +1,6 @@
-#include "TabvaleApplication.h"
+#include "app/TabvaleApplication.h"
 
-#include "EngineError.h"
-#include "PictureError.h"
-#include "Prompts.h"
+#include "common/Guarded.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -26,19 +24,7 @@ bool TabvaleApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
-        showException(error);
+        Guarded::showException(error);
     }
     return false;
-}
-
-void TabvaleApplication::showException(const std::exception &error)
-{
-    QString text;
-    if (auto *e = dynamic_cast<const EngineError *>(&error))
-        text = e->message();
-    else if (auto *p = dynamic_cast<const PictureError *>(&error))
-        text = p->message();
-    else
-        text = QString::fromLocal8Bit(error.what());
-    Prompts::showError(text);
 }

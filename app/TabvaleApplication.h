@@ -10,19 +10,4 @@ class TabvaleApplication : public QApplication
 public:
     TabvaleApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
-
-    // The same display, for code that catches an error itself (or calls a handler directly).
-    static void showException(const std::exception &error);
-
-    // Runs a handler the way an event would: an error ends it and is shown. For slots that Qt
-    // calls from its own frames, which an exception must not cross.
-    template<typename F>
-    static void guarded(F &&handler)
-    {
-        try {
-            handler();
-        } catch (const std::exception &error) {
-            showException(error);
-        }
-    }
 };

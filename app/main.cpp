@@ -1,12 +1,13 @@
-#include "SharedState.h"
-#include "TForm1.h"
-#include "TabvaleApplication.h"
+#include "app/TabvaleApplication.h"
+#include "app/WindowWiring.h"
+#include "datawindow/TForm1.h"
 
 int main(int argc, char **argv)
 {
     TabvaleApplication app(argc, argv);
     // The program ends when the main window goes, whatever other windows are still open.
     app.setQuitOnLastWindowClosed(false);
+    WindowWiring::install();
     auto *mainWindow = new TForm1(true);
     mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(mainWindow, &QObject::destroyed, &app, &QCoreApplication::quit);

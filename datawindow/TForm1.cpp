@@ -1,18 +1,18 @@
 // The data window's controls as its layout defines them, and their wiring to the handlers.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "Glyphs.h"
-#include "SharedState.h"
-#include "TDataSource.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
+#include "common/Guarded.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
 #include "controls/DBNavigator.h"
 #include "controls/TImage.h"
 #include "controls/TPanel.h"
 #include "controls/TScrollBar.h"
-#include "grid/DBGrid.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
+#include "resources/Glyphs.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -124,9 +124,12 @@ TForm1::TForm1(bool mainWindow, QWidget *parent) : QMainWindow(parent)
 
     connectHandlers();
 
-    if (mainWindow)
+    if (mainWindow) {
         Form1 = this;
-    TabvaleApplication::guarded([this] { FormCreate(); });
+        MainInputLockImgTag = &InputLockImg->Tag;
+        MainInputUnLockImgTag = &InputUnLockImg->Tag;
+    }
+    Guarded::run([this] { FormCreate(); });
 }
 
 TForm1::~TForm1()
@@ -280,21 +283,20 @@ void TForm1::connectHandlers()
 {
     auto guard = [this](void (TForm1::*handler)()) {
         return [this, handler] {
-            TabvaleApplication::guarded([this, handler] { (this->*handler)(); });
+            Guarded::run([this, handler] { (this->*handler)(); });
         };
     };
     connect(Panel1, &TPanel::resized, this, &TForm1::layoutPanel1);
     connect(Panel3, &TPanel::resized, this, guard(&TForm1::Panel3Resize));
-    connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int position) {
-        TabvaleApplication::guarded([this, position] { ScrollBar1Change(position); });
-    });
+    connect(ScrollBar1, &QScrollBar::valueChanged, this,
+        [this](int position) { Guarded::run([this, position] { ScrollBar1Change(position); }); });
     connect(CBDBase, &QComboBox::editTextChanged, this, [this] {
         if (m_comboHandlersAttached)
-            TabvaleApplication::guarded([this] { CBDBaseChange(); });
+            Guarded::run([this] { CBDBaseChange(); });
     });
     connect(CBTable, &QComboBox::editTextChanged, this, [this] {
         if (m_comboHandlersAttached)
-            TabvaleApplication::guarded([this] { CBTableChange(); });
+            Guarded::run([this] { CBTableChange(); });
     });
     // The grid's painter and its mouse handlers for the drags (swapped while a right drag lasts).
     useOrdinaryGridHandlers();
@@ -303,7 +305,7 @@ void TForm1::connectHandlers()
     auto toggle = [this](QAction *action, void (TForm1::*handler)()) {
         connect(action, &QAction::triggered, this, [this, action, handler] {
             action->setChecked(!action->isChecked());
-            TabvaleApplication::guarded([this, handler] { (this->*handler)(); });
+            Guarded::run([this, handler] { (this->*handler)(); });
         });
     };
     toggle(InputLock1, &TForm1::InputLock1Click);
@@ -316,9 +318,8 @@ void TForm1::connectHandlers()
     connect(BtBtnLookData, &QToolButton::clicked, this, guard(&TForm1::BtBtnLookDataClick));
     toggle(InputPicture1, &TForm1::InputPicture1Click);
     connect(BtBtnInputPic, &QToolButton::clicked, this, guard(&TForm1::BtBtnInputPicClick));
-    connect(ScrollBar2, &QScrollBar::valueChanged, this, [this](int position) {
-        TabvaleApplication::guarded([this, position] { ScrollBar2Change(position); });
-    });
+    connect(ScrollBar2, &QScrollBar::valueChanged, this,
+        [this](int position) { Guarded::run([this, position] { ScrollBar2Change(position); }); });
     connect(Compact1, &QAction::triggered, this, guard(&TForm1::Compact1Click));
     connect(BtBtnCompact, &QToolButton::clicked, this, guard(&TForm1::BtBtnCompactClick));
     connect(EmptyDBase1, &QAction::triggered, this, guard(&TForm1::EmptyDBase1Click));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/TCanvas.h"
+#include "datawindow/grid/TCanvas.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -132,9 +132,10 @@ public:
     bool FormCloseQuery();
     void Exit1Click();
     void BtBtnCanEditClick() { InputLock1Click(); }
-    // Edit and post to store a pending edit; failures are ignored and a table without records
-    // gets no blank record.
-    static void storePendingEdit(TTable *table);
+    // The activation's and the close query's housekeeping: edit and post the table's record (which
+    // also re-reads both windows), ignoring any failure; a table without records gets no blank
+    // record.
+    static void editAndPostIgnoringErrors(TTable *table);
 
     // The spreadsheet connection (TForm1Spreadsheet.cpp).
     void releaseSpreadsheetEditing(); // shows it and makes it leave a cell being edited

@@ -1,11 +1,11 @@
 // The Help and About dialogs, and freeing the auxiliary windows when the main window goes.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "InputPictureWindow.h"
-#include "SharedState.h"
-#include "TAboutDialog1.h"
-#include "THelpDialog1.h"
-#include "TSeePicture.h"
+#include "UAboutDialog/TAboutDialog1.h"
+#include "UHelpDialog/THelpDialog1.h"
+#include "USeePicture/TSeePicture.h"
+#include "common/InputPictureWindow.h"
+#include "common/SharedState.h"
 #include "controls/TImage.h"
 
 void TForm1::Content1Click()

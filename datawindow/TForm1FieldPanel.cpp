@@ -1,18 +1,18 @@
 // Alias and table selection, the open-table procedure and the field panel beside the grid.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "Engine.h"
-#include "FieldType.h"
-#include "Prompts.h"
-#include "TDataSource.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
+#include "common/Guarded.h"
+#include "common/Prompts.h"
 #include "controls/ComboLists.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
 #include "controls/TPanel.h"
 #include "controls/TScrollBar.h"
-#include "grid/DBGrid.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/Engine.h"
+#include "engine/FieldType.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -125,7 +125,7 @@ void TForm1::addFieldPanelEntry(TField *field)
         image->Tag = field->Tag;
         connect(image, &DBImage::mouseUp, this,
             [this](DBImage *img, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos) {
-                TabvaleApplication::guarded([&] { DBImageMouseUp(img, button, shift, pos); });
+                Guarded::run([&] { DBImageMouseUp(img, button, shift, pos); });
             });
         FieldImages.append(image);
         ImageCount = qint16(FieldImages.size());

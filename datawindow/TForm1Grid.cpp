@@ -1,10 +1,10 @@
 // The grid's two cell painters: the drop target of a left-button drag, and the red cell of a
 // right-button drag.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "SharedState.h"
-#include "grid/DBGrid.h"
-#include "transfer/GridTransfer.h"
+#include "common/SharedState.h"
+#include "datawindow/grid/DBGrid.h"
+#include "datawindow/transfer/GridTransfer.h"
 
 #include <QPainter>
 

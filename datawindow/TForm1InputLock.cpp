@@ -1,12 +1,12 @@
 // The input lock, the refresh of both windows after every post, and closing a data window.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "SharedState.h"
-#include "TTable.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
 #include "controls/TImage.h"
-#include "grid/DBGrid.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/TTable.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -55,7 +55,7 @@ bool TForm1::FormCloseQuery()
             releaseSpreadsheetEditing();
         } catch (const std::exception &) { }
     }
-    storePendingEdit(Table1);
+    editAndPostIgnoringErrors(Table1);
     freeFieldPanel();
     return true;
 }

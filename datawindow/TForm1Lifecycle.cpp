@@ -1,18 +1,18 @@
 // The data window's creation, destruction, activation and deactivation.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "Engine.h"
-#include "SharedState.h"
-#include "TDataSource.h"
-#include "TTable.h"
+#include "common/SharedState.h"
 #include "controls/ComboLists.h"
 #include "controls/TImage.h"
+#include "engine/Engine.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QToolButton>
 
-void TForm1::storePendingEdit(TTable *table)
+void TForm1::editAndPostIgnoringErrors(TTable *table)
 {
     if (!table || !table->active())
         return;
@@ -56,9 +56,9 @@ void TForm1::FormCreate()
 void TForm1::FormActivate()
 {
     if (Form1)
-        storePendingEdit(Form1->Table1);
+        editAndPostIgnoringErrors(Form1->Table1);
     if (LookDataForm)
-        storePendingEdit(LookDataForm->Table1);
+        editAndPostIgnoringErrors(LookDataForm->Table1);
 }
 
 void TForm1::FormDeactivate()

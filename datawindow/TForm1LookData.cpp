@@ -1,14 +1,14 @@
 // The find-data window: a second, see-through data window over the main window, its opacity bar,
 // and the rule that it and the picture input window are never open together.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "InputPictureWindow.h"
-#include "Prompts.h"
-#include "SharedState.h"
+#include "common/InputPictureWindow.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBMemo.h"
 #include "controls/TImage.h"
 #include "controls/TScrollBar.h"
-#include "grid/DBGrid.h"
+#include "datawindow/grid/DBGrid.h"
 
 #include <QAction>
 #include <QComboBox>

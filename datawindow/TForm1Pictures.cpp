@@ -1,17 +1,17 @@
 // Picture fields of the data window: the viewer on a left click, loading a file on a right click,
 // and emptying the grid's selected field.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "EngineError.h"
-#include "PictureFile.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "TDataSource.h"
-#include "TSeePicture.h"
-#include "TTable.h"
+#include "USeePicture/TSeePicture.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/TImage.h"
-#include "grid/DBGrid.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/EngineError.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
+#include "picture/PictureFile.h"
 
 #include <QCursor>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "AliasRegistry.h"
+#include "engine/AliasRegistry.h"
 
-#include "EngineError.h"
-#include "SampleDatabase.h"
+#include "engine/EngineError.h"
+#include "engine/SampleDatabase.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "Database.h"
+#include "engine/Database.h"
 
-#include "EngineError.h"
+#include "engine/EngineError.h"
 
 #include <QDir>
 #include <QFile>

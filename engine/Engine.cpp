@@ -1,9 +1,9 @@
-#include "Engine.h"
+#include "engine/Engine.h"
 
-#include "AliasRegistry.h"
-#include "Database.h"
-#include "EngineError.h"
-#include "TableSchema.h"
+#include "engine/AliasRegistry.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/TableSchema.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "FieldBytesReader.h"
+#include "engine/FieldBytesReader.h"
 
-#include "Database.h"
-#include "TableSchema.h"
+#include "engine/Database.h"
+#include "engine/TableSchema.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Statement.h"
+#include "engine/Statement.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "FieldType.h"
+#include "engine/FieldType.h"
 
 #include <QRegularExpression>
 

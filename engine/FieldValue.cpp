@@ -1,10 +1,10 @@
-#include "FieldValue.h"
-#include "VariantKind.h"
+#include "engine/FieldValue.h"
+#include "engine/VariantKind.h"
 
-#include "EngineError.h"
-#include "FieldType.h"
-#include "Statement.h"
-#include "StoredPicture.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/Statement.h"
+#include "picture/StoredPicture.h"
 
 #include <QDate>
 #include <QDateTime>

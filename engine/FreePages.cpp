@@ -1,8 +1,8 @@
-#include "FreePages.h"
+#include "engine/FreePages.h"
 
-#include "Database.h"
-#include "EngineError.h"
-#include "Transaction.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/Transaction.h"
 
 #include <QScopeGuard>
 

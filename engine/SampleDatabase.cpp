@@ -1,12 +1,12 @@
-#include "SampleDatabase.h"
+#include "engine/SampleDatabase.h"
 
-#include "BmpCodec.h"
-#include "Database.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "JpegCodec.h"
-#include "StoredPicture.h"
-#include "Transaction.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/Transaction.h"
+#include "picture/BmpCodec.h"
+#include "picture/JpegCodec.h"
+#include "picture/StoredPicture.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "SchemaText.h"
+#include "engine/SchemaText.h"
 
-#include "Database.h"
-#include "EngineError.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
 
 #include <optional>
 

@@ -1,9 +1,9 @@
-#include "Statement.h"
+#include "engine/Statement.h"
 
-#include "VariantKind.h"
+#include "engine/VariantKind.h"
 
-#include "Database.h"
-#include "EngineError.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
 
 #include <sqlite3.h>
 #include <utility>

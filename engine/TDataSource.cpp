@@ -1,6 +1,6 @@
-#include "TDataSource.h"
+#include "engine/TDataSource.h"
 
-#include "TTable.h"
+#include "engine/TTable.h"
 
 TDataSource::TDataSource(QObject *parent) : QObject(parent)
 { }

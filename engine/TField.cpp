@@ -1,8 +1,8 @@
-#include "TField.h"
+#include "engine/TField.h"
 
-#include "FieldType.h"
-#include "FieldValue.h"
-#include "TTable.h"
+#include "engine/FieldType.h"
+#include "engine/FieldValue.h"
+#include "engine/TTable.h"
 
 TField::TField(TTable *table, int index, const QString &name, int dataType, int size,
     const QString &declaredType)

@@ -1,11 +1,11 @@
-#include "TTable.h"
+#include "engine/TTable.h"
 
-#include "Engine.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "FieldValue.h"
-#include "TTablePrivate.h"
-#include "TableSchema.h"
+#include "engine/Engine.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/FieldValue.h"
+#include "engine/TTablePrivate.h"
+#include "engine/TableSchema.h"
 
 #include <QStringDecoder>
 #include <algorithm>
@@ -15,222 +15,6 @@ namespace {
 // The open table objects of this thread, so a table is not deleted from under another window.
 thread_local QList<const TTable *> openTables;
 } // namespace
-
-// ---- Private ---------------------------------------------------------------------------------
-
-int TTable::Private::positionOf(qint64 rowid) const
-{
-    const auto it = std::lower_bound(rowids.begin(), rowids.end(), rowid);
-    return it != rowids.end() && *it == rowid ? int(it - rowids.begin()) : -1;
-}
-
-int TTable::Private::insertRowid(qint64 rowid)
-{
-    const auto at = std::lower_bound(rowids.begin(), rowids.end(), rowid);
-    const int position = int(at - rowids.begin());
-    rowids.insert(at, rowid);
-    return position;
-}
-
-void TTable::Private::readStructure(const QList<TFieldDef> &defs)
-{
-    fields.clear();
-    rowidAliasField = -1;
-    int keyColumns = 0;
-    for (const TFieldDef &def : defs)
-        keyColumns += def.primaryKey > 0 ? 1 : 0;
-    for (int i = 0; i < defs.size(); ++i) {
-        const TFieldDef &def = defs.at(i);
-        int size = 0;
-        const int code = TableSchema::fieldCode(*db, q->m_tableName, def, &size);
-        fields.push_back(std::make_unique<TField>(q, i, def.name, code, size, def.declaredType));
-        if (keyColumns == 1 && def.primaryKey == 1
-            && def.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0)
-            rowidAliasField = i;
-    }
-    rowidName = TableSchema::rowidColumn(*db, defs, q->m_tableName);
-    // Reading a field that lies behind a memo or picture follows that value's overflow pages, so
-    // such tables fetch fewer rows at a time (still more than a screen).
-    windowRows = WindowRows;
-    bool largeValueSeen = false;
-    for (const auto &f : fields) {
-        const bool ordinary = fieldClassOf(f->dataType()) == FieldClass::Ordinary;
-        if (ordinary && largeValueSeen)
-            windowRows = ShortWindowRows;
-        largeValueSeen = largeValueSeen || !ordinary;
-    }
-    prepareWindowQuery();
-}
-
-void TTable::Private::prepareWindowQuery()
-{
-    QStringList selected;
-    for (const auto &f : fields) {
-        const QString col = Database::quote(f->fieldName());
-        // typeof() is answered from the record header: no memo text or picture is read.
-        selected << (fieldClassOf(f->dataType()) == FieldClass::Ordinary
-                ? col
-                : QStringLiteral("typeof(%1)").arg(col));
-    }
-    windowQuery.reset();
-    windowQuery.emplace(*db,
-        QStringLiteral("SELECT %1%2 FROM %3 WHERE %1 BETWEEN ?1 AND ?2 ORDER BY %1")
-            .arg(rowidName,
-                selected.isEmpty() ? QString() : QStringLiteral(", ") + selected.join(u", "),
-                table()));
-}
-
-bool TTable::Private::recordsAreSmall()
-{
-    QStringList lengths;
-    for (const auto &f : fields) {
-        // Memo texts would have to be read to be measured (and behind a picture, that picture's
-        // overflow chain too): pictures are what makes records large.
-        if (isPictureLike(f->dataType()))
-            lengths << QStringLiteral("ifnull(length(%1), 0)").arg(Database::quote(f->fieldName()));
-    }
-    if (lengths.isEmpty())
-        return true;
-    // length() of a blob is answered from the record header, so the sample reads no picture.
-    Statement sample
-        = db->prepare(QStringLiteral("SELECT avg(size) FROM (SELECT %1 AS size FROM %2 LIMIT 64)")
-                          .arg(lengths.join(u" + "), table()));
-    constexpr double LargeRecordBytes
-        = 3000; // beyond this, records start to spill into overflow pages
-    return !sample.step() || sample.columnDouble(0) < LargeRecordBytes;
-}
-
-void TTable::Private::readRowids()
-{
-    // The scan touches every leaf page of the table (or of its smallest index, which SQLite picks
-    // when there is one). When records are small those pages are most of the file, and reading
-    // them through a memory map saves a read call and a copy per page. With large records the
-    // map's read-ahead would pull in the pictures' overflow pages too, so plain reads are kept.
-    // The map goes again at once: an open table keeps no file pages resident.
-    struct MappedScan
-    {
-        Database &db;
-        bool on;
-        MappedScan(Database &d, bool use) : db(d), on(use)
-        {
-            if (on)
-                db.exec(QStringLiteral("PRAGMA mmap_size = 2147418112"));
-        }
-        ~MappedScan()
-        {
-            try {
-                if (on)
-                    db.exec(QStringLiteral("PRAGMA mmap_size = 0"));
-            } catch (const EngineError &) {
-                // Only the speed of later reads is at stake.
-            }
-        }
-    } mapped(*db, recordsAreSmall());
-    Statement s = db->prepare(QStringLiteral("SELECT %1 FROM %2").arg(rowidName, table()));
-    rowids.clear();
-    bool ascending = true;
-    qint64 previous = std::numeric_limits<qint64>::min();
-    while (s.step()) {
-        const qint64 r = s.columnInt64(0);
-        ascending = ascending && r > previous;
-        previous = r;
-        rowids.push_back(r);
-    }
-    if (!ascending)
-        std::sort(rowids.begin(), rowids.end());
-    rowids.shrink_to_fit();
-}
-
-const TTable::Private::Window &TTable::Private::window(int row)
-{
-    const int first = row / windowRows * windowRows;
-    for (Window &w : windows) {
-        if (w.first == first) {
-            w.lastUse = ++useCounter;
-            return w;
-        }
-    }
-    const size_t fieldCount = fields.size();
-    Window w;
-    w.first = first;
-    w.count = std::min(windowRows, count() - first);
-    w.values.resize(size_t(w.count) * fieldCount);
-    w.flags.assign(size_t(w.count) * fieldCount, CellNull); // rows gone meanwhile read as empty
-    w.lastUse = ++useCounter;
-
-    Statement &query = *windowQuery;
-    query.reset();
-    query.bindInt64(1, rowids[size_t(first)]);
-    query.bindInt64(2, rowids[size_t(first + w.count - 1)]);
-    int i = 0;
-    while (query.step() && i < w.count) {
-        const qint64 rowid = query.columnInt64(0);
-        while (i < w.count && rowids[size_t(first + i)] < rowid)
-            ++i;
-        if (i >= w.count || rowids[size_t(first + i)] != rowid)
-            continue; // a record another connection added: not ours until a refresh
-        for (size_t f = 0; f < fieldCount; ++f) {
-            const size_t cell = size_t(i) * fieldCount + f;
-            const int column = int(f) + 1;
-            const int code = fields[f]->dataType();
-            if (fieldClassOf(code) != FieldClass::Ordinary) {
-                w.flags[cell] = query.columnText(column) == u"null" ? CellNull : 0;
-                continue;
-            }
-            bool readable = true;
-            w.values[cell] = FieldValue::fromStorage(query, column, code, &readable);
-            w.flags[cell] = quint8(
-                (w.values[cell].isValid() ? 0 : CellNull) | (readable ? 0 : CellUnreadable));
-        }
-        ++i;
-    }
-    query.reset();
-
-    if (windows.size() >= size_t(MaxWindows)) {
-        const auto oldest = std::min_element(windows.begin(), windows.end(),
-            [](const Window &a, const Window &b) { return a.lastUse < b.lastUse; });
-        windows.erase(oldest);
-    }
-    windows.push_back(std::move(w));
-    return windows.back();
-}
-
-void TTable::Private::dropValues()
-{
-    windows.clear();
-    memoRowid = -1;
-    memoTexts.clear();
-}
-
-void TTable::Private::startBuffer()
-{
-    buffer.assign(fields.size(), QVariant());
-    changed.assign(fields.size(), 0);
-}
-
-void TTable::Private::clearBuffer()
-{
-    buffer.clear();
-    changed.clear();
-}
-
-void TTable::Private::setPosition(int position)
-{
-    if (position == pos)
-        return;
-    pos = position;
-    memoRowid = -1;
-    memoTexts.clear();
-    q->notifyRecordChanged();
-}
-
-void TTable::Private::recordSetChangedHere()
-{
-    const bool inStep = db->tableGeneration(q->m_tableName) == seenGeneration;
-    db->tableChanged(q->m_tableName);
-    if (inStep)
-        seenGeneration = db->tableGeneration(q->m_tableName);
-}
 
 // ---- Opening and closing ---------------------------------------------------------------------
 
@@ -295,7 +79,6 @@ void TTable::open()
     p->seenSchemaVersion = db.schemaVersion();
     p->seenGeneration = db.tableGeneration(m_tableName);
     const QList<TFieldDef> defs = TableSchema::readFields(db, m_tableName, m_databaseName);
-    const QList<TIndexDef> indexes = TableSchema::readIndexes(db, m_tableName);
     p->readStructure(defs);
     p->readRowids();
     p->pos = p->rowids.empty() ? -1 : 0;
@@ -303,8 +86,6 @@ void TTable::open()
     p->eof = p->rowids.empty();
 
     d = std::move(p);
-    fieldDefs = defs;
-    indexDefs = indexes;
     m_state = Browse;
     openTables.append(this);
     emit stateChanged();
@@ -326,6 +107,20 @@ void TTable::checkActive() const
 {
     if (!active())
         throw EngineError(QStringLiteral("The table “%1” is not open.").arg(m_tableName));
+}
+
+void TTable::deleteTable()
+{
+    if (active())
+        throw EngineError(QStringLiteral("The table “%1” is open: close it before deleting it.")
+                              .arg(m_tableName));
+    const auto db = connection();
+    db->checkWritable(QStringLiteral("deleting the table “%1”").arg(m_tableName));
+    if (!db->tableExists(m_tableName))
+        throw EngineError(QStringLiteral("The table “%1” does not exist in the database “%2”.")
+                              .arg(m_tableName, m_databaseName));
+    db->exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(m_tableName)));
+    db->tableChanged(m_tableName);
 }
 
 // ---- Fields ----------------------------------------------------------------------------------
@@ -383,9 +178,9 @@ bool TTable::eof() const
     return !active() || d->eof;
 }
 
-void TTable::checkBrowseMode()
+void TTable::storePendingEdit()
 {
-    if (m_state != Edit && m_state != Insert)
+    if (m_state != Edit && m_state != Insert) // also: not open
         return;
     emit updateRecordRequested();
     if (modified())
@@ -397,7 +192,7 @@ void TTable::checkBrowseMode()
 void TTable::first()
 {
     checkActive();
-    checkBrowseMode();
+    storePendingEdit();
     d->setPosition(d->count() > 0 ? 0 : -1);
     d->bof = true;
     d->eof = d->count() == 0;
@@ -406,7 +201,7 @@ void TTable::first()
 void TTable::last()
 {
     checkActive();
-    checkBrowseMode();
+    storePendingEdit();
     d->setPosition(d->count() - 1);
     d->eof = true;
     d->bof = d->count() == 0;
@@ -425,7 +220,7 @@ void TTable::prior()
 int TTable::moveBy(int n)
 {
     checkActive();
-    checkBrowseMode();
+    storePendingEdit();
     const int count = d->count();
     if (count == 0) {
         d->bof = d->eof = true;
@@ -444,7 +239,7 @@ int TTable::moveBy(int n)
 void TTable::moveTo(int position)
 {
     checkActive();
-    checkBrowseMode();
+    storePendingEdit();
     const int count = d->count();
     d->setPosition(count == 0 ? -1 : std::clamp(position, 0, count - 1));
     d->bof = d->eof = count == 0;
@@ -467,7 +262,7 @@ void TTable::gotoBookmark(const TBookmark &mark)
     checkActive();
     if (!mark.valid)
         throw EngineError(QStringLiteral("The bookmark marks no record."));
-    checkBrowseMode();
+    storePendingEdit();
     const int position = d->positionOf(mark.rowid);
     bool stored = false;
     if (position >= 0) {
@@ -508,7 +303,7 @@ void TTable::edit()
 void TTable::insert()
 {
     checkActive();
-    checkBrowseMode();
+    storePendingEdit();
     d->db->checkWritable(QStringLiteral("adding a record to the table “%1”").arg(m_tableName));
     d->startBuffer();
     m_state = Insert;
@@ -661,8 +456,6 @@ void TTable::resync(bool structureMayHaveChanged)
         if (!same) {
             // Another table object rebuilt this table: the old fields are gone with it.
             d->readStructure(defs);
-            fieldDefs = defs;
-            indexDefs = TableSchema::readIndexes(db, m_tableName);
             recordSetChanged = true;
         } else {
             d->prepareWindowQuery(); // same fields, a statement made for the new schema
@@ -715,166 +508,4 @@ void TTable::notifyDataSetChanged()
         m_pendingNotify = true;
     else
         emit dataSetChanged();
-}
-
-// ---- Values ----------------------------------------------------------------------------------
-
-QVariant TTable::valueAt(int row, int fieldIndex) const
-{
-    if (!active() || fieldIndex < 0 || fieldIndex >= fieldCount())
-        return {};
-    const bool ordinary
-        = fieldClassOf(d->fields[size_t(fieldIndex)]->dataType()) == FieldClass::Ordinary;
-    const size_t f = size_t(fieldIndex);
-    if (m_state == Insert && row == d->count())
-        return ordinary && d->changed[f] ? d->buffer[f] : QVariant();
-    if (row < 0 || row >= d->count() || !ordinary)
-        return {};
-    if (m_state == Edit && row == d->pos && d->changed[f])
-        return d->buffer[f];
-    const Private::Window &w = d->window(row);
-    return w.values[size_t(row - w.first) * d->fields.size() + f];
-}
-
-bool TTable::isNullAt(int row, int fieldIndex) const
-{
-    if (!active() || fieldIndex < 0 || fieldIndex >= fieldCount())
-        return true;
-    const size_t f = size_t(fieldIndex);
-    if (m_state == Insert && row == d->count())
-        return !d->changed[f] || !d->buffer[f].isValid();
-    if (row < 0 || row >= d->count())
-        return true;
-    if (m_state == Edit && row == d->pos && d->changed[f])
-        return !d->buffer[f].isValid();
-    const Private::Window &w = d->window(row);
-    return w.flags[size_t(row - w.first) * d->fields.size() + f] & Private::CellNull;
-}
-
-bool TTable::readOnly() const
-{
-    return active() && d->db->isReadOnly();
-}
-
-QString TTable::readOnlyMessage() const
-{
-    return active() ? d->db->readOnlyMessage() : QString();
-}
-
-QString TTable::displayTextAt(int row, int fieldIndex) const
-{
-    if (!active() || fieldIndex < 0 || fieldIndex >= fieldCount())
-        return {};
-    const int code = d->fields[size_t(fieldIndex)]->dataType();
-    if (fieldClassOf(code) != FieldClass::Ordinary) {
-        const QString text = QStringLiteral("(%1)").arg(fieldTypeName(code));
-        return isNullAt(row, fieldIndex) ? text : text.toUpper();
-    }
-    return FieldValue::displayText(valueAt(row, fieldIndex), code);
-}
-
-QVariant TTable::currentValue(int fieldIndex) const
-{
-    checkActive();
-    const TField *f = field(fieldIndex);
-    const size_t i = size_t(fieldIndex);
-    if (m_state == Insert)
-        return d->changed[i] ? d->buffer[i] : QVariant();
-    if (m_state == Edit && d->changed[i])
-        return d->buffer[i];
-    if (d->pos < 0)
-        return {};
-    const int code = f->dataType();
-    if (isPictureLike(code)) {
-        const QByteArray bytes = currentBytes(fieldIndex);
-        return bytes.isEmpty() ? QVariant() : QVariant(bytes);
-    }
-    const qint64 rowid = d->rowids[size_t(d->pos)];
-    if (code == ftMemo) {
-        if (d->memoRowid != rowid) {
-            d->memoTexts.clear();
-            d->memoRowid = rowid;
-        }
-        const auto cached = d->memoTexts.constFind(fieldIndex);
-        if (cached != d->memoTexts.constEnd())
-            return *cached;
-        Statement s
-            = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                 .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
-        s.bindInt64(1, rowid);
-        QVariant text;
-        if (s.step() && !s.isNull(0)) {
-            if (s.columnType(0) == SQLITE_BLOB) {
-                QStringDecoder decoder(QStringDecoder::Utf8);
-                const QString decoded = decoder(s.columnBlob(0));
-                if (decoder.hasError())
-                    throw EngineError(
-                        QStringLiteral("The memo field “%1” of record %2 in the table “%3” "
-                                       "holds data that is not text.")
-                            .arg(f->fieldName())
-                            .arg(d->pos + 1)
-                            .arg(m_tableName));
-                text = decoded;
-            } else {
-                text = s.columnText(0);
-            }
-        }
-        d->memoTexts.insert(fieldIndex, text);
-        return text;
-    }
-    const Private::Window &w = d->window(d->pos);
-    const size_t cell = size_t(d->pos - w.first) * d->fields.size() + i;
-    if (w.flags[cell] & Private::CellUnreadable)
-        throw EngineError(
-            QStringLiteral("The value “%1” of the field “%2” in record %3 of the table “%4” "
-                           "cannot be read as %5.")
-                .arg(w.values[cell].toString(), f->fieldName())
-                .arg(d->pos + 1)
-                .arg(m_tableName, FieldValue::kindDescription(code)));
-    return w.values[cell];
-}
-
-QByteArray TTable::currentBytes(int fieldIndex) const
-{
-    checkActive();
-    const TField *f = field(fieldIndex);
-    const size_t i = size_t(fieldIndex);
-    const int code = f->dataType();
-    if (!isPictureLike(code)) {
-        const QVariant v = currentValue(fieldIndex);
-        return code == ftMemo ? v.toString().toUtf8() : FieldValue::displayText(v, code).toUtf8();
-    }
-    if (m_state == Insert || (m_state == Edit && d->changed[i]))
-        return d->changed[i] ? d->buffer[i].toByteArray() : QByteArray();
-    if (d->pos < 0)
-        return {};
-    Statement s
-        = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                             .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
-    s.bindInt64(1, d->rowids[size_t(d->pos)]);
-    if (!s.step() || s.isNull(0))
-        return {};
-    return s.columnType(0) == SQLITE_BLOB ? s.columnBlob(0) : s.columnText(0).toUtf8();
-}
-
-bool TTable::currentIsNull(int fieldIndex) const
-{
-    checkActive();
-    field(fieldIndex);
-    return isNullAt(recNo(), fieldIndex);
-}
-
-void TTable::setCurrentValue(int fieldIndex, const QVariant &value)
-{
-    checkActive();
-    const TField *f = field(fieldIndex);
-    if (m_state != Edit && m_state != Insert)
-        throw EngineError(
-            QStringLiteral("The table “%1” is not being edited: the field “%2” cannot be changed.")
-                .arg(m_tableName, f->fieldName()));
-    const QVariant converted
-        = FieldValue::fromInput(value, f->dataType(), f->size(), f->fieldName());
-    d->buffer[size_t(fieldIndex)] = converted;
-    d->changed[size_t(fieldIndex)] = 1;
-    notifyRecordChanged();
 }

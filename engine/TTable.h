@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TField.h"
+#include "engine/TField.h"
 
 #include <QList>
 #include <QObject>
@@ -17,29 +17,6 @@ struct TBookmark
 {
     qint64 rowid = 0;
     bool valid = false;
-};
-
-struct TFieldDef
-{
-    TFieldDef() = default;
-    TFieldDef(const QString &name, const QString &declaredType, bool required = false,
-        const QString &defaultValue = {}, int primaryKey = 0)
-        : name(name), declaredType(declaredType), required(required), defaultValue(defaultValue),
-          primaryKey(primaryKey)
-    { }
-
-    QString name;
-    QString declaredType; // as the column was declared, e.g. "VARCHAR(40)", "GRAPHIC"
-    bool required = false; // NOT NULL
-    QString defaultValue; // the DEFAULT expression as written; empty = none
-    int primaryKey = 0; // position in the primary key, from 1; 0 = not part of it
-};
-
-struct TIndexDef
-{
-    QString name;
-    QStringList fields;
-    bool unique = false;
 };
 
 // A table of an alias, record by record, in rowid order. Opening reads the rowid list only;
@@ -103,24 +80,22 @@ public:
     void deleteRecord();
     void refresh(); // re-reads; keeps the current record (or the nearest one if it is gone)
     bool modified() const;
+    // The one rule for a record left being edited or inserted (before a move, a drop into the
+    // other window, maintenance): bound controls hand over their changes, then a changed record is
+    // posted and an unchanged one is dropped, so a new record nobody typed into never becomes a
+    // blank record. Nothing happens in browse state or on a closed table. Raises what post raises.
+    void storePendingEdit();
 
     // Nested: while disabled, bound controls are not told about moves; enable tells them once.
     void disableControls();
     void enableControls();
     bool controlsDisabled() const { return m_disableCount > 0; }
 
-    // Structure and maintenance (on the named table; open or closed unless stated).
-    QList<TFieldDef> fieldDefs; // filled by open(); used by createTable()
-    QList<TIndexDef> indexDefs; // filled by open(); used by createTable()
-    void createTable(); // replaces a table of the same name; table must be closed
-    void emptyTable(); // all records gone, structure kept
-    void deleteTable(); // table must be closed
-    bool exists() const;
+    // Drops the named table with its indexes and triggers; the table object must be closed.
+    // (Maintenance goes through TableMaintenance, which checks that no other window shows it.)
+    void deleteTable();
     // How many other table objects of this thread have this table open (other windows showing it).
     int openElsewhere() const;
-    // Copy mode: this table is recreated with source's fields and no indexes, then filled with all
-    // of source's records. Both tables end open or closed as they were. Returns the record count.
-    int batchMoveFrom(TTable &source);
 
     // Runs after every successful post, when the table is back in browse state.
     std::function<void(TTable &)> AfterPost;
@@ -149,7 +124,6 @@ signals:
 
 private:
     void checkActive() const;
-    void checkBrowseMode(); // a move while editing: post what changed, else cancel
     void doPost();
     void notifyRecordChanged();
     void notifyDataSetChanged();

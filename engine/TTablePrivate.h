@@ -1,7 +1,9 @@
 #pragma once
 
-#include "Database.h"
-#include "TTable.h"
+#include "engine/Database.h"
+#include "engine/RecordWindowCache.h"
+#include "engine/TTable.h"
+#include "engine/TableSchema.h"
 
 #include <QHash>
 #include <optional>
@@ -11,22 +13,6 @@
 struct TTable::Private
 {
     explicit Private(TTable *table) : q(table) { }
-
-    // Values are fetched this many rows at a time, and this many windows are kept.
-    static constexpr int WindowRows = 200;
-    static constexpr int ShortWindowRows = 50;
-    static constexpr int MaxWindows = 4;
-
-    enum CellFlag : quint8 { CellNull = 1, CellUnreadable = 2 };
-
-    struct Window
-    {
-        int first = 0;
-        int count = 0;
-        std::vector<QVariant> values; // count × field count; memo and picture-like cells stay null
-        std::vector<quint8> flags;
-        quint64 lastUse = 0;
-    };
 
     TTable *q;
     std::shared_ptr<Database> db; // declared first: the statements below go before it
@@ -41,10 +27,7 @@ struct TTable::Private
     std::vector<QVariant> buffer; // the record being edited or inserted
     std::vector<char> changed;
 
-    int windowRows = WindowRows;
-    std::vector<Window> windows;
-    quint64 useCounter = 0;
-    std::optional<Statement> windowQuery;
+    RecordWindowCache values; // the ordinary fields' values, a window of records at a time
     qint64 memoRowid = -1;
     QHash<int, QVariant> memoTexts; // the current record's memo texts, read when asked for
 
@@ -60,7 +43,6 @@ struct TTable::Private
     void prepareWindowQuery();
     void readRowids();
     bool recordsAreSmall(); // from a sample of records: most of them fit in the leaf pages
-    const Window &window(int row);
     void dropValues();
     void startBuffer();
     void clearBuffer();

@@ -1,8 +1,8 @@
-#include "TableDefinition.h"
+#include "engine/TableDefinition.h"
 
-#include "Database.h"
-#include "EngineError.h"
-#include "SchemaText.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/SchemaText.h"
 
 namespace {
 

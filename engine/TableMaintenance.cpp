@@ -1,16 +1,16 @@
-#include "TableMaintenance.h"
+#include "engine/TableMaintenance.h"
 
-#include "Database.h"
-#include "Engine.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "FreePages.h"
-#include "SchemaText.h"
-#include "TTable.h"
-#include "TableDefinition.h"
-#include "TableSchema.h"
-#include "Transaction.h"
-#include "UnreadableValues.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/FreePages.h"
+#include "engine/SchemaText.h"
+#include "engine/TTable.h"
+#include "engine/TableDefinition.h"
+#include "engine/TableSchema.h"
+#include "engine/Transaction.h"
+#include "engine/UnreadableValues.h"
 
 #include <QElapsedTimer>
 #include <limits>
@@ -58,18 +58,6 @@ Subject subjectOf(TTable &table, const QString &doing = {})
         throw EngineError(QStringLiteral("The table “%1” does not exist in the database “%2”.")
                               .arg(s.table, s.alias));
     return s;
-}
-
-// Stores what is being typed into the record; a record being inserted without any value in it is
-// dropped rather than stored as a blank record.
-void storePendingEdit(TTable &table)
-{
-    if (table.state() != TTable::Edit && table.state() != TTable::Insert)
-        return;
-    if (table.modified())
-        table.post();
-    else
-        table.cancel();
 }
 
 // Runs work with the table object closed and opens it again afterwards, also after a failure
@@ -320,7 +308,7 @@ QString rowidOf(const Subject &s)
 
 void compact(TTable &table, const Progress &progress)
 {
-    storePendingEdit(table);
+    table.storePendingEdit();
     const Subject s = subjectOf(table, QStringLiteral("compacting the table “%1”"));
     const Reporter report(progress);
     withTableClosed(table, [&] {
@@ -370,7 +358,7 @@ void compact(TTable &table, const Progress &progress)
 
 void emptyWithBackup(TTable &table, const Progress &progress)
 {
-    storePendingEdit(table);
+    table.storePendingEdit();
     const Subject s = subjectOf(table, QStringLiteral("emptying the table “%1”"));
     if (s.table.compare(BackupTable, Qt::CaseInsensitive) == 0)
         throw EngineError(
@@ -396,7 +384,7 @@ void emptyWithBackup(TTable &table, const Progress &progress)
 
 bool restoreFromBackup(TTable &table, const Progress &progress)
 {
-    storePendingEdit(table);
+    table.storePendingEdit();
     const Subject s = subjectOf(table, QStringLiteral("restoring the table “%1”"));
     if (!s.db->tableExists(BackupTable))
         return false;
@@ -430,7 +418,7 @@ bool restoreFromBackup(TTable &table, const Progress &progress)
 
 Look lookForUnreadable(TTable &table, const Progress &progress)
 {
-    storePendingEdit(table);
+    table.storePendingEdit();
     const Subject s = subjectOf(table);
     // The open table knows its count; counting a big table would read all of it.
     const qint64 total = table.active() ? table.recordCount() : recordCount(*s.db, s.table);
@@ -449,7 +437,7 @@ Look lookForUnreadable(TTable &table, const Progress &progress)
 
 std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
 {
-    storePendingEdit(table);
+    table.storePendingEdit();
     const Subject s = subjectOf(table, QStringLiteral("clearing the unreadable values of “%1”"));
     const qint64 total = table.active() ? table.recordCount() : recordCount(*s.db, s.table);
     return withTableClosed(table, [&]() -> std::optional<int> {

@@ -1,6 +1,6 @@
-#include "Transaction.h"
+#include "engine/Transaction.h"
 
-#include "Database.h"
+#include "engine/Database.h"
 
 #include <sqlite3.h>
 

@@ -1,11 +1,11 @@
-#include "UnreadableValues.h"
+#include "engine/UnreadableValues.h"
 
-#include "Database.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "FieldValue.h"
-#include "PictureError.h"
-#include "StoredPicture.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/FieldValue.h"
+#include "picture/PictureError.h"
+#include "picture/StoredPicture.h"
 
 #include <QStringDecoder>
 #include <sqlite3.h>

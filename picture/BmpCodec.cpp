@@ -1,8 +1,8 @@
-#include "BmpCodec.h"
+#include "picture/BmpCodec.h"
 
-#include "JpegCodec.h"
-#include "PictureError.h"
-#include "PictureLimits.h"
+#include "picture/JpegCodec.h"
+#include "picture/PictureError.h"
+#include "picture/PictureLimits.h"
 
 #include <QBuffer>
 #include <QColorSpace>

@@ -1,4 +1,4 @@
-#include "Exif.h"
+#include "picture/Exif.h"
 
 #include <QTransform>
 #include <libexif/exif-data.h>

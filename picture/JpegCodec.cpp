@@ -1,8 +1,8 @@
-#include "JpegCodec.h"
+#include "picture/JpegCodec.h"
 
-#include "Exif.h"
-#include "PictureError.h"
-#include "PictureLimits.h"
+#include "picture/Exif.h"
+#include "picture/PictureError.h"
+#include "picture/PictureLimits.h"
 
 #include <csetjmp>
 #include <cstdio>

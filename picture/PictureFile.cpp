@@ -1,9 +1,9 @@
-#include "PictureFile.h"
+#include "picture/PictureFile.h"
 
-#include "BmpCodec.h"
-#include "JpegCodec.h"
-#include "PictureError.h"
-#include "PictureLimits.h"
+#include "picture/BmpCodec.h"
+#include "picture/JpegCodec.h"
+#include "picture/PictureError.h"
+#include "picture/PictureLimits.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "PictureLimits.h"
+#include "picture/PictureLimits.h"
 
-#include "PictureError.h"
+#include "picture/PictureError.h"
 
 namespace PictureLimits {
 

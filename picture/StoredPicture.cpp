@@ -1,7 +1,7 @@
-#include "StoredPicture.h"
+#include "picture/StoredPicture.h"
 
-#include "BmpCodec.h"
-#include "PictureFile.h"
+#include "picture/BmpCodec.h"
+#include "picture/PictureFile.h"
 
 #include <QtEndian>
 

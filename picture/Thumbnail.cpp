@@ -1,10 +1,10 @@
-#include "Thumbnail.h"
+#include "picture/Thumbnail.h"
 
-#include "Exif.h"
-#include "JpegCodec.h"
-#include "PictureError.h"
-#include "PictureFile.h"
-#include "StoredPicture.h"
+#include "picture/Exif.h"
+#include "picture/JpegCodec.h"
+#include "picture/PictureError.h"
+#include "picture/PictureFile.h"
+#include "picture/StoredPicture.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "Glyphs.h"
+#include "resources/Glyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>

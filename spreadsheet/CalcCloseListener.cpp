@@ -1,6 +1,6 @@
-#include "CalcCloseListener.h"
+#include "spreadsheet/CalcCloseListener.h"
 
-#include "CalcSession.h"
+#include "spreadsheet/CalcSession.h"
 
 #include <com/sun/star/util/CloseVetoException.hpp>
 

@@ -1,7 +1,7 @@
-#include "CalcConnection.h"
+#include "spreadsheet/CalcConnection.h"
 
-#include "CalcConvert.h"
-#include "SpreadsheetApplication.h"
+#include "spreadsheet/CalcConvert.h"
+#include "spreadsheet/SpreadsheetApplication.h"
 
 #include <QDir>
 #include <QElapsedTimer>

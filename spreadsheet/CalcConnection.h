@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalcProcess.h"
-#include "SpreadsheetError.h"
-#include "SpreadsheetOptions.h"
+#include "spreadsheet/CalcProcess.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/SpreadsheetOptions.h"
 
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>

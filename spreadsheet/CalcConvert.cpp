@@ -1,6 +1,6 @@
-#include "CalcConvert.h"
+#include "spreadsheet/CalcConvert.h"
 
-#include "SpreadsheetError.h"
+#include "spreadsheet/SpreadsheetError.h"
 
 #include <QFileInfo>
 #include <QUrl>

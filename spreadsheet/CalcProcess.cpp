@@ -1,6 +1,6 @@
-#include "CalcProcess.h"
+#include "spreadsheet/CalcProcess.h"
 
-#include "SpreadsheetError.h"
+#include "spreadsheet/SpreadsheetError.h"
 
 #include <QElapsedTimer>
 #include <QThread>

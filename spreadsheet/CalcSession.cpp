@@ -1,11 +1,11 @@
-#include "CalcSession.h"
+#include "spreadsheet/CalcSession.h"
 
-#include "CalcCloseListener.h"
-#include "CalcConvert.h"
-#include "CalcWorkbook.h"
-#include "Cells.h"
-#include "SheetShape.h"
-#include "Worksheet.h"
+#include "spreadsheet/CalcCloseListener.h"
+#include "spreadsheet/CalcConvert.h"
+#include "spreadsheet/CalcWorkbook.h"
+#include "spreadsheet/Cells.h"
+#include "spreadsheet/SheetShape.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalcConnection.h"
-#include "SpreadsheetApplication.h"
-#include "Workbooks.h"
+#include "spreadsheet/CalcConnection.h"
+#include "spreadsheet/SpreadsheetApplication.h"
+#include "spreadsheet/Workbooks.h"
 
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/util/XCloseListener.hpp>

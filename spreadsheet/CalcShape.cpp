@@ -1,8 +1,8 @@
-#include "CalcShape.h"
+#include "spreadsheet/CalcShape.h"
 
-#include "CalcConnection.h"
-#include "CalcConvert.h"
-#include "CalcWorkbook.h"
+#include "spreadsheet/CalcConnection.h"
+#include "spreadsheet/CalcConvert.h"
+#include "spreadsheet/CalcWorkbook.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

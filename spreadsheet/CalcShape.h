@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalcConnection.h"
-#include "CalcShapeIndex.h"
-#include "SheetShape.h"
+#include "spreadsheet/CalcConnection.h"
+#include "spreadsheet/CalcShapeIndex.h"
+#include "spreadsheet/SheetShape.h"
 
 #include <memory>
 

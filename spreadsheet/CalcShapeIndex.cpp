@@ -1,6 +1,6 @@
-#include "CalcShapeIndex.h"
+#include "spreadsheet/CalcShapeIndex.h"
 
-#include "CalcConvert.h"
+#include "spreadsheet/CalcConvert.h"
 
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>

@@ -1,9 +1,9 @@
-#include "CalcWorkbook.h"
+#include "spreadsheet/CalcWorkbook.h"
 
-#include "CalcConvert.h"
-#include "CalcSession.h"
-#include "CalcShapeIndex.h"
-#include "CalcWorksheet.h"
+#include "spreadsheet/CalcConvert.h"
+#include "spreadsheet/CalcSession.h"
+#include "spreadsheet/CalcShapeIndex.h"
+#include "spreadsheet/CalcWorksheet.h"
 
 #include <QFileInfo>
 #include <com/sun/star/beans/XPropertySet.hpp>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalcConnection.h"
-#include "Sheets.h"
-#include "Workbook.h"
+#include "spreadsheet/CalcConnection.h"
+#include "spreadsheet/Sheets.h"
+#include "spreadsheet/Workbook.h"
 
 #include <QDate>
 #include <com/sun/star/frame/XModel.hpp>

@@ -1,11 +1,11 @@
-#include "CalcWorksheet.h"
+#include "spreadsheet/CalcWorksheet.h"
 
-#include "CalcConnection.h"
-#include "CalcConvert.h"
-#include "CalcSession.h"
-#include "CalcShape.h"
-#include "CalcShapeIndex.h"
-#include "CalcWorkbook.h"
+#include "spreadsheet/CalcConnection.h"
+#include "spreadsheet/CalcConvert.h"
+#include "spreadsheet/CalcSession.h"
+#include "spreadsheet/CalcShape.h"
+#include "spreadsheet/CalcShapeIndex.h"
+#include "spreadsheet/CalcWorkbook.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -313,9 +313,9 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
         s->setPosition(awt::Point(pointsToHmm(at.x()), pointsToHmm(at.y())));
         CalcShapeIndex::Entry entry {s, QString(), true};
         index->added(entry);
-        auto shape = std::make_shared<CalcShape>(m_book, index, entry);
-        m_book->adopt(shape);
-        return shape;
+        auto made = std::make_shared<CalcShape>(m_book, index, entry);
+        m_book->adopt(made);
+        return made;
     });
     m_book->session()->setSelection(shape);
     return shape;
@@ -384,9 +384,9 @@ SheetShapePtr CalcWorksheet::addTextbox(
         s->setSize(awt::Size(pointsToHmm(width), pointsToHmm(height)));
         CalcShapeIndex::Entry entry {s, QString(), false};
         index->added(entry);
-        auto shape = std::make_shared<CalcShape>(m_book, index, entry);
-        m_book->adopt(shape);
-        return shape;
+        auto made = std::make_shared<CalcShape>(m_book, index, entry);
+        m_book->adopt(made);
+        return made;
     });
 }
 

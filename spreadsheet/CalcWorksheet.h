@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalcConnection.h"
-#include "Cells.h"
-#include "Worksheet.h"
+#include "spreadsheet/CalcConnection.h"
+#include "spreadsheet/Cells.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/table/XCell.hpp>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SpreadsheetOptions.h"
-#include "SpreadsheetTypes.h"
+#include "spreadsheet/SpreadsheetOptions.h"
+#include "spreadsheet/SpreadsheetTypes.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "SpreadsheetOptions.h"
+#include "spreadsheet/SpreadsheetOptions.h"
 
 #include <QtGlobal>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "TExcelApplication.h"
+#include "spreadsheet/TExcelApplication.h"
 
 #include <QCoreApplication>
 #include <QSemaphore>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SpreadsheetApplication.h"
-#include "SpreadsheetOptions.h"
-#include "Workbook.h"
+#include "spreadsheet/SpreadsheetApplication.h"
+#include "spreadsheet/SpreadsheetOptions.h"
+#include "spreadsheet/Workbook.h"
 
 #include <QObject>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "UnavailableApplication.h"
+#include "spreadsheet/UnavailableApplication.h"
 
-#include "SpreadsheetError.h"
+#include "spreadsheet/SpreadsheetError.h"
 
 void UnavailableApplication::fail()
 {

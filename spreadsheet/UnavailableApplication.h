@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpreadsheetApplication.h"
+#include "spreadsheet/SpreadsheetApplication.h"
 
 // Stands in when the program was built without the office SDK: every call raises SpreadsheetError.
 class UnavailableApplication final : public SpreadsheetApplication

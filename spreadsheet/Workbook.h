@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpreadsheetTypes.h"
+#include "spreadsheet/SpreadsheetTypes.h"
 
 #include <QString>
 

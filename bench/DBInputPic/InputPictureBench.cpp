@@ -9,24 +9,25 @@
 //
 // Without --folder it generates (once, under the cache or --data-dir) 200 camera-sized 4000 × 3000
 // JPEGs, half with EXIF thumbnails, 20 HD JPEGs and 10 HD bitmaps; the tables likewise.
-#include "../common/BenchMemory.h"
-#include "BmpCodec.h"
-#include "DirectoryListBox.h"
-#include "Exif.h"
-#include "FieldBytesReader.h"
-#include "FileListBox.h"
-#include "JpegCodec.h"
-#include "PictureSamples.h"
-#include "SharedState.h"
-#include "StoredPicture.h"
-#include "TDataFieldPicThread.h"
-#include "TFDBInputPic.h"
-#include "TFileImgThread.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "Thumbnail.h"
+#include "DBInputPic/DirectoryListBox.h"
+#include "DBInputPic/FileListBox.h"
+#include "DBInputPic/TDataFieldPicThread.h"
+#include "DBInputPic/TFDBInputPic.h"
+#include "DBInputPic/TFileImgThread.h"
+#include "app/TabvaleApplication.h"
+#include "app/WindowWiring.h"
+#include "bench/common/BenchMemory.h"
+#include "common/SharedState.h"
+#include "datawindow/TForm1.h"
+#include "engine/FieldBytesReader.h"
+#include "engine/TTable.h"
+#include "picture/BmpCodec.h"
+#include "picture/Exif.h"
+#include "picture/JpegCodec.h"
+#include "picture/StoredPicture.h"
+#include "picture/Thumbnail.h"
 #include "picture/ThumbnailCache.h"
+#include "tests/picture/samples/PictureSamples.h"
 
 #include <QComboBox>
 #include <QCommandLineParser>
@@ -497,6 +498,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TabvaleApplication app(argc, argv);
+    WindowWiring::install();
     QCommandLineParser parser;
     parser.addHelpOption();
     const QCommandLineOption folderOption(

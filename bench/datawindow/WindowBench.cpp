@@ -1,15 +1,15 @@
 // tabvale-bench-window: the main window on big tables, as a user meets it: from choosing the table
 // to the first screen of the grid painted, and from "last record" to its screen painted. Uses the
 // tables tabvale-bench-engine generates (run that first; the same --data-dir).
-#include "../common/BenchMemory.h"
-#include "Database.h"
-#include "Engine.h"
-#include "SharedState.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
+#include "app/TabvaleApplication.h"
+#include "bench/common/BenchMemory.h"
+#include "common/SharedState.h"
 #include "controls/DBNavigator.h"
-#include "grid/DBGrid.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/TTable.h"
 
 #include <QComboBox>
 #include <QCommandLineParser>

@@ -1,9 +1,9 @@
 // tabvale-bench-engine: how fast big tables open and show their first and last screens, and how
 // much memory an open table takes. Generated databases are kept in the data folder and reused.
-#include "../common/BenchMemory.h"
-#include "Database.h"
-#include "TTable.h"
-#include "Transaction.h"
+#include "bench/common/BenchMemory.h"
+#include "engine/Database.h"
+#include "engine/TTable.h"
+#include "engine/Transaction.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

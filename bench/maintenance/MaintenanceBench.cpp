@@ -2,15 +2,15 @@
 // the same database, and clear-errors' looking pass against reading and decoding every value
 // once, on that table and on the million-record table of tabvale-bench-engine (when generated).
 // Generated databases are kept in the data folder and reused; the timed runs work on copies.
-#include "Database.h"
-#include "FieldType.h"
-#include "FieldValue.h"
-#include "PictureError.h"
-#include "StoredPicture.h"
-#include "TTable.h"
-#include "TableMaintenance.h"
-#include "TableSchema.h"
-#include "UnreadableValues.h"
+#include "engine/Database.h"
+#include "engine/FieldType.h"
+#include "engine/FieldValue.h"
+#include "engine/TTable.h"
+#include "engine/TableMaintenance.h"
+#include "engine/TableSchema.h"
+#include "engine/UnreadableValues.h"
+#include "picture/PictureError.h"
+#include "picture/StoredPicture.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

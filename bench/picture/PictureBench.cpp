@@ -10,9 +10,9 @@
 //   (b) thumbnail path         Thumbnail::fromBytes to 58 × 58 (decode at 1/8, then smooth scaling)
 //   (c) raw libjpeg-turbo 1/8  jpeg_read_header/start/read_scanlines into a plain buffer
 // Goal: (b) within 1.25 × (c).
-#include "JpegCodec.h"
-#include "StoredPicture.h"
-#include "Thumbnail.h"
+#include "picture/JpegCodec.h"
+#include "picture/StoredPicture.h"
+#include "picture/Thumbnail.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,21 +1,21 @@
 // tabvale-bench-exchange: putting tables into a headless office and writing them back, as the data
 // window does, against the bridge's own limit for moving the same cells in one block each way.
 // 1,000 records x 10 ordinary fields, and 200 records with a memo and a picture.
-#include "Cells.h"
-#include "Database.h"
-#include "Engine.h"
-#include "ExportRecord.h"
-#include "SheetRows.h"
-#include "SheetWriteBack.h"
-#include "SpreadsheetError.h"
-#include "StoredPicture.h"
-#include "TExcelApplication.h"
-#include "TTable.h"
-#include "TableExport.h"
-#include "Transaction.h"
-#include "Workbook.h"
-#include "Workbooks.h"
-#include "Worksheet.h"
+#include "datawindow/exchange/ExportRecord.h"
+#include "datawindow/exchange/SheetRows.h"
+#include "datawindow/exchange/SheetWriteBack.h"
+#include "datawindow/exchange/TableExport.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/TTable.h"
+#include "engine/Transaction.h"
+#include "picture/StoredPicture.h"
+#include "spreadsheet/Cells.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/TExcelApplication.h"
+#include "spreadsheet/Workbook.h"
+#include "spreadsheet/Workbooks.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -1,11 +1,11 @@
 // Prints how long writing and reading cells takes one call per cell and one call per block, and how
 // long it takes to start a headless office and connect to it. Uses a private profile and pipe.
-#include "Cells.h"
-#include "SpreadsheetError.h"
-#include "TExcelApplication.h"
-#include "Workbook.h"
-#include "Workbooks.h"
-#include "Worksheet.h"
+#include "spreadsheet/Cells.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/TExcelApplication.h"
+#include "spreadsheet/Workbook.h"
+#include "spreadsheet/Workbooks.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
-#include "CellBlocks.h"
+#include "datawindow/exchange/CellBlocks.h"
 
-#include "Cells.h"
-#include "SpreadsheetError.h"
+#include "spreadsheet/Cells.h"
+#include "spreadsheet/SpreadsheetError.h"
 
 namespace CellBlocks {
 

@@ -1,7 +1,7 @@
-#include "CellValues.h"
+#include "datawindow/exchange/CellValues.h"
 
-#include "Cells.h"
-#include "FieldType.h"
+#include "engine/FieldType.h"
+#include "spreadsheet/Cells.h"
 
 #include <QDate>
 #include <cmath>

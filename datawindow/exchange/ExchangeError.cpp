@@ -1,7 +1,7 @@
-#include "ExchangeError.h"
+#include "datawindow/exchange/ExchangeError.h"
 
-#include "EngineError.h"
-#include "PictureError.h"
+#include "engine/EngineError.h"
+#include "picture/PictureError.h"
 
 ExchangeError::ExchangeError(const QString &doing, const std::exception &error)
     : ExchangeError(doing + QStringLiteral(": ") + messageOf(error), kindOf(error))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpreadsheetError.h"
+#include "spreadsheet/SpreadsheetError.h"
 
 #include <QString>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "ExportRecord.h"
+#include "datawindow/exchange/ExportRecord.h"
 
 #include <QCryptographicHash>
 

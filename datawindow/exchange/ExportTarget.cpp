@@ -1,10 +1,10 @@
-#include "ExportTarget.h"
+#include "datawindow/exchange/ExportTarget.h"
 
-#include "Sheets.h"
-#include "SpreadsheetApplication.h"
-#include "Workbook.h"
-#include "Workbooks.h"
-#include "Worksheet.h"
+#include "spreadsheet/Sheets.h"
+#include "spreadsheet/SpreadsheetApplication.h"
+#include "spreadsheet/Workbook.h"
+#include "spreadsheet/Workbooks.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
-#include "ReleaseSequence.h"
+#include "datawindow/exchange/ReleaseSequence.h"
 
-#include "SpreadsheetApplication.h"
-#include "SpreadsheetError.h"
-#include "Worksheet.h"
+#include "spreadsheet/SpreadsheetApplication.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

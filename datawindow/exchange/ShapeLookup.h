@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SheetShape.h"
-#include "SpreadsheetError.h"
+#include "spreadsheet/SheetShape.h"
+#include "spreadsheet/SpreadsheetError.h"
 
 namespace ShapeLookup {
 

@@ -1,6 +1,6 @@
-#include "SheetLayout.h"
+#include "datawindow/exchange/SheetLayout.h"
 
-#include "FieldType.h"
+#include "engine/FieldType.h"
 
 #include <algorithm>
 

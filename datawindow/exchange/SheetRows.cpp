@@ -1,7 +1,7 @@
-#include "SheetRows.h"
+#include "datawindow/exchange/SheetRows.h"
 
-#include "CellBlocks.h"
-#include "CellValues.h"
+#include "datawindow/exchange/CellBlocks.h"
+#include "datawindow/exchange/CellValues.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "WorkbookLocation.h"
+#include "datawindow/exchange/WorkbookLocation.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,11 +1,13 @@
-#include "DBGrid.h"
+#include "datawindow/grid/DBGrid.h"
 
-#include "GridDelegate.h"
-#include "Prompts.h"
-#include "TDataSource.h"
-#include "TTable.h"
-#include "TableModel.h"
-#include "TabvaleApplication.h"
+#include "controls/DBNavigator.h"
+
+#include "common/Guarded.h"
+#include "common/Prompts.h"
+#include "datawindow/grid/GridDelegate.h"
+#include "datawindow/grid/TableModel.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -225,26 +227,14 @@ bool DBGrid::viewportEvent(QEvent *event)
     return true;
 }
 
-bool DBGrid::confirmAndDelete(QWidget *parent, TTable *table)
-{
-    if (!table || !table->active() || table->recordCount() == 0)
-        return false;
-    if (Prompts::message(parent, QStringLiteral("Delete record?"), QStringLiteral("Confirm"),
-            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
-        != QMessageBox::Ok)
-        return false;
-    table->deleteRecord();
-    return true;
-}
-
 void DBGrid::mouseHook(QMouseEvent *event, QPoint clientPos)
 {
     if (event->type() == QEvent::MouseMove && OnMouseMove) {
         const MouseMoveHandler hook = OnMouseMove;
-        TabvaleApplication::guarded([&] { hook(event->buttons(), event->modifiers(), clientPos); });
+        Guarded::run([&] { hook(event->buttons(), event->modifiers(), clientPos); });
     } else if (event->type() == QEvent::MouseButtonRelease && OnMouseUp) {
         const MouseUpHandler hook = OnMouseUp;
-        TabvaleApplication::guarded([&] { hook(event->button(), event->modifiers(), clientPos); });
+        Guarded::run([&] { hook(event->button(), event->modifiers(), clientPos); });
     }
 }
 
@@ -295,10 +285,10 @@ void DBGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void DBGrid::keyPressEvent(QKeyEvent *event)
 {
-    TabvaleApplication::guarded([&] {
+    Guarded::run([&] {
         TTable *t = table();
         if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
-            confirmAndDelete(this, t);
+            DBNavigator::confirmAndDelete(this, t);
             return;
         }
         if (event->key() == Qt::Key_Escape && t
@@ -321,7 +311,7 @@ void DBGrid::focusOutEvent(QFocusEvent *event)
     TTable *t = table();
     QWidget *focus = QApplication::focusWidget();
     if (t && t->state() == TTable::Insert && !t->modified() && !(focus && isAncestorOf(focus)))
-        TabvaleApplication::guarded([t] { t->cancel(); });
+        Guarded::run([t] { t->cancel(); });
 }
 
 void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
@@ -330,7 +320,7 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     TTable *t = table();
     if (m_following || !current.isValid() || !t || !t->active() || current.row() == t->recNo())
         return;
-    TabvaleApplication::guarded([&] {
+    Guarded::run([&] {
         if (current.row() >= t->recordCount() && t->state() == TTable::Insert)
             return;
         t->moveTo(current.row());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCanvas.h"
+#include "datawindow/grid/TCanvas.h"
 
 #include <QStyle>
 #include <QTableView>
@@ -69,9 +69,6 @@ public:
         = std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos)>;
     MouseMoveHandler OnMouseMove;
     MouseUpHandler OnMouseUp;
-
-    // Asks, then deletes the current record (Ctrl+Delete and the navigator's delete button).
-    static bool confirmAndDelete(QWidget *parent, TTable *table);
 
     // The cell being painted (set by the delegate around the drawing calls).
     QModelIndex paintingIndex;

@@ -1,8 +1,8 @@
-#include "GridDelegate.h"
+#include "datawindow/grid/GridDelegate.h"
 
-#include "DBGrid.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
+#include "common/Guarded.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/TTable.h"
 
 #include <QMetaProperty>
 #include <QPainter>
@@ -42,5 +42,5 @@ void GridDelegate::setModelData(
     // Qt's own frames, which are built without exception support.
     const QByteArray property = editor->metaObject()->userProperty().name();
     const QVariant value = editor->property(property.isEmpty() ? "text" : property.constData());
-    TabvaleApplication::guarded([&] { model->setData(index, value, Qt::EditRole); });
+    Guarded::run([&] { model->setData(index, value, Qt::EditRole); });
 }

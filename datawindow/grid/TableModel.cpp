@@ -1,8 +1,8 @@
-#include "TableModel.h"
+#include "datawindow/grid/TableModel.h"
 
-#include "FieldType.h"
-#include "TDataSource.h"
-#include "TTable.h"
+#include "engine/FieldType.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
 
 TableModel::TableModel(TDataSource *source, QObject *parent)
     : QAbstractTableModel(parent), m_source(source)

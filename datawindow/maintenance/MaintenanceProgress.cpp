@@ -1,4 +1,4 @@
-#include "MaintenanceProgress.h"
+#include "datawindow/maintenance/MaintenanceProgress.h"
 
 #include <QApplication>
 #include <QProgressDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableMaintenance.h"
+#include "engine/TableMaintenance.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

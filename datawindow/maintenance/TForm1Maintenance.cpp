@@ -1,15 +1,15 @@
 // Table maintenance commands of the main window's menu: compact, empty and restore, clear errors,
 // delete. The work is the engine's (TableMaintenance, each command all or nothing); these handlers
 // ask, close the windows each command closes, and show the progress.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "MaintenanceProgress.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "TTable.h"
-#include "TableMaintenance.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/ComboLists.h"
 #include "controls/DBImage.h"
+#include "datawindow/maintenance/MaintenanceProgress.h"
+#include "engine/TTable.h"
+#include "engine/TableMaintenance.h"
 
 #include <QAction>
 #include <QApplication>

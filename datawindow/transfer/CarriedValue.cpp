@@ -1,13 +1,13 @@
-#include "CarriedValue.h"
+#include "datawindow/transfer/CarriedValue.h"
 
-#include "EngineError.h"
-#include "FieldType.h"
-#include "GridTransfer.h"
-#include "PictureError.h"
-#include "StoredPicture.h"
-#include "TField.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
+#include "datawindow/transfer/GridTransfer.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/TField.h"
+#include "picture/PictureError.h"
+#include "picture/StoredPicture.h"
 
 CarriedValue CarriedValue::take(const TField &field, const DBImage *image, const DBMemo *memo)
 {

@@ -1,12 +1,12 @@
-#include "ClipboardTransfer.h"
+#include "datawindow/transfer/ClipboardTransfer.h"
 
-#include "CarriedValue.h"
-#include "FieldType.h"
-#include "GridTransfer.h"
-#include "SharedState.h"
-#include "TField.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
+#include "datawindow/transfer/CarriedValue.h"
+#include "datawindow/transfer/GridTransfer.h"
+#include "engine/FieldType.h"
+#include "engine/TField.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,9 @@
-#include "DragSteps.h"
+#include "datawindow/transfer/DragSteps.h"
 
-#include "SharedState.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "grid/DBGrid.h"
+#include "common/SharedState.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/TTable.h"
 
 namespace DragSteps {
 
@@ -46,17 +46,6 @@ TForm1 *otherWindow(const TForm1 *form)
     if (form == LookDataForm)
         return Form1;
     return nullptr;
-}
-
-void storePendingEdit(TForm1 *form)
-{
-    TTable *t = form ? form->Table1 : nullptr;
-    if (!t || !t->active())
-        return;
-    if (t->state() == TTable::Insert && !t->modified())
-        t->cancel();
-    else if (t->state() == TTable::Edit || t->state() == TTable::Insert)
-        t->post();
 }
 
 void cancelEdit(TForm1 *form)

@@ -13,10 +13,6 @@ TForm1 *windowOfGrid(QWidget *widget);
 QWidget *windowAt(QWidget *widget);
 // The other data window, when both exist.
 TForm1 *otherWindow(const TForm1 *form);
-// Stores a pending edit of the window's table before a drop writes, so the refresh that follows
-// the drop cannot lose or overwrite it; a new record nobody typed into is dropped. Raises what
-// the engine raises.
-void storePendingEdit(TForm1 *form);
 // Drops a half-done drop's edit of the window's table; never raises.
 void cancelEdit(TForm1 *form);
 void repaintGrid(const TForm1 *form);

@@ -1,10 +1,10 @@
-#include "GridTransfer.h"
+#include "datawindow/transfer/GridTransfer.h"
 
-#include "EngineError.h"
-#include "FieldType.h"
-#include "SharedState.h"
-#include "TField.h"
-#include "TForm1.h"
+#include "common/SharedState.h"
+#include "datawindow/TForm1.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/TField.h"
 
 #include <optional>
 

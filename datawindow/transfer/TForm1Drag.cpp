@@ -1,16 +1,16 @@
 // The left-button drag: a value copied from one grid cell to another, within a window or between
 // the main window and the find-data window, with the hovered target cell painted green.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "ClipboardTransfer.h"
-#include "DragSteps.h"
-#include "FieldType.h"
-#include "GridTransfer.h"
-#include "SharedState.h"
-#include "TTable.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
-#include "grid/DBGrid.h"
+#include "datawindow/grid/DBGrid.h"
+#include "datawindow/transfer/ClipboardTransfer.h"
+#include "datawindow/transfer/DragSteps.h"
+#include "datawindow/transfer/GridTransfer.h"
+#include "engine/FieldType.h"
+#include "engine/TTable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -189,7 +189,10 @@ void TForm1::dropLeftDrag()
     });
     try {
         const int record = target->DBGrid1->recordAtRow(DragRow);
-        DragSteps::storePendingEdit(DragSteps::otherWindow(target));
+        // A pending edit in the other window is stored first, so the refresh that follows the
+        // drop cannot lose or overwrite it.
+        if (TForm1 *other = DragSteps::otherWindow(target))
+            other->Table1->storePendingEdit();
         target->Table1->moveTo(record);
         target->Table1->edit();
         if (TField *field = target->DBGrid1->displayedField(DragCol - 1))

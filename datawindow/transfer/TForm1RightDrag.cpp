@@ -1,14 +1,14 @@
 // The right-button drag from the find-data window to the main window: on release Ctrl copies the
 // find-data cell into the main cell, Shift replaces the find-data cell with the main cell, and
 // Ctrl+Alt swaps them. The main grid runs its own handlers, and paints the cell red, meanwhile.
-#include "TForm1.h"
+#include "datawindow/TForm1.h"
 
-#include "CarriedValue.h"
-#include "DragSteps.h"
-#include "GridTransfer.h"
-#include "SharedState.h"
-#include "TTable.h"
-#include "grid/DBGrid.h"
+#include "common/SharedState.h"
+#include "datawindow/grid/DBGrid.h"
+#include "datawindow/transfer/CarriedValue.h"
+#include "datawindow/transfer/DragSteps.h"
+#include "datawindow/transfer/GridTransfer.h"
+#include "engine/TTable.h"
 
 #include <QScopeGuard>
 
@@ -116,7 +116,7 @@ void TForm1::rightCopy()
 {
     TForm1 *find = LookDataForm;
     const int record = DBGrid1->recordAtRow(DragRow);
-    DragSteps::storePendingEdit(find);
+    find->Table1->storePendingEdit();
     TField *source = find->DBGrid1->selectedField();
     if (!source)
         return;
@@ -155,7 +155,7 @@ void TForm1::rightSwap()
 {
     TForm1 *find = LookDataForm;
     const int record = DBGrid1->recordAtRow(DragRow);
-    DragSteps::storePendingEdit(find);
+    find->Table1->storePendingEdit();
     TField *findField = find->DBGrid1->selectedField();
     if (!findField)
         return;

@@ -1,7 +1,7 @@
 // tabvale-aliases: lists, adds and removes the database aliases Tabvale offers.
-#include "AliasRegistry.h"
-#include "Database.h"
-#include "EngineError.h"
+#include "engine/AliasRegistry.h"
+#include "engine/Database.h"
+#include "engine/EngineError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // The strip's worker and the desktop's thumbnail cache: a folder listed again is read from the
 // cache, in file order, and a file changed since is decoded again.
 #include "DBInputPic/TFileImgThread.h"
-#include "common/TestEnvironment.h"
 #include "picture/JpegCodec.h"
 #include "picture/ThumbnailCache.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,26 +1,27 @@
 // The picture input window: its table and selections, the file browser, the thumbnail strip,
 // the field picture column, the copy gestures and the restore, driven through real widgets.
-#include "BmpCodec.h"
-#include "DataFixture.h"
-#include "DirectoryListBox.h"
-#include "FieldColumnPanel.h"
-#include "FileListBox.h"
-#include "FileThumbPanel.h"
-#include "FilterComboBox.h"
-#include "JpegCodec.h"
-#include "PictureControl.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "StoredPicture.h"
-#include "TFDBInputPic.h"
-#include "TForm1.h"
-#include "TSeePicture.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TagControls.h"
-#include "TestEnvironment.h"
+#include "DBInputPic/DirectoryListBox.h"
+#include "DBInputPic/FieldColumnPanel.h"
+#include "DBInputPic/FileListBox.h"
+#include "DBInputPic/FileThumbPanel.h"
+#include "DBInputPic/FilterComboBox.h"
+#include "DBInputPic/PictureControl.h"
+#include "DBInputPic/TFDBInputPic.h"
+#include "DBInputPic/TagControls.h"
+#include "USeePicture/TSeePicture.h"
+#include "app/TabvaleApplication.h"
+#include "app/WindowWiring.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/TScrollBar.h"
+#include "datawindow/TForm1.h"
+#include "engine/TTable.h"
+#include "picture/BmpCodec.h"
+#include "picture/JpegCodec.h"
+#include "picture/StoredPicture.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -185,6 +186,7 @@ private:
 private slots:
     void initTestCase()
     {
+        WindowWiring::install();
         Prompts::setScript([this](const Prompts::Request &r) {
             m_asked << r;
             if (r.kind == Prompts::Request::OpenFile)

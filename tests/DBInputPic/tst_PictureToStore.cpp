@@ -1,7 +1,7 @@
 // What a copy gesture stores of the current file picture: unchanged up to 200 × 200, else scaled
 // with halves rounded to even, or (column copy in full-size mode) the part the view shows.
-#include "PictureToStore.h"
-#include "TestEnvironment.h"
+#include "DBInputPic/PictureToStore.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QGuiApplication>
 

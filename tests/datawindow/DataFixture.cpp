@@ -1,4 +1,4 @@
-#include "DataFixture.h"
+#include "tests/datawindow/DataFixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "DragDriver.h"
+#include "tests/datawindow/DragDriver.h"
 
-#include "TForm1.h"
-#include "grid/DBGrid.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,9 +1,9 @@
-#include "DragTables.h"
+#include "tests/datawindow/DragTables.h"
 
-#include "DataFixture.h"
-#include "StoredPicture.h"
-#include "TForm1.h"
-#include "grid/DBGrid.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "picture/StoredPicture.h"
+#include "tests/datawindow/DataFixture.h"
 
 #include <QFile>
 #include <QStringList>

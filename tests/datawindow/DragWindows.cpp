@@ -1,8 +1,8 @@
-#include "DragWindows.h"
+#include "tests/datawindow/DragWindows.h"
 
-#include "SharedState.h"
-#include "TForm1.h"
-#include "grid/DBGrid.h"
+#include "common/SharedState.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
 
 #include <QAction>
 #include <QComboBox>

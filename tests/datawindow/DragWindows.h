@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SharedStateGuard.h"
+#include "tests/datawindow/SharedStateGuard.h"
 
 #include <QPointer>
 #include <QString>

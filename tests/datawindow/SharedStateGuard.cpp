@@ -1,6 +1,6 @@
-#include "SharedStateGuard.h"
+#include "tests/datawindow/SharedStateGuard.h"
 
-#include "SharedState.h"
+#include "common/SharedState.h"
 
 #include <QWidget>
 

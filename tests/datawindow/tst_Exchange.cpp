@@ -1,26 +1,26 @@
 // Putting a table into the spreadsheet and taking it back, through the data window's menu. The
 // same cases run against the in-memory spreadsheet and, built with TABVALE_LIVE_CALC, against a
 // headless Calc of the test's own.
-#include "BmpCodec.h"
-#include "Cells.h"
-#include "DataFixture.h"
-#include "JpegCodec.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "SheetShape.h"
-#include "Sheets.h"
-#include "SpreadsheetError.h"
-#include "StoredPicture.h"
-#include "TExcelApplication.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TestEnvironment.h"
-#include "Workbook.h"
-#include "Workbooks.h"
-#include "Worksheet.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
-#include "exchange/WorkbookLocation.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/exchange/WorkbookLocation.h"
+#include "engine/TTable.h"
+#include "picture/BmpCodec.h"
+#include "picture/JpegCodec.h"
+#include "picture/StoredPicture.h"
+#include "spreadsheet/Cells.h"
+#include "spreadsheet/SheetShape.h"
+#include "spreadsheet/Sheets.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/TExcelApplication.h"
+#include "spreadsheet/Workbook.h"
+#include "spreadsheet/Workbooks.h"
+#include "spreadsheet/Worksheet.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -29,13 +29,13 @@
 #include <QTemporaryDir>
 
 #ifdef TABVALE_LIVE_CALC
-#include "CalcTestOffice.h"
-#include "CalcWorkbook.h"
+#include "spreadsheet/CalcWorkbook.h"
+#include "tests/spreadsheet/CalcTestOffice.h"
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #else
-#include "FakeSpreadsheet.h"
+#include "tests/spreadsheet/FakeSpreadsheet.h"
 #endif
 
 namespace {

@@ -1,25 +1,25 @@
 // The pieces of the exchange with the spreadsheet, each on its own: value conversion, the sheet's
 // layout, the workbook's place, the release sequence, blocks of cells, and a table's export and
 // write-back over the in-memory spreadsheet (no window).
-#include "Cells.h"
-#include "DataFixture.h"
-#include "FakeSpreadsheet.h"
-#include "FieldType.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "StoredPicture.h"
-#include "TExcelApplication.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TestEnvironment.h"
-#include "exchange/CellBlocks.h"
-#include "exchange/CellValues.h"
-#include "exchange/ExportRecord.h"
-#include "exchange/ReleaseSequence.h"
-#include "exchange/SheetLayout.h"
-#include "exchange/SheetWriteBack.h"
-#include "exchange/TableExport.h"
-#include "exchange/WorkbookLocation.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/exchange/CellBlocks.h"
+#include "datawindow/exchange/CellValues.h"
+#include "datawindow/exchange/ExportRecord.h"
+#include "datawindow/exchange/ReleaseSequence.h"
+#include "datawindow/exchange/SheetLayout.h"
+#include "datawindow/exchange/SheetWriteBack.h"
+#include "datawindow/exchange/TableExport.h"
+#include "datawindow/exchange/WorkbookLocation.h"
+#include "engine/FieldType.h"
+#include "engine/TTable.h"
+#include "picture/StoredPicture.h"
+#include "spreadsheet/Cells.h"
+#include "spreadsheet/TExcelApplication.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/spreadsheet/FakeSpreadsheet.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -90,7 +90,7 @@ private slots:
             {QStringLiteral("CREATE TABLE Clean (Name VARCHAR(10))"),
                 QStringLiteral("INSERT INTO Clean VALUES ('one')"),
                 QStringLiteral("CREATE TABLE Odd (Name VARCHAR(10), No INTEGER, Notes MEMO,"
-                            " Photo GRAPHIC)"),
+                               " Photo GRAPHIC)"),
                 QStringLiteral("INSERT INTO Odd VALUES ('fine', 'abc', x'fffe00', x'00010203'),"
                                " ('Tiger', 2, 'text', NULL)")});
         DataFixture::writeAliases({{QStringLiteral("Parts"), m_db}});

@@ -1,15 +1,15 @@
 // The alias and table lists, the open-table procedure and the field panel's geometry and scrolling.
-#include "DataFixture.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
+#include "app/TabvaleApplication.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
 #include "controls/TPanel.h"
 #include "controls/TScrollBar.h"
+#include "datawindow/TForm1.h"
+#include "engine/TTable.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,16 +1,16 @@
 // The grid: type-name cells, the two cell painters, deleting with confirmation, following the
 // table's current record, and editing when the lock is off.
-#include "DataFixture.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "StoredPicture.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
+#include "app/TabvaleApplication.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBNavigator.h"
-#include "grid/DBGrid.h"
-#include "grid/TableModel.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "datawindow/grid/TableModel.h"
+#include "engine/TTable.h"
+#include "picture/StoredPicture.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,15 +1,15 @@
 // The drags' decisions and writes, without any window: which cell is a target, how the hovered
 // cell follows the cursor, which keys do what, what a value may go into, and how a carried value
 // is written.
-#include "DataFixture.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "PictureError.h"
-#include "StoredPicture.h"
-#include "TTable.h"
-#include "TestEnvironment.h"
-#include "transfer/CarriedValue.h"
-#include "transfer/GridTransfer.h"
+#include "datawindow/transfer/CarriedValue.h"
+#include "datawindow/transfer/GridTransfer.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/TTable.h"
+#include "picture/PictureError.h"
+#include "picture/StoredPicture.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QGuiApplication>
 

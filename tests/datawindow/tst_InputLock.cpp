@@ -1,13 +1,13 @@
 // The input lock across two data windows, the refresh of both after a post, and closing.
-#include "DataFixture.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
-#include "grid/DBGrid.h"
-#include "grid/TableModel.h"
+#include "app/TabvaleApplication.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "datawindow/grid/TableModel.h"
+#include "engine/TTable.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QComboBox>

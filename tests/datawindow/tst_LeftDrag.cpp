@@ -1,17 +1,17 @@
 // Left-button drags between grid cells, driven with real mouse events through the grids' own
 // handlers: where a drag starts and lands, what it paints, and what each kind of field takes.
-#include "DragDriver.h"
-#include "DragTables.h"
-#include "DragWindows.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
+#include "app/TabvaleApplication.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/TPanel.h"
-#include "grid/DBGrid.h"
-#include "grid/TableModel.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "datawindow/grid/TableModel.h"
+#include "engine/TTable.h"
+#include "tests/datawindow/DragDriver.h"
+#include "tests/datawindow/DragTables.h"
+#include "tests/datawindow/DragWindows.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QClipboard>

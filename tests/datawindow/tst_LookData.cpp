@@ -1,19 +1,20 @@
 // The find-data window: what it takes over from the main window, how it differs, its opacity bar,
 // and the rule that it and the picture input window are never open together.
-#include "DataFixture.h"
-#include "DragWindows.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "TDataSource.h"
-#include "TFDBInputPic.h"
-#include "TForm1.h"
-#include "THelpDialog1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
+#include "DBInputPic/TFDBInputPic.h"
+#include "UHelpDialog/THelpDialog1.h"
+#include "app/TabvaleApplication.h"
+#include "app/WindowWiring.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBMemo.h"
 #include "controls/TScrollBar.h"
-#include "grid/DBGrid.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/datawindow/DragWindows.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -47,6 +48,7 @@ private:
 private slots:
     void initTestCase()
     {
+        WindowWiring::install();
         Prompts::setScript([this](const Prompts::Request &r) {
             m_asked << r;
             return Prompts::Answer {m_answer, {}};

@@ -1,20 +1,21 @@
 // The maintenance commands of the main window's menu, as a user meets them: the questions, the
 // windows they close, the list after a delete, and a failure shown once with the table open again.
-#include "DataFixture.h"
-#include "Database.h"
-#include "Engine.h"
-#include "PictureSamples.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "StoredPicture.h"
-#include "TFDBInputPic.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
+#include "DBInputPic/TFDBInputPic.h"
+#include "app/TabvaleApplication.h"
+#include "app/WindowWiring.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/DBImage.h"
-#include "grid/DBGrid.h"
-#include "maintenance/MaintenanceProgress.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "datawindow/maintenance/MaintenanceProgress.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/TTable.h"
+#include "picture/StoredPicture.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -80,6 +81,7 @@ private:
 private slots:
     void initTestCase()
     {
+        WindowWiring::install();
         Prompts::setScript([this](const Prompts::Request &r) {
             m_asked << r;
             if (m_whileAsked)

@@ -1,22 +1,23 @@
 // Picture fields: the viewer, loading a picture file into a field, emptying a field, and the
 // Help and About dialogs.
-#include "BmpCodec.h"
-#include "DataFixture.h"
-#include "JpegCodec.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "StoredPicture.h"
-#include "TAboutDialog1.h"
-#include "TForm1.h"
-#include "THelpDialog1.h"
-#include "TOpenPictureDialog.h"
-#include "TSeePicture.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
+#include "UAboutDialog/TAboutDialog1.h"
+#include "UHelpDialog/THelpDialog1.h"
+#include "USeePicture/TSeePicture.h"
+#include "app/TabvaleApplication.h"
+#include "common/Guarded.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
+#include "common/TOpenPictureDialog.h"
 #include "controls/DBImage.h"
 #include "controls/TImage.h"
-#include "grid/DBGrid.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/TTable.h"
+#include "picture/BmpCodec.h"
+#include "picture/JpegCodec.h"
+#include "picture/StoredPicture.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -286,7 +287,7 @@ private slots:
         m_asked.clear();
         m_chosenFile = m_files.filePath(QStringLiteral("fake.jpg"));
         // The handler raises; the application's error display shows it.
-        TabvaleApplication::guarded([&] {
+        Guarded::run([&] {
             m_main->DBImageMouseUp(pictureOf(QStringLiteral("Photo")), Qt::RightButton, {}, {});
         });
         QCOMPARE(m_asked.size(), 2);

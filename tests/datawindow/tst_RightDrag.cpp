@@ -1,17 +1,17 @@
 // Right-button drags from the find-data window to the main window, driven with real mouse
 // events: the keys at the release copy, replace or swap, each side judged by its own class; the
 // main grid paints the cell under the cursor red meanwhile and gets its own handlers back after.
-#include "DragDriver.h"
-#include "DragTables.h"
-#include "DragWindows.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
+#include "app/TabvaleApplication.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
 #include "controls/TPanel.h"
-#include "grid/DBGrid.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/TTable.h"
+#include "tests/datawindow/DragDriver.h"
+#include "tests/datawindow/DragTables.h"
+#include "tests/datawindow/DragWindows.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 

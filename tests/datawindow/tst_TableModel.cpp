@@ -1,9 +1,9 @@
 // The grid's model stays a consistent item model through everything a table goes through.
-#include "DataFixture.h"
-#include "TDataSource.h"
-#include "TTable.h"
-#include "TestEnvironment.h"
-#include "grid/TableModel.h"
+#include "datawindow/grid/TableModel.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAbstractItemModelTester>
 #include <QGuiApplication>

@@ -1,17 +1,17 @@
 // Databases made by other programs: strings declared TEXT, pictures stored as JPEG, PNG or GIF
 // files, photos with an orientation, files that must be left exactly as they were.
-#include "BmpCodec.h"
-#include "DataFixture.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "PictureSamples.h"
-#include "Prompts.h"
-#include "TForm1.h"
-#include "TTable.h"
-#include "TestEnvironment.h"
+#include "common/Prompts.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
-#include "grid/DBGrid.h"
+#include "datawindow/TForm1.h"
+#include "datawindow/grid/DBGrid.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/TTable.h"
+#include "picture/BmpCodec.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -165,14 +165,14 @@ private slots:
     void changingOneFieldLeavesThePictureAndMemoAsTheyWere()
     {
         const QByteArray photo = PictureSamples::withExif(
-            PictureSamples::jpeg(PictureSamples::quadrants(QSize(64, 32)),
-                PictureSamples::JpegKind::Progressive),
+            PictureSamples::jpeg(
+                PictureSamples::quadrants(QSize(64, 32)), PictureSamples::JpegKind::Progressive),
             6);
         const QString memo = QStringLiteral("first line\r\nsecond line\r\n");
         const QString path = DataFixture::makeDatabase(QStringLiteral("Kept"),
             {QStringLiteral("CREATE TABLE Staff (Name TEXT, Photo BLOB, Notes MEMO)")});
-        DataFixture::execBound(path, QStringLiteral("INSERT INTO Staff VALUES ('Ann', ?1, ?2)"),
-            {photo, memo});
+        DataFixture::execBound(
+            path, QStringLiteral("INSERT INTO Staff VALUES ('Ann', ?1, ?2)"), {photo, memo});
         openMainWindow(QStringLiteral("Kept"), path);
         m_main->Table1->edit();
         m_main->Table1->fieldByName(QStringLiteral("Name"))->setValue(QStringLiteral("Anna"));
@@ -181,8 +181,8 @@ private slots:
             QStringLiteral("Anna"));
         // The photo is not turned into the stored form, the memo's line breaks are not changed.
         QCOMPARE(DataFixture::blob(path, QStringLiteral("SELECT Photo FROM Staff")), photo);
-        QCOMPARE(DataFixture::scalar(path, QStringLiteral("SELECT Notes FROM Staff")).toString(),
-            memo);
+        QCOMPARE(
+            DataFixture::scalar(path, QStringLiteral("SELECT Notes FROM Staff")).toString(), memo);
     }
 
     void openingActivatingAndQuittingLeavesTheFileAsItWas_data()

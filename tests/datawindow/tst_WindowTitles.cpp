@@ -1,15 +1,16 @@
 // Every window's title bar reads exactly its caption: the program's name is the main window's
 // caption, never a suffix of the others'. Read back from the X server, as a desktop shows it.
-#include "DataFixture.h"
-#include "Prompts.h"
-#include "SharedState.h"
-#include "TAboutDialog1.h"
-#include "TFDBInputPic.h"
-#include "TForm1.h"
-#include "THelpDialog1.h"
-#include "TSeePicture.h"
-#include "TabvaleApplication.h"
-#include "TestEnvironment.h"
+#include "DBInputPic/TFDBInputPic.h"
+#include "UAboutDialog/TAboutDialog1.h"
+#include "UHelpDialog/THelpDialog1.h"
+#include "USeePicture/TSeePicture.h"
+#include "app/TabvaleApplication.h"
+#include "app/WindowWiring.h"
+#include "common/Prompts.h"
+#include "common/SharedState.h"
+#include "datawindow/TForm1.h"
+#include "tests/datawindow/DataFixture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QProcess>
@@ -39,6 +40,7 @@ class WindowTitlesTest : public QObject
 private slots:
     void everyWindowIsTitledWithItsCaption()
     {
+        WindowWiring::install();
         Prompts::setScript([](const Prompts::Request &) {
             return Prompts::Answer {QMessageBox::Ok, {}};
         });

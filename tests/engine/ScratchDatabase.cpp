@@ -1,6 +1,6 @@
-#include "ScratchDatabase.h"
+#include "tests/engine/ScratchDatabase.h"
 
-#include "Database.h"
+#include "engine/Database.h"
 
 #include <QDir>
 #include <QFile>

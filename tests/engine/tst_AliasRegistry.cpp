@@ -1,13 +1,13 @@
 // The alias file, the first start with its sample database, and the tabvale-aliases tool.
-#include "AliasRegistry.h"
-#include "Engine.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "PictureError.h"
-#include "PictureFile.h"
-#include "StoredPicture.h"
-#include "TTable.h"
-#include "common/TestEnvironment.h"
+#include "engine/AliasRegistry.h"
+#include "engine/Engine.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/TTable.h"
+#include "picture/PictureError.h"
+#include "picture/PictureFile.h"
+#include "picture/StoredPicture.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QDir>
 #include <QGuiApplication>

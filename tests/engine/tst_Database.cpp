@@ -1,11 +1,12 @@
 // The connection layer: read-only files, what opening reads, one connection per thread.
-#include "Database.h"
-#include "Engine.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "ScratchDatabase.h"
-#include "TTable.h"
-#include "common/TestEnvironment.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/TTable.h"
+#include "engine/TableMaintenance.h"
+#include "tests/engine/ScratchDatabase.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -91,19 +92,15 @@ void DatabaseTest::aReadOnlyDatabaseOpensButRefusesEveryWrite()
         [&] { t->edit(); },
         [&] { t->append(); },
         [&] { t->deleteRecord(); },
-        [&] { t->emptyTable(); },
+        [&] { TableMaintenance::compact(*t); },
+        [&] { TableMaintenance::emptyWithBackup(*t); },
+        [&] { TableMaintenance::restoreFromBackup(*t); },
+        [&] { TableMaintenance::clearUnreadable(*t); },
         [&] {
             auto other = std::make_unique<TTable>();
             other->setDatabaseName(db.alias());
-            other->setTableName(QStringLiteral("new"));
-            other->fieldDefs = {{QStringLiteral("a"), QStringLiteral("TEXT")}};
-            other->createTable();
-        },
-        [&] {
-            auto copy = std::make_unique<TTable>();
-            copy->setDatabaseName(db.alias());
-            copy->setTableName(QStringLiteral("copy"));
-            copy->batchMoveFrom(*t);
+            other->setTableName(QStringLiteral("t"));
+            other->deleteTable();
         },
     };
     for (const auto &write : writes) {

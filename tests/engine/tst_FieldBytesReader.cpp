@@ -1,12 +1,12 @@
 // A worker's own read path: one field by rowid on the calling thread's connection, and a stop
 // that breaks a read in progress.
-#include "Database.h"
-#include "Engine.h"
-#include "EngineError.h"
-#include "FieldBytesReader.h"
-#include "ScratchDatabase.h"
-#include "TTable.h"
-#include "TestEnvironment.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/EngineError.h"
+#include "engine/FieldBytesReader.h"
+#include "engine/TTable.h"
+#include "tests/engine/ScratchDatabase.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,6 +1,6 @@
 // Which field a declared column type makes: the type table users see in every SQLite tool.
-#include "FieldType.h"
-#include "common/TestEnvironment.h"
+#include "engine/FieldType.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,7 +1,7 @@
 // Renaming tables and indexes inside the statements SQLite keeps, leaving the rest as written.
-#include "EngineError.h"
-#include "SchemaText.h"
-#include "common/TestEnvironment.h"
+#include "engine/EngineError.h"
+#include "engine/SchemaText.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
 // The table object as the windows use it: moving, editing, posting, refreshing, signals.
-#include "Database.h"
-#include "Engine.h"
-#include "EngineError.h"
-#include "FieldType.h"
-#include "ScratchDatabase.h"
-#include "TTable.h"
-#include "common/TestEnvironment.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/TTable.h"
+#include "tests/engine/ScratchDatabase.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -77,6 +77,13 @@ private slots:
     void valuesOfOtherRowsComeWithoutMovingTheCurrentRecord();
     void memoAndPictureCellsShowOnlyWhetherTheyAreEmpty();
     void missingAliasTableAndFileGiveClearMessages();
+    void storePendingEditPostsAChangedRecordAndDropsTheRest_data();
+    void storePendingEditPostsAChangedRecordAndDropsTheRest();
+    void deleteTableRemovesOnlyThatTable();
+    void structureChangesNeedAClosedTable();
+    void oddNamesWorkInEveryOperation_data();
+    void oddNamesWorkInEveryOperation();
+    void tablesAreListedInCreationOrderWithoutSystemTables();
 };
 
 void TTableTest::openingShowsTheFirstRecordAndTheFlags()
@@ -96,12 +103,10 @@ void TTableTest::openingShowsTheFirstRecordAndTheFlags()
     QCOMPARE(nameAt(t), QStringLiteral("r1"));
     QCOMPARE(dataSet.count(), 1);
     QCOMPARE(t.fieldCount(), 4);
-    QCOMPARE(t.fieldDefs.size(), 4);
-    QCOMPARE(t.fieldDefs[1].declaredType, QStringLiteral("VARCHAR(20)"));
+    QCOMPARE(t.field(1)->declaredType(), QStringLiteral("VARCHAR(20)"));
     QCOMPARE(t.fieldByName(QStringLiteral("name"))->size(), 20);
     t.close();
     QVERIFY(!t.active());
-    QCOMPARE(t.fieldDefs.size(), 4); // kept for a later createTable()
 }
 
 void TTableTest::flagsFollowTheMoves_data()
@@ -686,6 +691,167 @@ void TTableTest::missingAliasTableAndFileGiveClearMessages()
         QVERIFY2(e.message().contains(QStringLiteral("does not exist")), qPrintable(e.message()));
         QVERIFY2(e.message().contains(db.path()), qPrintable(e.message()));
     }
+}
+
+void TTableTest::storePendingEditPostsAChangedRecordAndDropsTheRest_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("start"); // "browse", "edit" or "insert"
+    QTest::addColumn<bool>("typed"); // a value set through the field
+    QTest::addColumn<bool>("controlTyped"); // a bound control hands a value over when asked
+    QTest::addColumn<int>("recordsAfter");
+    QTest::addColumn<int>("afterPosts");
+    QTest::addColumn<QString>("nameAfter"); // of the current record; "" for none
+
+    QTest::newRow("browsing: nothing happens") << 2 << "browse" << false << false << 2 << 0 << "r1";
+    QTest::newRow("edit with a change is posted") << 2 << "edit" << true << false << 2 << 1 << "x";
+    QTest::newRow("edit without a change is dropped")
+        << 2 << "edit" << false << false << 2 << 0 << "r1";
+    QTest::newRow("a control's pending change is posted")
+        << 2 << "edit" << false << true << 2 << 1 << "c";
+    QTest::newRow("a typed insert is posted") << 2 << "insert" << true << false << 3 << 1 << "x";
+    QTest::newRow("an untouched insert is dropped")
+        << 2 << "insert" << false << false << 2 << 0 << "r1";
+    QTest::newRow("an untouched insert into an empty table adds no blank record")
+        << 0 << "insert" << false << false << 0 << 0 << "";
+    QTest::newRow("a typed first record is posted")
+        << 0 << "insert" << true << false << 1 << 1 << "x";
+}
+
+void TTableTest::storePendingEditPostsAChangedRecordAndDropsTheRest()
+{
+    QFETCH(int, records);
+    QFETCH(QString, start);
+    QFETCH(bool, typed);
+    QFETCH(bool, controlTyped);
+    QFETCH(int, recordsAfter);
+    QFETCH(int, afterPosts);
+    QFETCH(QString, nameAfter);
+    ScratchDatabase db;
+    db.makeNumbers(records);
+    auto t = openTable(db);
+    int afterPostCalls = 0;
+    t->AfterPost = [&](TTable &) {
+        ++afterPostCalls;
+    };
+    TField *name = t->fieldByName(QStringLiteral("name"));
+    if (controlTyped) {
+        // What a bound memo or edit does: it hands over what was typed when the table asks.
+        connect(t.get(), &TTable::updateRecordRequested, this,
+            [name] { name->setValue(QStringLiteral("c")); });
+    }
+    if (start == u"edit")
+        t->edit();
+    else if (start == u"insert")
+        t->insert();
+    if (typed)
+        name->setValue(QStringLiteral("x"));
+
+    t->storePendingEdit();
+    QCOMPARE(t->state(), TTable::Browse);
+    QCOMPARE(t->recordCount(), recordsAfter);
+    QCOMPARE(db.query(QStringLiteral("SELECT count(*) FROM t")).toInt(), recordsAfter);
+    QCOMPARE(afterPostCalls, afterPosts);
+    QCOMPARE(t->recordCount() ? nameAt(*t) : QString(), nameAfter);
+    t->storePendingEdit(); // a second call has nothing left to store
+    QCOMPARE(afterPostCalls, afterPosts);
+    t->close();
+    t->storePendingEdit(); // nor has a closed table
+}
+
+void TTableTest::deleteTableRemovesOnlyThatTable()
+{
+    ScratchDatabase db;
+    db.makeNumbers(2);
+    db.exec(QStringLiteral("CREATE TABLE keep (a)"));
+    auto t = openTable(db);
+    t->close();
+    t->deleteTable();
+    QCOMPARE(Engine::tableNames(db.alias()), QStringList(QStringLiteral("keep")));
+    try {
+        t->deleteTable();
+        QFAIL("deleted a table that is not there");
+    } catch (const EngineError &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("does not exist")), qPrintable(e.message()));
+    }
+}
+
+void TTableTest::structureChangesNeedAClosedTable()
+{
+    ScratchDatabase db;
+    db.makeNumbers(2);
+    auto t = openTable(db);
+    QVERIFY_THROWS_EXCEPTION(EngineError, t->deleteTable());
+    QVERIFY_THROWS_EXCEPTION(EngineError, t->setTableName(QStringLiteral("other")));
+    QCOMPARE(db.query(QStringLiteral("SELECT count(*) FROM t")).toInt(), 2);
+}
+
+void TTableTest::oddNamesWorkInEveryOperation_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("spaces") << "Price list"
+                            << "unit price";
+    QTest::newRow("quotes") << "O'Brien's \"best\""
+                            << "say \"hi\"";
+    QTest::newRow("dollars") << "$$$Backup"
+                             << "cost$";
+    QTest::newRow("Chinese") << "价格表"
+                             << "名称";
+    QTest::newRow("brackets and dots") << "a]b.c[d"
+                                       << "x.y";
+}
+
+void TTableTest::oddNamesWorkInEveryOperation()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    ScratchDatabase db;
+    db.exec(QStringLiteral("CREATE TABLE %1 (%2 VARCHAR(20), pic GRAPHIC)")
+                .arg(Database::quote(table), Database::quote(field)));
+    db.exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                .arg(Database::quote(field + QStringLiteral(" index")), Database::quote(table),
+                    Database::quote(field)));
+    QCOMPARE(Engine::tableNames(db.alias()), QStringList(table));
+    QCOMPARE(Engine::fieldNames(db.alias(), table), QStringList({field, QStringLiteral("pic")}));
+    auto t = openTable(db, table);
+    t->append();
+    t->fieldByName(field)->setValue(QStringLiteral("值 value"));
+    t->fieldByName(QStringLiteral("pic"))->setBytes("BMxx");
+    t->post();
+    t->refresh();
+    QCOMPARE(t->fieldByName(field)->value().toString(), QStringLiteral("值 value"));
+    QCOMPARE(t->displayTextAt(0, 0), QStringLiteral("值 value"));
+    QCOMPARE(t->fieldByName(QStringLiteral("pic"))->asBytes(), QByteArray("BMxx"));
+    t->edit();
+    t->fieldByName(field)->setValue(QStringLiteral("changed"));
+    t->post();
+    const TBookmark mark = t->bookmark();
+    t->gotoBookmark(mark);
+    QCOMPARE(t->fieldByName(field)->value().toString(), QStringLiteral("changed"));
+    t->deleteRecord();
+    QCOMPARE(t->recordCount(), 0);
+    t->close();
+    t->deleteTable();
+    QVERIFY(Engine::tableNames(db.alias()).isEmpty());
+}
+
+void TTableTest::tablesAreListedInCreationOrderWithoutSystemTables()
+{
+    ScratchDatabase db;
+    db.exec(QStringLiteral("CREATE TABLE zebra (a)"));
+    db.exec(QStringLiteral(
+        "CREATE TABLE apple (a INTEGER PRIMARY KEY AUTOINCREMENT)")); // makes sqlite_sequence
+    db.exec(QStringLiteral("CREATE TABLE mango (a)"));
+    db.exec(QStringLiteral("CREATE INDEX mango_a ON mango (a)"));
+    db.exec(QStringLiteral("ANALYZE")); // makes sqlite_stat1
+    db.exec(QStringLiteral("CREATE VIEW v AS SELECT * FROM zebra"));
+    QCOMPARE(Engine::tableNames(db.alias()),
+        QStringList({QStringLiteral("zebra"), QStringLiteral("apple"), QStringLiteral("mango")}));
+    db.exec(QStringLiteral("DROP TABLE zebra"));
+    db.exec(QStringLiteral("CREATE TABLE zebra (b)"));
+    QCOMPARE(Engine::tableNames(db.alias()),
+        QStringList({QStringLiteral("apple"), QStringLiteral("mango"), QStringLiteral("zebra")}));
 }
 
 TABVALE_TEST_MAIN(TTableTest, QCoreApplication)

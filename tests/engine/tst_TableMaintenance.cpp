@@ -1,14 +1,14 @@
 // Compacting, emptying with a backup, restoring, clearing unreadable values and deleting: each
 // all or nothing, with the table's whole definition kept.
-#include "Database.h"
-#include "Engine.h"
-#include "EngineError.h"
-#include "PictureSamples.h"
-#include "ScratchDatabase.h"
-#include "StoredPicture.h"
-#include "TTable.h"
-#include "TableMaintenance.h"
-#include "common/TestEnvironment.h"
+#include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/EngineError.h"
+#include "engine/TTable.h"
+#include "engine/TableMaintenance.h"
+#include "picture/StoredPicture.h"
+#include "tests/engine/ScratchDatabase.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QFileInfo>
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "BmpCodec.h"
-#include "JpegCodec.h"
-#include "PictureError.h"
-#include "PictureSamples.h"
-#include "common/TestEnvironment.h"
+#include "picture/BmpCodec.h"
+#include "picture/JpegCodec.h"
+#include "picture/PictureError.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QColorSpace>
 #include <QCoreApplication>

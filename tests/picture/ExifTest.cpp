@@ -1,9 +1,9 @@
-#include "Exif.h"
-#include "JpegCodec.h"
-#include "PictureFile.h"
-#include "PictureSamples.h"
-#include "StoredPicture.h"
-#include "common/TestEnvironment.h"
+#include "picture/Exif.h"
+#include "picture/JpegCodec.h"
+#include "picture/PictureFile.h"
+#include "picture/StoredPicture.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "JpegCodec.h"
-#include "PictureError.h"
-#include "PictureSamples.h"
-#include "common/TestEnvironment.h"
+#include "picture/JpegCodec.h"
+#include "picture/PictureError.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 

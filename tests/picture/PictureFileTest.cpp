@@ -1,9 +1,9 @@
-#include "PictureFile.h"
-#include "BmpCodec.h"
-#include "PictureError.h"
-#include "PictureSamples.h"
-#include "Thumbnail.h"
-#include "common/TestEnvironment.h"
+#include "picture/PictureFile.h"
+#include "picture/BmpCodec.h"
+#include "picture/PictureError.h"
+#include "picture/Thumbnail.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QFile>

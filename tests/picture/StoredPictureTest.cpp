@@ -1,8 +1,8 @@
-#include "StoredPicture.h"
-#include "BmpCodec.h"
-#include "PictureError.h"
-#include "PictureSamples.h"
-#include "common/TestEnvironment.h"
+#include "picture/StoredPicture.h"
+#include "picture/BmpCodec.h"
+#include "picture/PictureError.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QtEndian>

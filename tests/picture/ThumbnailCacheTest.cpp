@@ -1,8 +1,8 @@
 // The desktop's thumbnail cache: keys exactly as GLib makes them, thumbnails GLib's check accepts,
 // stale and damaged ones replaced, and a cache that cannot be written never in the way.
 #include "picture/ThumbnailCache.h"
-#include "PictureSamples.h"
-#include "common/TestEnvironment.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // Strip thumbnails of camera files: the embedded EXIF thumbnail stands in for the picture only
 // when it is large enough and has the picture's proportions; either way the result is upright.
-#include "Thumbnail.h"
-#include "PictureError.h"
-#include "PictureSamples.h"
-#include "common/TestEnvironment.h"
+#include "picture/Thumbnail.h"
+#include "picture/PictureError.h"
+#include "tests/picture/samples/PictureSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "CalcTestOffice.h"
+#include "tests/spreadsheet/CalcTestOffice.h"
 
 #include <QCoreApplication>
 #include <QDir>

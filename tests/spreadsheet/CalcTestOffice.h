@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CalcProcess.h"
-#include "SpreadsheetOptions.h"
+#include "spreadsheet/CalcProcess.h"
+#include "spreadsheet/SpreadsheetOptions.h"
 
 #include <QString>
 

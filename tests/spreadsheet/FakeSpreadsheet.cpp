@@ -1,4 +1,4 @@
-#include "FakeSpreadsheet.h"
+#include "tests/spreadsheet/FakeSpreadsheet.h"
 
 #include <QClipboard>
 #include <QDateTime>

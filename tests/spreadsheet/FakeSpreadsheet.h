@@ -1,13 +1,13 @@
 #pragma once
 
-#include "Cells.h"
-#include "SheetShape.h"
-#include "Sheets.h"
-#include "SpreadsheetApplication.h"
-#include "SpreadsheetError.h"
-#include "Workbook.h"
-#include "Workbooks.h"
-#include "Worksheet.h"
+#include "spreadsheet/Cells.h"
+#include "spreadsheet/SheetShape.h"
+#include "spreadsheet/Sheets.h"
+#include "spreadsheet/SpreadsheetApplication.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/Workbook.h"
+#include "spreadsheet/Workbooks.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <QHash>
 #include <QMap>

@@ -1,10 +1,10 @@
-#include "CalcSession.h"
-#include "CalcTestOffice.h"
-#include "Sheets.h"
-#include "SpreadsheetError.h"
-#include "TExcelApplication.h"
-#include "Workbooks.h"
-#include "common/TestEnvironment.h"
+#include "spreadsheet/CalcSession.h"
+#include "spreadsheet/Sheets.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/TExcelApplication.h"
+#include "spreadsheet/Workbooks.h"
+#include "tests/spreadsheet/CalcTestOffice.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

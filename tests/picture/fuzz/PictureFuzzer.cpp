@@ -2,11 +2,11 @@
 // JPEG decoder (full size, scaled, header only) and the bitmap reader. A PictureError is the
 // expected answer to bad input; anything else (a crash, a sanitizer report, another exception, a
 // broken invariant) is a finding.
-#include "BmpCodec.h"
-#include "Exif.h"
-#include "JpegCodec.h"
-#include "PictureError.h"
-#include "StoredPicture.h"
+#include "picture/BmpCodec.h"
+#include "picture/Exif.h"
+#include "picture/JpegCodec.h"
+#include "picture/PictureError.h"
+#include "picture/StoredPicture.h"
 
 #include <QByteArray>
 #include <QImage>

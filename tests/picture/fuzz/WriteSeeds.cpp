@@ -2,9 +2,9 @@
 // know (bitmaps skipping pixels and carrying a colour profile among them), JPEGs with EXIF blocks
 // whole and damaged, PNG and GIF files, and stored field values with and without the graphic
 // header.
-#include "BmpCodec.h"
-#include "PictureSamples.h"
-#include "StoredPicture.h"
+#include "picture/BmpCodec.h"
+#include "picture/StoredPicture.h"
+#include "tests/picture/samples/PictureSamples.h"
 
 #include <QByteArray>
 #include <QColorSpace>

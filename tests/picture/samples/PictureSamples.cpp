@@ -1,4 +1,4 @@
-#include "PictureSamples.h"
+#include "tests/picture/samples/PictureSamples.h"
 
 #include <libexif/exif-data.h>
 

@@ -1,9 +1,9 @@
-#include "Prompts.h"
+#include "common/Prompts.h"
 
 #include <QApplication>
 #include <QInputDialog>
 
-#include "TOpenPictureDialog.h"
+#include "common/TOpenPictureDialog.h"
 
 namespace Prompts {
 

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "TDataSource.h"
+#include "engine/TDataSource.h"
 
 class TField;
 class TTable;

@@ -1,4 +1,4 @@
-#include "TImage.h"
+#include "controls/TImage.h"
 
 #include <QPixmap>
 

@@ -1,7 +1,7 @@
-#include "DataLink.h"
+#include "controls/DataLink.h"
 
-#include "TDataSource.h"
-#include "TTable.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
 
 DataLink::DataLink(QObject *parent) : QObject(parent)
 { }

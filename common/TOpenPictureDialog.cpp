@@ -1,7 +1,7 @@
-#include "TOpenPictureDialog.h"
+#include "common/TOpenPictureDialog.h"
 
-#include "PictureError.h"
-#include "PictureFile.h"
+#include "picture/PictureError.h"
+#include "picture/PictureFile.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,9 +1,9 @@
-#include "DBImage.h"
+#include "controls/DBImage.h"
 
-#include "DataLink.h"
-#include "PictureError.h"
-#include "StoredPicture.h"
-#include "TField.h"
+#include "controls/DataLink.h"
+#include "engine/TField.h"
+#include "picture/PictureError.h"
+#include "picture/StoredPicture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -101,10 +101,10 @@ void DBImage::copyToClipboard() const
 
 void DBImage::pasteFromClipboard()
 {
-    const QMimeData *data = QApplication::clipboard()->mimeData();
-    if (!data || !data->hasImage())
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasImage())
         return;
-    const QImage image = qvariant_cast<QImage>(data->imageData());
+    const QImage image = qvariant_cast<QImage>(mime->imageData());
     if (image.isNull())
         return;
     m_link->beginUserChange();

@@ -1,9 +1,9 @@
-#include "DBNavigator.h"
+#include "controls/DBNavigator.h"
 
-#include "../grid/DBGrid.h"
-#include "TDataSource.h"
-#include "TTable.h"
-#include "TabvaleApplication.h"
+#include "common/Guarded.h"
+#include "common/Prompts.h"
+#include "engine/TDataSource.h"
+#include "engine/TTable.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -95,7 +95,7 @@ DBNavigator::DBNavigator(QWidget *parent) : QWidget(parent)
         b->setFixedSize(24, 36);
         b->setAutoRaise(false);
         connect(b, &QToolButton::clicked, this,
-            [this, i] { TabvaleApplication::guarded([this, i] { click(Button(i)); }); });
+            [this, i] { Guarded::run([this, i] { click(Button(i)); }); });
         layout->addWidget(b);
         m_buttons[i] = b;
     }
@@ -140,7 +140,7 @@ void DBNavigator::click(Button which)
         t->insert();
         break;
     case Delete:
-        DBGrid::confirmAndDelete(this, t);
+        confirmAndDelete(this, t);
         break;
     case Edit:
         t->edit();
@@ -178,4 +178,16 @@ void DBNavigator::updateButtons()
     m_buttons[Post]->setEnabled(editing);
     m_buttons[Cancel]->setEnabled(editing);
     m_buttons[Refresh]->setEnabled(browse);
+}
+
+bool DBNavigator::confirmAndDelete(QWidget *parent, TTable *table)
+{
+    if (!table || !table->active() || table->recordCount() == 0)
+        return false;
+    if (Prompts::message(parent, QStringLiteral("Delete record?"), QStringLiteral("Confirm"),
+            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)
+        != QMessageBox::Ok)
+        return false;
+    table->deleteRecord();
+    return true;
 }

@@ -6,7 +6,7 @@
 // flags are set and cleared by the picture input window on the GUI thread (its workers never
 // touch them, so a late worker cannot set one again) and read by every picture handler.
 
-#include "TTable.h"
+#include "engine/TTable.h"
 
 #include <QPoint>
 #include <QPointer>
@@ -73,7 +73,10 @@ void resetSharedStateForNewWindow();
 
 // The flags kept in the main window's hidden lock pictures (Form1.InputLockImg.Tag: a viewer
 // opened from a picture is showing; Form1.InputUnLockImg.Tag: 88 just after a viewer closed).
-// For windows that must not know the data window; no main window reads as 0 and ignores writes.
+// The main window points these at its two Tags when it is made. For windows that must not know
+// the data window; no main window reads as 0 and ignores writes.
+inline int *MainInputLockImgTag = nullptr;
+inline int *MainInputUnLockImgTag = nullptr;
 int inputLockImgTag();
 void setInputLockImgTag(int tag);
 int inputUnLockImgTag();

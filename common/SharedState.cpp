@@ -1,7 +1,4 @@
-#include "SharedState.h"
-
-#include "TForm1.h"
-#include "controls/TImage.h"
+#include "common/SharedState.h"
 
 void resetSharedStateForNewWindow()
 {
@@ -21,24 +18,34 @@ void resetSharedStateForNewWindow()
     SeePicture.clear();
 }
 
+namespace {
+// The main window's flags, while it lives.
+int *mainTag(int *tag)
+{
+    return Form1.isNull() ? nullptr : tag;
+}
+} // namespace
+
 int inputLockImgTag()
 {
-    return Form1 ? Form1->InputLockImg->Tag : 0;
+    const int *tag = mainTag(MainInputLockImgTag);
+    return tag ? *tag : 0;
 }
 
 void setInputLockImgTag(int tag)
 {
-    if (Form1)
-        Form1->InputLockImg->Tag = tag;
+    if (int *t = mainTag(MainInputLockImgTag))
+        *t = tag;
 }
 
 int inputUnLockImgTag()
 {
-    return Form1 ? Form1->InputUnLockImg->Tag : 0;
+    const int *tag = mainTag(MainInputUnLockImgTag);
+    return tag ? *tag : 0;
 }
 
 void setInputUnLockImgTag(int tag)
 {
-    if (Form1)
-        Form1->InputUnLockImg->Tag = tag;
+    if (int *t = mainTag(MainInputUnLockImgTag))
+        *t = tag;
 }

@@ -1,4 +1,4 @@
-#include "TScrollBar.h"
+#include "controls/TScrollBar.h"
 
 #include <algorithm>
 

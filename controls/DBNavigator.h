@@ -20,6 +20,9 @@ public:
     QToolButton *button(Button which) const { return m_buttons[which]; }
     void click(Button which); // what a click on the button does
 
+    // Asks, then deletes the current record (the delete button, and the grid's Ctrl+Delete).
+    static bool confirmAndDelete(QWidget *parent, TTable *table);
+
 private:
     void updateButtons();
     TTable *table() const;

@@ -1,8 +1,8 @@
-#include "DBMemo.h"
+#include "controls/DBMemo.h"
 
-#include "DataLink.h"
-#include "TField.h"
-#include "TTable.h"
+#include "controls/DataLink.h"
+#include "engine/TField.h"
+#include "engine/TTable.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "TPanel.h"
+#include "controls/TPanel.h"
 
 TPanel::TPanel(QWidget *parent) : QFrame(parent)
 { }

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "engine/Statement.h"
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Database;
+class TField;
+
+// The values of an open table's ordinary fields, fetched by rowid a window of consecutive records
+// at a time; the few windows used last are kept. Memo and picture-like cells only say whether
+// they are empty: their content is never read here (typeof() is answered from the record header).
+// Same thread as the table's connection.
+class RecordWindowCache
+{
+public:
+    enum CellFlag : quint8 { CellNull = 1, CellUnreadable = 2 };
+
+    // Records are fetched this many at a time (fewer when a memo or picture lies before an
+    // ordinary field: reading past it follows that value's overflow pages), and this many windows
+    // are kept.
+    static constexpr int WindowRows = 200;
+    static constexpr int ShortWindowRows = 50;
+    static constexpr int MaxWindows = 4;
+
+    struct Window
+    {
+        int first = 0; // record position of the first row
+        int count = 0;
+        std::vector<QVariant> values; // count × field count; memo and picture-like cells stay null
+        std::vector<quint8> flags; // CellFlag bits, same layout
+        quint64 lastUse = 0;
+
+        size_t cell(int row, size_t field, size_t fieldCount) const
+        {
+            return size_t(row - first) * fieldCount + field;
+        }
+    };
+
+    // Makes the window query for the table's fields (the table and rowid names as SQL names
+    // them); drops what was kept.
+    void prepare(Database &db, const QString &quotedTable, const QString &rowidName,
+        const std::vector<std::unique_ptr<TField>> &fields);
+    // The window holding the record at position row of rowids (ascending, the record order). A
+    // record that is no longer stored reads as empty; one another connection added is not seen.
+    const Window &window(int row, const std::vector<qint64> &rowids);
+    void clear(); // the values went stale
+    int windowRows() const { return m_windowRows; }
+
+private:
+    std::vector<int> m_codes; // field-type codes, in field order
+    int m_windowRows = WindowRows;
+    std::vector<Window> m_windows;
+    quint64 m_useCounter = 0;
+    std::optional<Statement> m_query;
+};
