@@ -409,6 +409,9 @@ private slots:
         const QImage strip = cache().thumbnailOf(file); // no exception
         QVERIFY(near(strip.pixel(10, 10), Red));
         QVERIFY(cache().find(file, Kind::Normal).isNull());
+        const QStringList leftovers = QDir(cacheRoot() + QStringLiteral("/normal"))
+                                          .entryList({QStringLiteral("*.png.*")}, QDir::Files);
+        QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(u' '))); // no temporary files
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
