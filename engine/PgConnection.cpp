@@ -107,6 +107,11 @@ PgConnection::Attempt PgConnection::attempt(const QString *password) const
     if (PQstatus(a.conn.get()) == CONNECTION_BAD)
         return a;
     PQsetErrorVerbosity(a.conn.get(), PQERRORS_VERBOSE);
+    // The server's notices ("table … does not exist, skipping") go to the log, not to stderr.
+    PQsetNoticeProcessor(
+        a.conn.get(),
+        [](void *, const char *message) { qCDebug(lcPgsql) << "server notice:" << message; },
+        nullptr);
 
     // As libpq's own wait: the timeout counts for each address tried (each new socket).
     const int timeoutMs = m_info.connectTimeoutSeconds() * 1000;

@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
-Q_LOGGING_CATEGORY(lcPgsql, "tabvale.engine.pgsql")
+// Server notices are debug messages, off unless asked for (QT_LOGGING_RULES).
+Q_LOGGING_CATEGORY(lcPgsql, "tabvale.engine.pgsql", QtInfoMsg)
 
 namespace {
 

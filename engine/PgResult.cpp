@@ -1,5 +1,6 @@
 #include "engine/PgResult.h"
 
+#include "engine/EngineError.h"
 #include "engine/PgOid.h"
 
 #include <QtEndian>
@@ -75,16 +76,24 @@ QByteArray PgResult::bytes(int row, int column) const
 qint64 PgResult::int64(int row, int column) const
 {
     const char *value = PQgetvalue(m_result, row, column);
-    if (PQfformat(m_result, column) != int(Format::Binary))
-        return QByteArray(value, PQgetlength(m_result, row, column)).toLongLong();
-    switch (PQftype(m_result, column)) {
-    case PgOid::Int2:
-        return qFromBigEndian<qint16>(value);
-    case PgOid::Int4:
-        return qFromBigEndian<qint32>(value);
-    case PgOid::Int8:
-        return qFromBigEndian<qint64>(value);
-    default:
-        return 0;
+    const int length = PQgetlength(m_result, row, column);
+    bool ok = false;
+    qint64 number = 0;
+    if (PQfformat(m_result, column) != int(Format::Binary)) {
+        number = QByteArray(value, length).toLongLong(&ok);
+    } else {
+        const unsigned int type = PQftype(m_result, column);
+        ok = (type == PgOid::Int2 && length == 2) || (type == PgOid::Int4 && length == 4)
+            || (type == PgOid::Int8 && length == 8);
+        if (ok && length == 2)
+            number = qFromBigEndian<qint16>(value);
+        else if (ok && length == 4)
+            number = qFromBigEndian<qint32>(value);
+        else if (ok)
+            number = qFromBigEndian<qint64>(value);
     }
+    if (!ok)
+        throw EngineError(
+            tr("The value in the field “%1” is not a whole number.").arg(columnName(column)));
+    return number;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 struct pg_result;
@@ -10,6 +11,8 @@ struct pg_result;
 // is stored, with no escaping either way). Usable on any thread once made.
 class PgResult
 {
+    Q_DECLARE_TR_FUNCTIONS(PgResult)
+
 public:
     enum class Format { Text = 0, Binary = 1 };
 
@@ -34,7 +37,8 @@ public:
     QString text(int row, int column) const;
     // The value's bytes: a bytea's own bytes in either form; the raw bytes of other values.
     QByteArray bytes(int row, int column) const;
-    // A whole number: any integer column in text form, int2/int4/int8 in binary form.
+    // A whole number: any integer column in text form, int2/int4/int8 in binary form. Raises
+    // EngineError for any other value.
     qint64 int64(int row, int column) const;
 
 private:
