@@ -51,35 +51,39 @@ PgConnection::~PgConnection() = default;
 void PgConnection::connect()
 {
     Attempt a = attempt(nullptr);
-    if (!a.ok()) {
-        const PgLogin login = loginOf(a.conn.get());
-        if (a.timedOut || !PQconnectionNeedsPassword(a.conn.get()))
-            failConnecting(login, a, false);
-        std::optional<QString> refused;
-        if (const std::optional<QString> known = PgPasswords::remembered(login)) {
-            a = attempt(&*known);
-            if (!a.ok() && PgFailure::sqlStateIn(a.libpqText()) != WrongPassword)
-                failConnecting(login, a, true);
-            if (!a.ok()) {
-                PgPasswords::forget(login); // changed on the server since it was typed
-                refused = known;
-            }
-        }
-        if (!a.ok()) {
-            const bool canAsk = PgPasswords::hasPrompt();
-            const std::optional<QString> given = PgPasswords::ask(login, refused);
-            if (!given)
-                throw EngineError(canAsk ? PgFailure::passwordNotGivenMessage(login)
-                                         : PgFailure::passwordUnknownMessage(login));
-            a = attempt(&*given);
-            if (!a.ok())
-                failConnecting(login, a, true);
-            PgPasswords::remember(login, *given);
-        }
-    }
+    if (!a.ok())
+        a = attemptWithPassword(loginOf(a.conn.get()), a);
     m_conn = std::move(a.conn);
     m_prepared.clear();
     applySessionSettings();
+}
+
+// The one typed before in this run first (quietly), else the prompt's answer.
+PgConnection::Attempt PgConnection::attemptWithPassword(
+    const PgLogin &login, const Attempt &withoutPassword) const
+{
+    if (withoutPassword.timedOut || !PQconnectionNeedsPassword(withoutPassword.conn.get()))
+        failConnecting(login, withoutPassword, false);
+    std::optional<QString> refused;
+    if (const std::optional<QString> known = PgPasswords::remembered(login)) {
+        Attempt a = attempt(&*known);
+        if (a.ok())
+            return a;
+        if (PgFailure::sqlStateIn(a.libpqText()) != WrongPassword)
+            failConnecting(login, a, true);
+        PgPasswords::forget(login); // changed on the server since it was typed
+        refused = known;
+    }
+    const bool canAsk = PgPasswords::hasPrompt();
+    const std::optional<QString> given = PgPasswords::ask(login, refused);
+    if (!given)
+        throw EngineError(canAsk ? PgFailure::passwordNotGivenMessage(login)
+                                 : PgFailure::passwordUnknownMessage(login));
+    Attempt a = attempt(&*given);
+    if (!a.ok())
+        failConnecting(login, a, true);
+    PgPasswords::remember(login, *given);
+    return a;
 }
 
 // One connection attempt, waited for here rather than inside libpq so that the error text can

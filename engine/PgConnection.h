@@ -69,6 +69,7 @@ private:
 
     void connect();
     Attempt attempt(const QString *password) const;
+    Attempt attemptWithPassword(const PgLogin &login, const Attempt &withoutPassword) const;
     PgLogin loginOf(pg_conn *conn) const;
     [[noreturn]] void failConnecting(
         const PgLogin &login, const Attempt &attempt, bool passwordTyped) const;

@@ -48,9 +48,20 @@ QString PgScratchDatabase::connInfo() const
 
 QString PgScratchDatabase::makePasswordRole(const QString &prefix, const QString &password)
 {
-    // CREATE ROLE takes no parameters: the password goes in as the verifier libpq computes (as
-    // psql's \password does), quoted as a literal by libpq.
     const QString role = uniqueName(prefix);
+    m_server->exec(QStringLiteral("CREATE ROLE %1 LOGIN IN ROLE tabvale_password_users")
+                       .arg(m_server->quoteIdentifier(role)));
+    m_roles << role;
+    setPassword(role, password);
+    m_admin->exec(
+        QStringLiteral("GRANT ALL ON SCHEMA public TO ") + m_admin->quoteIdentifier(role));
+    return role;
+}
+
+void PgScratchDatabase::setPassword(const QString &role, const QString &password)
+{
+    // ALTER ROLE takes no parameters: the password goes in as the verifier libpq computes (as
+    // psql's \password does), quoted as a literal by libpq.
     const QByteArray user = role.toUtf8();
     char *verifier = PQencryptPasswordConn(
         m_server->handle(), password.toUtf8().constData(), user.constData(), "scram-sha-256");
@@ -60,10 +71,6 @@ QString PgScratchDatabase::makePasswordRole(const QString &prefix, const QString
     PQfreemem(verifier);
     const QString quotedVerifier = QString::fromUtf8(literal);
     PQfreemem(literal);
-    m_server->exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD %2 IN ROLE tabvale_password_users")
+    m_server->exec(QStringLiteral("ALTER ROLE %1 PASSWORD %2")
                        .arg(m_server->quoteIdentifier(role), quotedVerifier));
-    m_roles << role;
-    m_admin->exec(
-        QStringLiteral("GRANT ALL ON SCHEMA public TO ") + m_admin->quoteIdentifier(role));
-    return role;
 }

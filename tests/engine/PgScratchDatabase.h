@@ -23,6 +23,7 @@ public:
     // A login role that the server asks for its password (scram-sha-256); returns its name, which
     // is unique on the server and starts with the given prefix.
     QString makePasswordRole(const QString &prefix, const QString &password);
+    void setPassword(const QString &role, const QString &password);
 
 private:
     QString m_host;

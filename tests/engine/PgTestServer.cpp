@@ -17,7 +17,8 @@ QString required(const char *variable)
 
 } // namespace
 
-PgTestServer::PgTestServer() = default;
+PgTestServer::PgTestServer() : m_dir(sharedHost() + QStringLiteral("/server-XXXXXX"))
+{ }
 
 PgTestServer::~PgTestServer()
 {

@@ -5,11 +5,12 @@
 
 // PostgreSQL servers for tests, run by tests/support/pg-server.sh. The PGSQL tests share the one
 // server the CTest fixture starts (sharedHost); a test that must stop a server starts one of its
-// own in a temporary folder (an object of this class), which is removed at the end.
+// own (an object of this class) in a folder inside the shared server's, so the fixture's cleanup
+// stops it even when the test was killed.
 class PgTestServer
 {
 public:
-    PgTestServer(); // not started yet
+    PgTestServer(); // not started yet; raises without the fixture
     ~PgTestServer();
     PgTestServer(const PgTestServer &) = delete;
     PgTestServer &operator=(const PgTestServer &) = delete;

@@ -66,15 +66,16 @@ public:
     ~ServiceFile() { qunsetenv("PGSERVICEFILE"); }
 };
 
-// Answers password questions with a fixed answer and counts them; cleared at the end.
+// Answers password questions in turn (the last answer again once they run out) and keeps the
+// questions; cleared at the end.
 class ScriptedPrompt
 {
 public:
-    explicit ScriptedPrompt(std::optional<QString> answer)
+    explicit ScriptedPrompt(QList<std::optional<QString>> answers)
     {
-        PgPasswords::setPrompt([this, answer](const PgLogin &login) {
+        PgPasswords::setPrompt([this, answers](const PgLogin &login) {
             asked << login;
-            return answer;
+            return answers.value(asked.size() - 1, answers.last());
         });
     }
     ~ScriptedPrompt()
@@ -217,7 +218,8 @@ void PgConnectionTest::passwordsComeFromTheFilesOrFromOnePrompt()
             .arg(m_db->host(), m_db->name(), role,
                 source == u"service" ? QStringLiteral("password=%1\n").arg(password) : QString())
             .toUtf8());
-    ScriptedPrompt prompt(password);
+    const QString changed = QStringLiteral("changed");
+    ScriptedPrompt prompt({password, changed});
     if (source != u"prompt")
         PgPasswords::setPrompt({});
     Alias alias;
@@ -229,15 +231,21 @@ void PgConnectionTest::passwordsComeFromTheFilesOrFromOnePrompt()
     QCOMPARE(one(first, QStringLiteral("SELECT current_user")), role);
     PgConnection second(PgConnectionInfo::fromAlias(alias));
     QCOMPARE(one(second, QStringLiteral("SELECT current_user")), role);
-    if (source == u"prompt") {
-        QCOMPARE(prompt.asked.size(), 1);
-        QCOMPARE(prompt.asked[0].user, role);
-        QCOMPARE(prompt.asked[0].database, m_db->name());
-        QCOMPARE(prompt.asked[0].serverName, ServerName);
-        QVERIFY(!prompt.asked[0].retry);
-    } else {
+    if (source != u"prompt") {
         QVERIFY(prompt.asked.isEmpty());
+        return;
     }
+    QCOMPARE(prompt.asked.size(), 1);
+    QCOMPARE(prompt.asked[0].user, role);
+    QCOMPARE(prompt.asked[0].database, m_db->name());
+    QCOMPARE(prompt.asked[0].serverName, ServerName);
+    QVERIFY(!prompt.asked[0].retry);
+    // Changed on the server meanwhile: the remembered one is refused, and the user is asked again.
+    m_db->setPassword(role, changed);
+    PgConnection third(PgConnectionInfo::fromAlias(alias));
+    QCOMPARE(prompt.asked.size(), 2);
+    QVERIFY(prompt.asked[1].retry);
+    QCOMPARE(PgPasswords::remembered(prompt.asked[1]), changed);
 }
 
 void PgConnectionTest::refusedConnectionsSayWhyInWords_data()
@@ -263,7 +271,7 @@ void PgConnectionTest::refusedConnectionsSayWhyInWords()
     const HomeFile pgpass(QStringLiteral(".pgpass"),
         failure == u"pgpass" ? QStringLiteral("*:*:*:%1:wrong\n").arg(role).toUtf8() : "");
     ScriptedPrompt prompt(
-        failure == u"cancel" ? std::nullopt : std::optional(QStringLiteral("wrong")));
+        {failure == u"cancel" ? std::nullopt : std::optional(QStringLiteral("wrong"))});
     QTemporaryDir noServer;
     if (failure == u"noprompt")
         PgPasswords::setPrompt({});

@@ -4,7 +4,9 @@
 #
 #   pg-server.sh start FOLDER    make the server there if needed and start it (a running one is kept)
 #   pg-server.sh stop FOLDER     stop it and keep its data, so start brings it back as it was
-#   pg-server.sh destroy FOLDER  stop it and remove the folder
+#   pg-server.sh destroy FOLDER  stop it and remove the folder, stopping first any server kept in
+#                                a folder inside it (tests keep their own servers there, so a
+#                                test that was killed leaves none running)
 #
 # Clients connect with host=FOLDER port=5432 user=tabvale (a superuser, trusted). Roles made
 # members of "tabvale_password_users" must log in with a password (scram-sha-256), which lets a
@@ -99,6 +101,11 @@ case $command in
 start) start ;;
 stop) stop ;;
 destroy)
+    for inner in "$folder"/*/data; do
+        if [ -f "$inner/PG_VERSION" ]; then
+            as_server_user "$PG_BIN/pg_ctl" -D "$inner" -m immediate stop >/dev/null 2>&1 || true
+        fi
+    done
     stop
     rm -rf "$folder"
     ;;
