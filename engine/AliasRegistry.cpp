@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/SampleDatabase.h"
+#include "engine/PgConnectionInfo.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,7 +144,9 @@ void AliasRegistry::add(const Alias &alias)
 {
     if (alias.name.trimmed().isEmpty())
         throw EngineError(QStringLiteral("An alias needs a name."));
-    if (alias.path.isEmpty())
+    if (alias.isServer())
+        PgConnectionInfo::fromAlias(alias); // raises for no server, bad settings or a password
+    else if (alias.path.isEmpty())
         throw EngineError(QStringLiteral("The alias “%1” needs a database file.").arg(alias.name));
     load(); // a first start makes the file with its sample alias first
     const QString file = aliasFilePath();
@@ -200,6 +203,10 @@ QList<Alias> AliasRegistry::read(const QString &file)
             aliases.last().driver = value;
         else if (key.compare(u"Path", Qt::CaseInsensitive) == 0)
             aliases.last().path = value;
+        else if (key.compare(u"Service", Qt::CaseInsensitive) == 0)
+            aliases.last().service = value;
+        else if (key.compare(u"ConnInfo", Qt::CaseInsensitive) == 0)
+            aliases.last().connInfo = value;
     }
     return aliases;
 }
@@ -210,8 +217,13 @@ void AliasRegistry::write(const QString &file, const QList<Alias> &aliases)
     QString text
         = QStringLiteral("# Tabvale's database aliases, in the order Tabvale lists them.\n");
     for (const Alias &a : aliases) {
-        text += QStringLiteral("\n[%1]\nDriver=%2\nPath=%3\n")
-                    .arg(escaped(a.name), escaped(a.driver), escaped(a.path));
+        text += QStringLiteral("\n[%1]\nDriver=%2\n").arg(escaped(a.name), escaped(a.driver));
+        if (!a.isServer() || !a.path.isEmpty())
+            text += QStringLiteral("Path=%1\n").arg(escaped(a.path));
+        if (!a.service.isEmpty())
+            text += QStringLiteral("Service=%1\n").arg(escaped(a.service));
+        if (!a.connInfo.isEmpty())
+            text += QStringLiteral("ConnInfo=%1\n").arg(escaped(a.connInfo));
     }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())

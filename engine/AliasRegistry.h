@@ -6,8 +6,14 @@
 struct Alias
 {
     QString name;
-    QString driver = QStringLiteral("SQLITE");
+    QString driver = QStringLiteral("SQLITE"); // or PGSQL
     QString path; // the SQLite database file
+    // PGSQL: the server, by a libpq service name (pg_service.conf), a libpq connection string or
+    // postgresql:// URI, or both (the string's settings win). Never a password.
+    QString service;
+    QString connInfo;
+
+    bool isServer() const { return driver.compare(u"PGSQL", Qt::CaseInsensitive) == 0; }
 };
 
 // The alias file: an INI file, one section per alias, kept in file order.

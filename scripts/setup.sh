@@ -3,7 +3,7 @@
 
 TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libjpeg-dev libexif-dev pkg-config libsqlite3-dev cmake ninja-build \
 g++ xvfb xauth x11-utils fonts-wqy-zenhei imagemagick libgl-dev clang libclang-rt-14-dev \
-libreoffice-dev"
+libreoffice-dev postgresql libpq-dev"
 
 # Calc comes in two Debian builds that exclude each other: libreoffice-calc shows windows,
 # libreoffice-calc-nogui only runs headless. The tests run Calc headless and take either; the
