@@ -4,6 +4,7 @@
 #include "PictureError.h"
 #include "Prompts.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -19,6 +20,9 @@ TabvaleApplication::TabvaleApplication(int &argc, char **argv) : QApplication(ar
             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(translator);
     setApplicationVersion(QStringLiteral("2.00"));
+    // The menu entry's id: the desktop matches the windows to the entry and its icon by it.
+    setDesktopFileName(QStringLiteral(TABVALE_APP_ID));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral(TABVALE_APP_ID)));
 }
 
 bool TabvaleApplication::notify(QObject *receiver, QEvent *event)

@@ -250,6 +250,9 @@ private slots:
             m_office->start();
 #endif
         m_program = std::make_unique<QTemporaryDir>();
+        // A program run from its build folder: its workbooks are written beside it.
+        QFile marker(m_program->filePath(QString::fromLatin1(WorkbookLocation::BuildFolderMarker)));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
         WorkbookLocation::setProgramDirectory(m_program->path());
         const QByteArray photo = StoredPicture::encode(pattern(40, 30, 1), 17);
         m_db = DataFixture::makeDatabase(Zoo,

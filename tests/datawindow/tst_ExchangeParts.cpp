@@ -60,6 +60,15 @@ private:
     QByteArray m_old;
 };
 
+// What the build writes beside the program it builds.
+void markAsBuildFolder(const QString &programDirectory)
+{
+    QFile marker(
+        QDir(programDirectory).filePath(QString::fromLatin1(WorkbookLocation::BuildFolderMarker)));
+    if (!marker.open(QIODevice::WriteOnly))
+        qFatal("cannot mark %s as a build folder", qPrintable(programDirectory));
+}
+
 } // namespace
 
 class ExchangePartsTest : public QObject
@@ -90,7 +99,7 @@ private slots:
             {QStringLiteral("CREATE TABLE Clean (Name VARCHAR(10))"),
                 QStringLiteral("INSERT INTO Clean VALUES ('one')"),
                 QStringLiteral("CREATE TABLE Odd (Name VARCHAR(10), No INTEGER, Notes MEMO,"
-                            " Photo GRAPHIC)"),
+                               " Photo GRAPHIC)"),
                 QStringLiteral("INSERT INTO Odd VALUES ('fine', 'abc', x'fffe00', x'00010203'),"
                                " ('Tiger', 2, 'text', NULL)")});
         DataFixture::writeAliases({{QStringLiteral("Parts"), m_db}});
@@ -186,6 +195,7 @@ private slots:
     void workbooksLiveBesideTheProgramWhileThatCanBeWritten()
     {
         QTemporaryDir program;
+        markAsBuildFolder(program.path());
         const QString user = QStringLiteral("/home/someone/.local/share");
         QCOMPARE(WorkbookLocation::directoryFor(program.path(), user), program.filePath("Data"));
         // A program directory that is not one, or a Data that is a file: the user's directory.
@@ -197,6 +207,25 @@ private slots:
             user + QStringLiteral("/Tabvale/Data"));
         QVERIFY(!WorkbookLocation::makeDirectory(program.filePath(QStringLiteral("Data/x"))));
         QVERIFY(WorkbookLocation::makeDirectory(program.filePath(QStringLiteral("Tabvale/Data"))));
+    }
+
+    void onlyAProgramRunFromItsBuildFolderKeepsWorkbooksBesideItself()
+    {
+        const QString user = QStringLiteral("/home/someone/.local/share");
+        // The build writes its marker beside the program it builds.
+        QVERIFY(WorkbookLocation::isBuildFolder(QStringLiteral(TABVALE_PROGRAM_DIR)));
+        QCOMPARE(WorkbookLocation::directoryFor(QStringLiteral(TABVALE_PROGRAM_DIR), user),
+            QStringLiteral(TABVALE_PROGRAM_DIR "/Data"));
+        // Installed (or copied elsewhere), a program keeps them in the user's data folder, even
+        // where it could write beside itself.
+        QTemporaryDir installed;
+        QVERIFY(QFile::copy(QStringLiteral(TABVALE_PROGRAM_DIR "/tabvale"),
+            installed.filePath(QStringLiteral("tabvale"))));
+        QVERIFY(!WorkbookLocation::isBuildFolder(installed.path()));
+        QCOMPARE(WorkbookLocation::directoryFor(installed.path(), user),
+            user + QStringLiteral("/Tabvale/Data"));
+        QCOMPARE(WorkbookLocation::directoryFor(QStringLiteral("/usr/bin"), user),
+            user + QStringLiteral("/Tabvale/Data"));
     }
 
     void databaseNamesBecomeSafeDistinctFileNames_data()
