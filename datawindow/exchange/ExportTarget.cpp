@@ -2,9 +2,11 @@
 
 #include "Sheets.h"
 #include "SpreadsheetApplication.h"
+#include "SpreadsheetError.h"
 #include "Workbook.h"
 #include "Workbooks.h"
 #include "Worksheet.h"
+#include "datawindow/exchange/WorkbookLock.h"
 
 #include <QFileInfo>
 
@@ -12,10 +14,21 @@ namespace ExportTarget {
 
 WorkbookPtr workbook(SpreadsheetApplication &app, const QString &path, int &exportState)
 {
+    WorkbookLock::clearStale(app, path);
     auto books = app.workbooks();
     if (!QFileInfo::exists(path)) {
         auto book = books->add();
-        book->saveAs(path);
+        try {
+            book->saveAs(path);
+        } catch (const SpreadsheetError &) {
+            // An empty new workbook is not left on screen behind the message.
+            try {
+                book->close();
+            } catch (const SpreadsheetError &) {
+                // the first failure is the one to report
+            }
+            throw;
+        }
         exportState = 0;
         return book;
     }
