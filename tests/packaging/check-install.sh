@@ -18,7 +18,7 @@ for f in bin/tabvale bin/tabvale-aliases share/applications/$id.desktop \
 done
 for size in 16 22 24 32 48 64 128 256; do
     png=$usr/share/icons/hicolor/${size}x${size}/apps/$id.png
-    file "$png" | grep -q "PNG image data, $size x $size," || fail "$png is not a $size pixel PNG"
+    [ "$(identify -format '%m %w %h' "$png")" = "PNG $size $size" ] || fail "$png is not a $size pixel PNG"
 done
 # Only the build folder says that the program runs from it.
 [ -f "$build/tabvale-build-folder.txt" ] || fail "the build folder has no marker beside tabvale"
