@@ -96,6 +96,7 @@ int run(const QStringList &args)
         Alias alias;
         alias.name = rest[0];
         alias.path = QFileInfo(rest[1]).absoluteFilePath();
+        alias.pictureForm = QStringLiteral("file"); // new aliases keep picture files as they are
         if (!QFileInfo::exists(alias.path)) {
             if (!create)
                 throw EngineError(
