@@ -12,8 +12,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 #include <QTest>
+#include <atomic>
+#include <cstring>
 #include <sqlite3.h>
 #include <sys/file.h>
 
@@ -245,6 +248,7 @@ private slots:
     void recordsReferringToCountsTheRecordsThatNameOne();
     void relatedRecordsStayAsTheyAreThroughEmptyRestoreAndDelete_data();
     void relatedRecordsStayAsTheyAreThroughEmptyRestoreAndDelete();
+    void aCompactionRacedByAnotherProgramChangesNothing();
     void theNextCommandRemovesWhatAnEarlierCompactionLeft_data();
     void theNextCommandRemovesWhatAnEarlierCompactionLeft();
 };
@@ -888,6 +892,67 @@ void TableMaintenanceTest::relatedRecordsStayAsTheyAreThroughEmptyRestoreAndDele
     }
     QCOMPARE(records(db, QStringLiteral("orders")), orders);
     QCOMPARE(records(db, QStringLiteral("notes")), notes);
+}
+
+namespace {
+
+// Another program writes to the database once, the moment a compaction has made its packed copy.
+struct Racer
+{
+    static inline QByteArray database;
+    static inline std::atomic<bool> done {false};
+
+    static int onStatement(unsigned, void *, void *statement, void *)
+    {
+        const char *file = sqlite3_db_filename(
+            sqlite3_db_handle(static_cast<sqlite3_stmt *>(statement)), "main");
+        if (!file || !std::strstr(file, "-compacting-") || done.exchange(true))
+            return 0;
+        sqlite3 *other = nullptr;
+        sqlite3_open_v2(database.constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(other, 5000);
+        sqlite3_exec(other, "INSERT INTO log VALUES ('meanwhile')", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(other);
+        return 0;
+    }
+    static int watch(sqlite3 *db, char **, const sqlite3_api_routines *)
+    {
+        sqlite3_trace_v2(db, SQLITE_TRACE_STMT, onStatement, nullptr);
+        return SQLITE_OK;
+    }
+};
+
+} // namespace
+
+void TableMaintenanceTest::aCompactionRacedByAnotherProgramChangesNothing()
+{
+    ScratchDatabase db;
+    makeParts(db);
+    db.exec(QStringLiteral("DELETE FROM \"Parts list\" WHERE id > 20"));
+    db.exec(QStringLiteral("DELETE FROM log"));
+    State expected = stateOf(db);
+    expected.log << QStringLiteral("1 | text:'meanwhile'");
+    const qint64 pages = db.query(QStringLiteral("PRAGMA page_count")).toLongLong();
+    auto table = openTable(db.alias(), Parts);
+    Racer::database = QFile::encodeName(db.path());
+    Racer::done = false;
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(Racer::watch));
+    const auto stopWatching = qScopeGuard(
+        [] { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(Racer::watch)); });
+    try {
+        TableMaintenance::compact(*table);
+        QFAIL("the copy made before the other program's change was put in place");
+    } catch (const EngineError &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("another program changed it")),
+            qPrintable(e.message()));
+    }
+    QVERIFY(Racer::done);
+    QVERIFY(stateOf(db) == expected);
+    QCOMPARE(db.query(QStringLiteral("PRAGMA page_count")).toLongLong(), pages);
+    QVERIFY(table->active());
+    TableMaintenance::compact(*table); // once nobody writes meanwhile
+    QVERIFY(stateOf(db) == expected);
+    QVERIFY(db.query(QStringLiteral("PRAGMA page_count")).toLongLong() < pages);
 }
 
 void TableMaintenanceTest::theNextCommandRemovesWhatAnEarlierCompactionLeft_data()
