@@ -35,8 +35,9 @@ using Progress = std::function<bool(Step step, qint64 done, qint64 total)>;
 // and triggers as written, in its place among the tables; a leftover "$$$" + name table goes. In a
 // database without auto-vacuum giving the free pages back rebuilds every table this way (see
 // FreePages: it costs time and space in proportion to the whole file). With auto-vacuum the table
-// is rebuilt in place through the temporary table "$$$" + name in one transaction, and the free
-// pages follow.
+// is rebuilt in place in one transaction, its records held meanwhile in the temporary table
+// "$$$" + name of the connection's temporary database (space in SQLite's temporary folder), and
+// the free pages follow.
 void compact(TTable &table, const Progress &progress = {});
 
 // Replaces the backup table with a copy of the table (its definition and indexes, under index
