@@ -12,6 +12,7 @@
 #include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
@@ -210,12 +211,15 @@ bool CalcConnection::tryConnect()
 {
     const auto local = localContext();
     SharedLink link;
+    bool reused = false;
     std::vector<std::weak_ptr<CalcLinkBound>> orphans;
     {
         std::lock_guard lock(linksMutex());
         auto it = links().find(m_options.pipeName);
-        if (it != links().end() && !*it->second.gone)
+        if (it != links().end() && !*it->second.gone) {
             link = it->second;
+            reused = true;
+        }
         else if (it != links().end())
             orphans.swap(it->second.bound);
     }
@@ -247,8 +251,21 @@ bool CalcConnection::tryConnect()
     auto bridge = link.bridge;
     // The first round trip: an office that accepted the link but hangs is caught by the watchdog.
     rearm(m_options.callTimeoutMs);
-    m_context.set(bridge->getInstance("StarOffice.ComponentContext"), uno::UNO_QUERY_THROW);
-    m_desktop = frame::Desktop::create(m_context);
+    try {
+        m_context.set(bridge->getInstance("StarOffice.ComponentContext"), uno::UNO_QUERY_THROW);
+        m_desktop = frame::Desktop::create(m_context);
+    } catch (const lang::DisposedException &) {
+        if (!reused)
+            throw;
+        // The link found was ending by itself, nobody holding anything through it any more (on a
+        // busy machine it notices late): that says nothing of the office, so a new link is made.
+        {
+            std::lock_guard lock(linksMutex());
+            *link.gone = true;
+        }
+        disconnect();
+        return tryConnect();
+    }
     ++m_generation;
     return true;
 }

@@ -104,6 +104,7 @@ private:
             ->sheets()
             ->item(table);
     }
+    // Compared as one joined text, so that a failure prints the messages themselves.
     QStringList errors() const
     {
         QStringList texts;
@@ -288,7 +289,7 @@ private slots:
     void aTableWithoutRecordsGivesOnlyTheHeader()
     {
         exportTable(QStringLiteral("Empty"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QVERIFY(m_main->ExcelApplication1);
         QCOMPARE(m_main->ExcelApplication1->Tag, 1);
         QVERIFY(app().visible());
@@ -310,7 +311,7 @@ private slots:
     void recordsGoInAsTypedCellsWithTheirMemosAndPicturesOverTheirCells()
     {
         exportTable(QStringLiteral("Animals"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         auto s = sheet(QStringLiteral("Animals"));
         auto cells = s->cells();
         QCOMPARE(cells->item(2, 1), QVariant(QStringLiteral("Panda")));
@@ -473,7 +474,7 @@ private slots:
                 type(QStringLiteral("Animals"), r + 2, c + 1, rows[r][c]);
         }
         closeSpreadsheet(QMessageBox::Yes);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(recordCount(QStringLiteral("Animals")), names.size());
         for (int i = 0; i < names.size(); ++i) {
             const QString where = QStringLiteral(" FROM Animals WHERE rowid = %1").arg(i + 1);
@@ -494,7 +495,7 @@ private slots:
         type(QStringLiteral("Animals"), 2, 2, QStringLiteral("one"));
         type(QStringLiteral("Animals"), 2, 3, 81.0);
         closeSpreadsheet(QMessageBox::Yes);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(stored(QStringLiteral("SELECT Name FROM Animals WHERE rowid = 1")),
             QVariant(QStringLiteral("Giant panda")));
         QCOMPARE(stored(QStringLiteral("SELECT No FROM Animals WHERE rowid = 1")), QVariant(1));
@@ -508,7 +509,7 @@ private slots:
         type(QStringLiteral("Animals"), 2, 1, QStringLiteral("Giant panda"));
         sheet(QStringLiteral("Animals"))->setName(QStringLiteral("animals"));
         closeSpreadsheet(QMessageBox::Yes);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(stored(QStringLiteral("SELECT Name FROM Animals WHERE rowid = 1")),
             QVariant(QStringLiteral("Panda")));
     }
@@ -531,7 +532,7 @@ private slots:
             QStringLiteral("  Eats bamboo all day.\n"));
         replacePicture(QStringLiteral("Animals"), QStringLiteral("2Photo"), pattern(20, 20, 9));
         closeSpreadsheet(QMessageBox::Yes);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
 
         // Changed: the trimmed text, the stored form of the new picture for a graphic field.
         QCOMPARE(stored(QStringLiteral("SELECT Notes FROM Animals WHERE rowid = 1")),
@@ -599,7 +600,7 @@ private slots:
         const auto before = snapshot();
         m_main = std::make_unique<TForm1>(true); // lists the new table
         exportTable(QStringLiteral("Types"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         auto cells = sheet(QStringLiteral("Types"))->cells();
         // Text that looks like a number or a formula stays text; the others are typed cells.
         QCOMPARE(cells->item(2, 2), QVariant(QStringLiteral("00123")));
@@ -610,7 +611,7 @@ private slots:
         QCOMPARE(cells->item(2, 11), QVariant(QTime(7, 30, 15, 250)));
         QCOMPARE(cells->item(2, 12), QVariant(QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58))));
         closeSpreadsheet(QMessageBox::Yes);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         const auto after = snapshot();
         for (int r = 0; r < 2; ++r)
             for (int c = 0; c < before[r].size(); ++c)
@@ -628,7 +629,7 @@ private slots:
         type(QStringLiteral("Animals"), 2, 1, QStringLiteral("Giant panda"));
         type(QStringLiteral("Animals"), 9, 1, QStringLiteral("Yak"));
         closeSpreadsheet(QMessageBox::No);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(m_asked.last().text, QStringLiteral("是否要将数据存入数据库中？"));
         QCOMPARE(m_asked.last().buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         QCOMPARE(stored(QStringLiteral("SELECT Name FROM Animals WHERE rowid = 1")),
@@ -639,7 +640,7 @@ private slots:
         QVERIFY(m_main->Table1->active());
         // The next export starts afresh: a new connection, the workbook opened from its file.
         exportTable(QStringLiteral("Animals"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(sheet(QStringLiteral("Animals"))->cells()->item(2, 1),
             QVariant(QStringLiteral("Panda")));
     }
@@ -671,7 +672,7 @@ private slots:
         QVERIFY(userClosesWorkbook(QStringLiteral("own")));
         // Once written back, events are off and nothing is kept.
         closeSpreadsheet(QMessageBox::Yes);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
     }
 
     void sheetsOfEveryOpenWorkbookAreWrittenBackInOrder()
@@ -684,7 +685,7 @@ private slots:
         exportTable(QStringLiteral("Keepers"));
         exportTable(QStringLiteral("Animals"));
         exportTable(QStringLiteral("Animals"), QStringLiteral("Farm"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         app()
             .workbooks()
             ->item(QStringLiteral("Farm"))
@@ -696,7 +697,7 @@ private slots:
         type(QStringLiteral("Animals"), 3, 1, QStringLiteral("Lion"));
         choose(QStringLiteral("Keepers"));
         closeSpreadsheet(QMessageBox::Yes);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(DataFixture::scalar(farm, QStringLiteral("SELECT Name FROM Animals")),
             QVariant(QStringLiteral("Sheep")));
         QCOMPARE(
@@ -732,7 +733,7 @@ private slots:
 #endif
         m_asked.clear();
         exportTable(QStringLiteral("Animals"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QVERIFY(m_main->SaveAndClose1->isEnabled());
     }
 
@@ -780,7 +781,7 @@ private slots:
         type(QStringLiteral("Animals"), 4, 1, QStringLiteral("Crane"));
         m_asked.clear();
         closeSpreadsheet(QMessageBox::Yes);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(stored(QStringLiteral("SELECT Name FROM Animals WHERE rowid = 1")),
             QVariant(QStringLiteral("Giant panda")));
     }
@@ -814,13 +815,13 @@ private slots:
         QVERIFY(QDir().mkpath(m_program->filePath(QStringLiteral("Data"))));
         OfficeMarks::write(workbook, stale); // before the workbook is made
         exportTable(QStringLiteral("Animals"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(sheet(QStringLiteral("Animals"))->cells()->item(2, 1),
             QVariant(QStringLiteral("Panda")));
         closeSpreadsheet(QMessageBox::No);
         OfficeMarks::write(workbook, stale); // and before it is opened again
         exportTable(QStringLiteral("Keepers"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QCOMPARE(sheet(QStringLiteral("Keepers"))->cells()->item(2, 1),
             QVariant(QStringLiteral("Wang")));
         // The mark there now is the export's own office's.
@@ -854,7 +855,7 @@ private slots:
         theirs.stop();
         m_asked.clear();
         exportTable(QStringLiteral("Animals"));
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
         QVERIFY(m_main->SaveAndClose1->isEnabled());
     }
 
@@ -880,7 +881,7 @@ private slots:
         exportTable(QStringLiteral("Animals"));
         QVERIFY(!m_main->LookData1->isChecked());
         QTRY_VERIFY(!LookDataForm);
-        QCOMPARE(errors(), QStringList());
+        QCOMPARE(errors().join(u'\n'), QString());
     }
 
     void quittingWithAnExportOpenClosesTheSpreadsheet()
