@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(StoredPicture::decode(stored).pixelColor(2, 2), QColor(Qt::red));
         // No picture, no value.
         m_table->edit();
-        const CarriedValue nothing {ftBlob, {}, {}, {}, {}};
+        const CarriedValue nothing {ftBlob, {}, {}, {}, {}, {}};
         QVERIFY(nothing.putInto(*m_table->fieldByName(target), nullptr, nullptr));
         m_table->post();
         QVERIFY(DataFixture::scalar(
