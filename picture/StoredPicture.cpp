@@ -76,7 +76,7 @@ QByteArray fileValue(const PictureSource &source)
 {
     const QByteArray file = bitmapPart(source.bytes);
     if (PictureFile::formatOf(file) != PictureFile::Format::Unknown)
-        return file;
+        return source.bytes;
     if (!source.image.isNull())
         return pngFile(source.image);
     PictureFile::decode(file); // raises: the bytes are no picture

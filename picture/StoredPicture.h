@@ -27,8 +27,9 @@ QImage decode(const QByteArray &value, QSize maxSize = {});
 //   already a bitmap keeps its bytes (only the header follows the code), and anything else is
 //   decoded (a picture with transparency drawn onto white, as the windows draw a file) and
 //   encoded.
-// - File: bytes that are a JPEG, PNG, GIF or bitmap file are stored as they are (a value's
-//   graphic header dropped); a picture without such bytes becomes a PNG file.
+// - File: bytes that are a JPEG, PNG, GIF or bitmap file are stored as they are (a value read
+//   from a field exactly as it was, graphic header and all, so a restore puts back its bytes); a
+//   picture without such bytes becomes a PNG file.
 // An empty source gives an empty value (null). Raises PictureError when the source must be
 // decoded and cannot be.
 QByteArray valueFor(PictureForm form, int fieldTypeCode, const PictureSource &source);

@@ -1,6 +1,5 @@
 #include "picturefolder/FileNameRule.h"
 
-#include <QStringDecoder>
 #include <QTextBoundaryFinder>
 
 namespace FileNameRule {
@@ -51,10 +50,9 @@ QString cutToBytes(const QString &name, int limit)
 
 QString fromBytes(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8,
-        QStringDecoder::Flag::ConvertInvalidToNull | QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    // A real NUL is a control character, which the rule replaces anyway.
+    // Qt's decoder gives one replacement character for each byte it cannot take.
+    QString text = QString::fromUtf8(bytes);
+    text.replace(QChar::ReplacementCharacter, u'_');
     text.replace(QChar(u'\0'), u'_');
     return text;
 }

@@ -9,8 +9,9 @@
 // record. Export and load use the same rule, so an exported folder loads back into its records.
 //
 // The rule, in order:
-// 1. Text that should be UTF-8 but is not: each byte (or cut-off sequence) that is no UTF-8
-//    becomes "_", so every name written is UTF-8 and the same bytes always give the same name.
+// 1. Text that should be UTF-8 but is not: each byte that is no UTF-8 becomes "_" (and so does
+//    U+FFFD, the mark that stands for such bytes), so every name written is UTF-8 and the same
+//    bytes always give the same name.
 // 2. Characters no common file system takes, or that would change the name's meaning, become "_":
 //    control characters (U+0000–U+001F, U+007F–U+009F) and / \ : * ? " < > |.
 // 3. Spaces at either end and dots at the end go (Windows drops them); a dot at the start becomes

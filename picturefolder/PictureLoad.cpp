@@ -10,6 +10,7 @@
 #include "picturefolder/LoadUndo.h"
 
 #include <QCoreApplication>
+#include <sqlite3.h>
 #include <QDateTime>
 #include <QDir>
 
@@ -29,6 +30,25 @@ QByteArray valueOf(const PictureColumns &columns, const QByteArray &file)
     if (columns.form == PictureForm::File)
         PictureFile::declaredSize(file);
     return StoredPicture::valueFor(columns.form, columns.pictureCode, PictureSource::file(file));
+}
+
+// Why SQLite would not store a picture, in the user's terms (the engine's own message names the
+// statement).
+QString whyNotStored(Database &db)
+{
+    switch (sqlite3_errcode(db.handle()) & 0xff) { // the primary code of an extended one
+    case SQLITE_FULL:
+        return tr("the disk is full, or the database has reached its largest size.");
+    case SQLITE_TOOBIG:
+        return tr("the picture is larger than the database takes.");
+    case SQLITE_CONSTRAINT:
+        return tr("the field refuses the value (%1).").arg(db.lastError());
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return tr("another program is writing to the database.");
+    default:
+        return db.lastError() + u'.';
+    }
 }
 
 [[noreturn]] void refuse(const LoadPlan::Match &m, const QString &folder, const QString &why)
@@ -55,9 +75,16 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
     Result result;
     const qint64 total = plan.matched.size();
     for (const LoadPlan::Match &m : plan.matched) {
+        QByteArray value;
+        try {
+            value = valueOf(c, FolderListing::read(plan.folder, m.file));
+        } catch (const PictureError &e) {
+            refuse(m, plan.folder, e.message());
+        } catch (const EngineError &e) { // the file could not be read: said in the user's terms
+            refuse(m, plan.folder, e.message());
+        }
         bool kept = false;
         try {
-            const QByteArray value = valueOf(c, FolderListing::read(plan.folder, m.file));
             kept = LoadUndo::keep(db, c, plan.folder, loadedAt, m.record.rowid, m.record.name, value);
             if (kept) {
                 write.bind(1, value);
@@ -65,10 +92,8 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
                 write.step();
                 write.reset();
             }
-        } catch (const PictureError &e) {
-            refuse(m, plan.folder, e.message());
-        } catch (const EngineError &e) {
-            refuse(m, plan.folder, e.message());
+        } catch (const EngineError &) {
+            refuse(m, plan.folder, whyNotStored(db));
         }
         if (!kept)
             refuse(m, plan.folder, tr("the record has been deleted since the folder was looked at."));
