@@ -23,6 +23,13 @@ TabvaleApplication::TabvaleApplication(int &argc, char **argv) : QApplication(ar
     setWindowIcon(QIcon::fromTheme(QStringLiteral(TABVALE_APP_ID)));
 }
 
+void TabvaleApplication::installMessageTranslations()
+{
+    auto *translator = new QTranslator(this);
+    if (translator->load(QStringLiteral(":/i18n/tabvale_zh_CN.qm")))
+        installTranslator(translator);
+}
+
 bool TabvaleApplication::notify(QObject *receiver, QEvent *event)
 {
     try {

@@ -6,6 +6,7 @@
 int main(int argc, char **argv)
 {
     TabvaleApplication app(argc, argv);
+    app.installMessageTranslations();
     const QString file = FileArgument::fromArguments(QCoreApplication::arguments());
     // The program ends when the main window goes, whatever other windows are still open.
     app.setQuitOnLastWindowClosed(false);

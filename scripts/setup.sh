@@ -1,7 +1,7 @@
 # Shared set-up for run.sh and test.sh: Debian packages, then a configured build tree.
 # Sourced, not run: it sets BUILD_DIR and may exit the calling script.
 
-TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libjpeg-dev libexif-dev pkg-config libsqlite3-dev cmake ninja-build \
+TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libjpeg-dev libexif-dev pkg-config libsqlite3-dev cmake ninja-build \
 g++ xvfb xauth x11-utils fonts-wqy-zenhei imagemagick libgl-dev clang libclang-rt-14-dev \
 libreoffice-dev postgresql libpq-dev librsvg2-bin"
 # The packaging tests check the installed files and the .deb with the distribution's own tools;
