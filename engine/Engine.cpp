@@ -67,4 +67,9 @@ std::shared_ptr<Database> database(const QString &alias)
     return Database::open(a.path);
 }
 
+PictureForm pictureForm(const QString &alias)
+{
+    return AliasRegistry::pictureForm(AliasRegistry::find(alias));
+}
+
 } // namespace Engine

@@ -10,6 +10,7 @@
 #include "engine/TTable.h"
 #include "picture/BmpCodec.h"
 #include "picture/JpegCodec.h"
+#include "picture/PictureFile.h"
 #include "picture/StoredPicture.h"
 #include "spreadsheet/Cells.h"
 #include "spreadsheet/OfficeLockFile.h"
@@ -514,8 +515,17 @@ private slots:
             QVariant(QStringLiteral("Panda")));
     }
 
+    void memosAndPicturesComeBackAsTheSheetShowsThem_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::newRow("bitmap form: a changed picture becomes the stored bitmap") << "bitmap";
+        QTest::newRow("file form: a changed picture becomes a PNG file") << "file";
+    }
+
     void memosAndPicturesComeBackAsTheSheetShowsThem()
     {
+        QFETCH(QString, form);
+        DataFixture::writeAliases({{Zoo, m_db}}, form);
         const QByteArray rawBitmap = BmpCodec::encode(pattern(24, 16, 5));
         const QByteArray jpeg = JpegCodec::encode(pattern(32, 24, 7), 85);
         DataFixture::exec(m_db,
@@ -540,7 +550,10 @@ private slots:
         const QByteArray newPhoto
             = DataFixture::blob(m_db, QStringLiteral("SELECT Photo FROM Animals WHERE rowid = 1"));
         QVERIFY(newPhoto != pandaPhoto);
-        QVERIFY(StoredPicture::hasGraphicHeader(newPhoto));
+        if (form == u"file")
+            QCOMPARE(PictureFile::formatOf(newPhoto), PictureFile::Format::Png); // no header
+        else
+            QVERIFY(StoredPicture::hasGraphicHeader(newPhoto));
         QVERIFY(samePixels(StoredPicture::decode(newPhoto), pattern(20, 20, 9)));
         // Untouched: byte for byte as it was, even a bitmap stored without the graphic header.
         QCOMPARE(
