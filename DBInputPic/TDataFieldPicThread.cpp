@@ -6,7 +6,7 @@
 #include "picture/Thumbnail.h"
 
 TDataFieldPicThread::TDataFieldPicThread(quint64 generation, QString databasePath, QString table,
-    QString field, std::vector<qint64> bookmarks, QObject *parent)
+    QString field, RecordList bookmarks, QObject *parent)
     : QThread(parent), m_generation(generation), m_databasePath(std::move(databasePath)),
       m_table(std::move(table)), m_field(std::move(field)), m_bookmarks(std::move(bookmarks))
 { }
@@ -24,8 +24,8 @@ void TDataFieldPicThread::run()
         // Made and destroyed on this thread: its connection belongs to it.
         FieldBytesReader reader(m_databasePath, m_table, m_field);
         reader.setInterruptCheck([this] { return m_abort.load(); });
-        for (size_t r = 0; r < m_bookmarks.size() && !m_abort; ++r) {
-            const std::optional<QByteArray> value = reader.read(m_bookmarks[r]);
+        for (int r = 0; r < m_bookmarks.count() && !m_abort; ++r) {
+            const std::optional<QByteArray> value = reader.read(m_bookmarks.keyAt(r));
             QByteArray thumbnail;
             bool unreadable = false;
             // A record deleted meanwhile shows as empty, like an empty field.
@@ -39,9 +39,9 @@ void TDataFieldPicThread::run()
             if (!m_throttle.reserve(m_abort))
                 break;
             if (unreadable)
-                emit thumbnailUnreadable(m_generation, int(r));
+                emit thumbnailUnreadable(m_generation, r);
             else
-                emit thumbnailReady(m_generation, int(r), thumbnail);
+                emit thumbnailReady(m_generation, r, thumbnail);
         }
     } catch (const EngineError &e) {
         error = e.message();

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "DBInputPic/DeliveryThrottle.h"
+#include "engine/RecordList.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QThread>
 #include <atomic>
-#include <vector>
 
 // Makes the column thumbnails of one picture field, record after record, on a worker thread with
 // a database connection of its own. The records are the bookmarks given at the start, so the run
@@ -21,7 +21,7 @@ class TDataFieldPicThread : public QThread
     Q_OBJECT
 public:
     TDataFieldPicThread(quint64 generation, QString databasePath, QString table, QString field,
-        std::vector<qint64> bookmarks, QObject *parent = nullptr);
+        RecordList bookmarks, QObject *parent = nullptr);
     ~TDataFieldPicThread() override; // aborts, then waits for the run to end
 
     quint64 generation() const { return m_generation; }
@@ -45,7 +45,7 @@ private:
     const QString m_databasePath;
     const QString m_table;
     const QString m_field;
-    const std::vector<qint64> m_bookmarks;
+    const RecordList m_bookmarks;
     std::atomic_bool m_abort {false};
     DeliveryThrottle m_throttle {32};
 };

@@ -407,7 +407,7 @@ void benchColumn(TForm1 &main, const QString &alias, const QString &dbPath, int 
         table.setDatabaseName(alias);
         table.setTableName(QStringLiteral("Photos"));
         table.open();
-        const std::vector<qint64> marks = table.bookmarks();
+        const std::vector<RecordKey> marks = table.bookmarks().toVector();
         std::thread reader([&] {
             FieldBytesReader r(dbPath, QStringLiteral("Photos"), QStringLiteral("Pic"));
             for (qint64 mark : marks)

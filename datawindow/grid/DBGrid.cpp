@@ -321,7 +321,7 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     if (m_following || !current.isValid() || !t || !t->active() || current.row() == t->recNo())
         return;
     Guarded::run([&] {
-        if (current.row() >= t->recordCount() && t->state() == TTable::Insert)
+        if (current.row() >= t->loadedRecordCount() && t->state() == TTable::Insert)
             return;
         t->moveTo(current.row());
     });
@@ -333,7 +333,7 @@ void DBGrid::followTable()
     TTable *t = table();
     if (!m_model || !t || !t->active() || m_model->rowCount() == 0)
         return;
-    const int row = t->state() == TTable::Insert ? t->recordCount() : t->recNo();
+    const int row = t->state() == TTable::Insert ? t->loadedRecordCount() : t->recNo();
     if (row < 0 || row >= m_model->rowCount())
         return;
     const int column = std::max(currentIndex().column(), 0);

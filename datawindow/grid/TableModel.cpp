@@ -4,6 +4,15 @@
 #include "engine/TDataSource.h"
 #include "engine/TTable.h"
 
+namespace {
+
+int rowsOf(const TTable &t)
+{
+    return t.loadedRecordCount() + (t.state() == TTable::Insert ? 1 : 0);
+}
+
+} // namespace
+
 TableModel::TableModel(TDataSource *source, QObject *parent)
     : QAbstractTableModel(parent), m_source(source)
 {
@@ -11,6 +20,7 @@ TableModel::TableModel(TDataSource *source, QObject *parent)
     connect(source, &TDataSource::dataSetChanged, this, &TableModel::resync);
     connect(source, &TDataSource::stateChanged, this, &TableModel::resync);
     connect(source, &TDataSource::recordChanged, this, &TableModel::onRecordChanged);
+    connect(source, &TDataSource::recordListGrew, this, &TableModel::onRecordListGrew);
     attach();
 }
 
@@ -26,7 +36,7 @@ void TableModel::attach()
     m_rows = 0;
     m_columns = 0;
     if (m_table && m_table->active()) {
-        m_rows = m_table->recordCount() + (m_table->state() == TTable::Insert ? 1 : 0);
+        m_rows = rowsOf(*m_table);
         m_columns = m_table->fieldCount();
     }
     m_lastCurrentRow = m_table && m_table->active() ? m_table->recNo() : -1;
@@ -37,7 +47,7 @@ void TableModel::resync()
 {
     TTable *t = table();
     const bool open = t && t->active();
-    const int rows = open ? t->recordCount() + (t->state() == TTable::Insert ? 1 : 0) : 0;
+    const int rows = open ? rowsOf(*t) : 0;
     const int columns = open ? t->fieldCount() : 0;
     if (t != m_table || columns != m_columns || !open) {
         attach();
@@ -66,7 +76,7 @@ void TableModel::onRecordChanged()
     TTable *t = table();
     if (!t || !t->active())
         return;
-    const int rows = t->recordCount() + (t->state() == TTable::Insert ? 1 : 0);
+    const int rows = rowsOf(*t);
     if (rows != m_rows) {
         resync();
         return;
@@ -79,6 +89,22 @@ void TableModel::onRecordChanged()
         }
     }
     m_lastCurrentRow = current;
+}
+
+void TableModel::onRecordListGrew()
+{
+    TTable *t = table();
+    if (!t || t != m_table || !t->active() || t->fieldCount() != m_columns)
+        return;
+    const int rows = rowsOf(*t);
+    if (rows <= m_rows || t->state() == TTable::Insert) {
+        resync();
+        return;
+    }
+    // New records after the last row: the rows there are keep their records.
+    beginInsertRows({}, m_rows, rows - 1);
+    m_rows = rows;
+    endInsertRows();
 }
 
 int TableModel::rowCount(const QModelIndex &parent) const

@@ -8,7 +8,9 @@ class TTable;
 
 // The grid's model over a table: one row per record (plus the pending insert), one column per
 // field. Cells of memo and picture-like fields show their type name, never their content, so
-// painting reads no picture bytes. The vertical header is the record indicator.
+// painting reads no picture bytes. The vertical header is the record indicator. The rows are the
+// records loaded so far: while a big table's list is still loading, rows are added at the end as
+// its parts arrive, so the current row and the rows on screen stay where they are.
 class TableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -30,6 +32,7 @@ public:
 private:
     void resync();
     void onRecordChanged();
+    void onRecordListGrew();
     void attach();
 
     QPointer<TDataSource> m_source;

@@ -1,12 +1,14 @@
 // The grid: type-name cells, the two cell painters, deleting with confirmation, following the
 // table's current record, and editing when the lock is off.
 #include "app/TabvaleApplication.h"
+#include "app/WindowWiring.h"
 #include "common/Prompts.h"
 #include "common/SharedState.h"
 #include "controls/DBNavigator.h"
 #include "datawindow/TForm1.h"
 #include "datawindow/grid/DBGrid.h"
 #include "datawindow/grid/TableModel.h"
+#include "engine/RecordListLoader.h"
 #include "engine/TTable.h"
 #include "picture/StoredPicture.h"
 #include "tests/datawindow/DataFixture.h"
@@ -14,7 +16,9 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QToolButton>
+#include <optional>
 
 namespace {
 
@@ -274,6 +278,85 @@ private slots:
         QVERIFY(!nav->button(DBNavigator::Prior)->isEnabled());
         nav->click(DBNavigator::Last);
         QCOMPARE(m_main->Table1->recNo(), 3);
+    }
+
+    void aBigTableIsBrowsedWhileItsRecordListLoads()
+    {
+        const QString big = DataFixture::makeDatabase(QStringLiteral("Big"),
+            {QStringLiteral("CREATE TABLE Many (Name VARCHAR(10), Qty INTEGER)"),
+                QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                               "WHERE i < 5000) INSERT INTO Many SELECT 'n' || i, i FROM c")});
+        DataFixture::writeAliases({{QStringLiteral("Grid"), m_db}, {QStringLiteral("Big"), big}});
+        m_main = std::make_unique<TForm1>(true);
+        m_main->resize(900, 600);
+        m_main->show();
+        RecordListLoader::holdForTests(true);
+        struct Release
+        {
+            ~Release() { RecordListLoader::holdForTests(false); }
+        } release;
+        m_main->CBDBase->setCurrentText(QStringLiteral("Big"));
+        TTable *t = m_main->Table1;
+        DBGrid *grid = m_main->DBGrid1;
+        DBNavigator *nav = m_main->DBNavigator1;
+        QCOMPARE(t->tableName(), QStringLiteral("Many"));
+        QVERIFY(!t->recordListComplete());
+        QCOMPARE(grid->model()->rowCount(), 1000);
+        QCOMPARE(grid->model()->index(999, 0).data().toString(), QStringLiteral("n1000"));
+        // There is more after the loaded records: the navigator lets the user go on.
+        t->moveTo(999);
+        QVERIFY(nav->button(DBNavigator::Next)->isEnabled());
+        QVERIFY(nav->button(DBNavigator::Last)->isEnabled());
+        t->moveTo(600);
+        QCOMPARE(grid->currentIndex().row(), 600);
+        const int scrolled = grid->verticalScrollBar()->value();
+        const int scrollRange = grid->verticalScrollBar()->maximum();
+        QVERIFY(scrolled > 0);
+
+        RecordListLoader::holdForTests(false);
+        QTRY_VERIFY_WITH_TIMEOUT(t->recordListComplete(), 20000);
+        QTRY_COMPARE(grid->model()->rowCount(), 5000);
+        QCOMPARE(grid->currentIndex().row(), 600); // the grid stayed where the user was
+        QCOMPARE(grid->verticalScrollBar()->value(), scrolled);
+        QVERIFY(grid->verticalScrollBar()->maximum() > scrollRange + 3000);
+        nav->click(DBNavigator::Last);
+        QCOMPARE(grid->currentIndex().row(), 4999);
+        QVERIFY(!nav->button(DBNavigator::Next)->isEnabled());
+    }
+
+    void lastOnATableStillLoadingWaitsWithTheWaitCursor()
+    {
+        const QString big = DataFixture::makeDatabase(QStringLiteral("Big"),
+            {QStringLiteral("CREATE TABLE Many (Name VARCHAR(10))"),
+                QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                               "WHERE i < 3000) INSERT INTO Many SELECT 'n' || i FROM c")});
+        DataFixture::writeAliases({{QStringLiteral("Grid"), m_db}, {QStringLiteral("Big"), big}});
+        m_main = std::make_unique<TForm1>(true);
+        m_main->show();
+        WindowWiring::install();
+        RecordListLoader::holdForTests(true);
+        std::optional<Qt::CursorShape> shapeWhileWaiting;
+        // Runs on the loader's thread while the window's thread waits for it.
+        RecordListLoader::setReadHookForTests([&] {
+            const QCursor *cursor = QGuiApplication::overrideCursor();
+            shapeWhileWaiting = cursor ? cursor->shape() : Qt::ArrowCursor;
+        });
+        struct Release
+        {
+            ~Release()
+            {
+                RecordListLoader::setReadHookForTests({});
+                RecordListLoader::holdForTests(false);
+                TTable::setWaitHook({});
+            }
+        } release;
+        m_main->CBDBase->setCurrentText(QStringLiteral("Big"));
+        m_main->DBNavigator1->click(DBNavigator::Last);
+        QCOMPARE(m_main->Table1->recNo(), 2999);
+        QCOMPARE(m_main->DBGrid1->currentIndex().row(), 2999);
+        QVERIFY(shapeWhileWaiting.has_value());
+        QCOMPARE(*shapeWhileWaiting, Qt::WaitCursor);
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void aRefusedValueIsReportedAndTheOldValueStays()
