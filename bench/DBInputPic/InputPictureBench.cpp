@@ -16,6 +16,7 @@
 #include "app/TabvaleApplication.h"
 #include "app/WindowWiring.h"
 #include "bench/common/BenchMemory.h"
+#include "bench/common/LatencyProbe.h"
 #include "common/SharedState.h"
 #include "datawindow/TForm1.h"
 #include "engine/FieldBytesReader.h"
@@ -194,41 +195,6 @@ bool rawEighth(const QByteArray &bytes)
 }
 
 // ---- GUI latency -------------------------------------------------------------------------------
-
-// Samples the event loop every few milliseconds and keeps the longest gap beyond the interval.
-class LatencyProbe : public QObject
-{
-public:
-    static constexpr int IntervalMs = 4;
-    LatencyProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(IntervalMs);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            const double now = m_clock.nsecsElapsed() / 1e6;
-            m_worst = std::max(m_worst, now - m_last - IntervalMs);
-            m_last = now;
-        });
-    }
-    void start()
-    {
-        m_worst = 0;
-        m_clock.start();
-        m_last = 0;
-        m_timer.start();
-    }
-    double stop()
-    {
-        m_timer.stop();
-        return std::max(0.0, m_worst);
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    double m_last = 0;
-    double m_worst = 0;
-};
 
 // Waits in the event loop as the program's own loop does: asleep between events. A wait that
 // spins would take a core from the workers and be pre-empted itself, spoiling both figures.
@@ -470,7 +436,9 @@ int main(int argc, char **argv)
         QStringLiteral("Where generated data is kept."), QStringLiteral("dir"),
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
             + QStringLiteral("/tabvale-bench-inputpic"));
-    parser.addOptions({folderOption, recordsOption, bigOption, dataOption});
+    const QCommandLineOption bigOnlyOption(QStringLiteral("big-column-only"),
+        QStringLiteral("Only the column over the table the window opens on (for profiling)."));
+    parser.addOptions({folderOption, recordsOption, bigOption, dataOption, bigOnlyOption});
     parser.process(app);
     const QString data = parser.value(dataOption);
     QDir().mkpath(data);
@@ -491,11 +459,15 @@ int main(int argc, char **argv)
     qputenv("TABVALE_ALIASES", aliasFile.toLocal8Bit());
 
     out() << "cores: " << QThread::idealThreadCount() << "\n";
-    benchStrip(folder);
+    const bool bigOnly = parser.isSet(bigOnlyOption);
+    if (!bigOnly)
+        benchStrip(folder);
     TForm1 main(true);
     main.show();
-    benchWindowStrip(main, folder);
-    benchColumn(main, QStringLiteral("Column"), columnDb, records);
+    if (!bigOnly) {
+        benchWindowStrip(main, folder);
+        benchColumn(main, QStringLiteral("Column"), columnDb, records);
+    }
     benchColumn(main, QStringLiteral("Big"), bigDb, bigRecords);
     out().flush();
     return 0;
