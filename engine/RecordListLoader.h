@@ -15,7 +15,8 @@
 // so no read lock is held between parts and the table's own writes never wait long. The parts
 // gather until the table takes them: take() hands over everything read since the last take.
 // partReady (queued to the table's thread) says that something waits to be taken; it is sent
-// again only after a take, and at most every few tenths of a second unless the table is waiting.
+// again only after a take, and at most every NoticeIntervalMs (the first one too) unless the run
+// has finished.
 // stop() ends the run at once, breaking a read in progress; nothing is delivered after it, and
 // the generation lets the table drop a notice that was already on its way.
 class RecordListLoader : public QThread
@@ -43,8 +44,8 @@ public:
 
     quint64 generation() const { return m_generation; }
     Part take();
-    // Blocks until there is something to take. Tells the run that its table waits: it reads on
-    // without pausing (a test hold no longer holds it) and gives notice of every part.
+    // Blocks until there is something to take. Tells the run that its table waits for it, so a
+    // test hold no longer holds it.
     void waitForPart();
     void stop();
 
@@ -82,5 +83,5 @@ private:
     bool m_ready = false; // something to take
     bool m_noticeSent = false; // a partReady not yet answered by a take
     QString m_error;
-    qint64 m_lastNoticeMs = -NoticeIntervalMs;
+    qint64 m_lastNoticeMs = 0; // the first notice waits too: a window opening has work to do
 };

@@ -4,6 +4,8 @@
 #include "engine/TDataSource.h"
 #include "engine/TTable.h"
 
+#include <QTimer>
+
 namespace {
 
 int rowsOf(const TTable &t)
@@ -54,7 +56,9 @@ void TableModel::resync()
         return;
     }
     // Same fields: keep the view's scroll position and selection; only the row count may move.
-    if (rows > m_rows) {
+    if (rows > m_rows && t->state() != TTable::Insert) {
+        addLoadedRows();
+    } else if (rows > m_rows) {
         beginInsertRows({}, m_rows, rows - 1);
         m_rows = rows;
         endInsertRows();
@@ -77,7 +81,9 @@ void TableModel::onRecordChanged()
     if (!t || !t->active())
         return;
     const int rows = rowsOf(*t);
-    if (rows != m_rows) {
+    if (rows > m_rows && t->state() != TTable::Insert) {
+        addLoadedRows(); // the rows of records loaded meanwhile, up to the current one
+    } else if (rows != m_rows) {
         resync();
         return;
     }
@@ -96,15 +102,34 @@ void TableModel::onRecordListGrew()
     TTable *t = table();
     if (!t || t != m_table || !t->active() || t->fieldCount() != m_columns)
         return;
-    const int rows = rowsOf(*t);
-    if (rows <= m_rows || t->state() == TTable::Insert) {
+    if (rowsOf(*t) < m_rows || t->state() == TTable::Insert) {
         resync();
         return;
     }
+    addLoadedRows();
+}
+
+void TableModel::addLoadedRows()
+{
+    TTable *t = table();
+    if (!t || t != m_table || !t->active() || t->fieldCount() != m_columns
+        || t->state() == TTable::Insert)
+        return;
+    const int rows = rowsOf(*t);
+    if (rows <= m_rows)
+        return;
     // New records after the last row: the rows there are keep their records.
-    beginInsertRows({}, m_rows, rows - 1);
-    m_rows = rows;
+    const int upTo = std::min(rows, std::max(t->recNo() + 1, m_rows + RowsPerStep));
+    beginInsertRows({}, m_rows, upTo - 1);
+    m_rows = upTo;
     endInsertRows();
+    if (m_rows < rows && !m_stepScheduled) {
+        m_stepScheduled = true;
+        QTimer::singleShot(0, this, [this] {
+            m_stepScheduled = false;
+            addLoadedRows();
+        });
+    }
 }
 
 int TableModel::rowCount(const QModelIndex &parent) const

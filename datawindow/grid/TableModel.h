@@ -10,7 +10,9 @@ class TTable;
 // field. Cells of memo and picture-like fields show their type name, never their content, so
 // painting reads no picture bytes. The vertical header is the record indicator. The rows are the
 // records loaded so far: while a big table's list is still loading, rows are added at the end as
-// its parts arrive, so the current row and the rows on screen stay where they are.
+// its parts arrive, so the current row and the rows on screen stay where they are. A view spends
+// time on every row it is given, so they go in at most RowsPerStep at a time, one step per turn
+// of the event loop; the current record's row is always there at once.
 class TableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -29,10 +31,13 @@ public:
     // The text a memo or picture-like cell shows: "(Graphic)" when empty, "(GRAPHIC)" otherwise.
     static QString typeNameCellText(int fieldType, bool empty);
 
+    static constexpr int RowsPerStep = 100000;
+
 private:
     void resync();
     void onRecordChanged();
     void onRecordListGrew();
+    void addLoadedRows(); // a step, and the next one scheduled while rows are missing
     void attach();
 
     QPointer<TDataSource> m_source;
@@ -40,4 +45,5 @@ private:
     int m_rows = 0;
     int m_columns = 0;
     int m_lastCurrentRow = -1;
+    bool m_stepScheduled = false;
 };

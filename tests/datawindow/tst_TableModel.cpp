@@ -103,6 +103,34 @@ private slots:
         QCOMPARE(current.data().toString(), QStringLiteral("n601"));
         QCOMPARE(model.index(3999, 1).data().toString(), QStringLiteral("4000"));
     }
+
+    void aJumpFarAheadShowsItsRowAtOnceAndTheOtherRowsFollowInSteps()
+    {
+        const int records = 5 * TableModel::RowsPerStep;
+        const QString db = DataFixture::makeDatabase(QStringLiteral("Steps"),
+            {QStringLiteral("CREATE TABLE Big (Name VARCHAR(10))"),
+                QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                               "WHERE i < %1) INSERT INTO Big SELECT 'n' || i FROM c")
+                    .arg(records)});
+        DataFixture::writeAliases({{QStringLiteral("Steps"), db}});
+        TTable table;
+        TDataSource source;
+        source.setDataSet(&table);
+        TableModel model(&source);
+        QAbstractItemModelTester tester(
+            &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        table.setDatabaseName(QStringLiteral("Steps"));
+        table.setTableName(QStringLiteral("Big"));
+        table.open();
+        const int target = TableModel::RowsPerStep + 70000;
+        table.moveTo(target); // waits for the list, which then holds far more than a step
+        QVERIFY(table.loadedRecordCount() > target);
+        QVERIFY(model.rowCount() > target);
+        QVERIFY(model.rowCount() < records); // the rest follows a step at a time
+        QCOMPARE(model.index(target, 0).data().toString(), QStringLiteral("n%1").arg(target + 1));
+        QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), records, 20000);
+        QCOMPARE(model.index(records - 1, 0).data().toString(), QStringLiteral("n%1").arg(records));
+    }
 };
 
 TABVALE_TEST_MAIN(TableModelTest, QGuiApplication)
