@@ -13,6 +13,7 @@
 #include "bench/common/BenchMemory.h"
 #include "datawindow/TForm1.h"
 #include "datawindow/grid/DBGrid.h"
+#include "datawindow/grid/TableModel.h"
 #include "engine/TTable.h"
 
 #include <QCommandLineParser>
@@ -36,7 +37,7 @@ QTextStream &out()
 // ---- The started program ------------------------------------------------------------------------
 
 // Says "shown" once the grid has painted rows, then "done <peak kB> <rows>" once the whole list
-// is there, the grid has a row for every record and has painted them, and ends the program.
+// is there, the grid knows every record and has painted, and ends the program.
 class Watcher : public QObject
 {
 public:
@@ -64,11 +65,11 @@ private:
     void finishWhenComplete()
     {
         if (!m_shown || !m_form->Table1->recordListComplete()
-            || m_form->DBGrid1->model()->rowCount() < m_form->Table1->loadedRecordCount())
+            || m_form->DBGrid1->tableModel()->recordRows() < m_form->Table1->loadedRecordCount())
             return;
         m_poll.stop();
         m_form->DBGrid1->grab();
-        out() << "done " << peakResidentKb() << ' ' << m_form->DBGrid1->model()->rowCount()
+        out() << "done " << peakResidentKb() << ' ' << m_form->DBGrid1->tableModel()->recordRows()
               << Qt::endl;
         QCoreApplication::quit();
     }

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <optional>
 
 namespace {
@@ -322,6 +323,67 @@ private slots:
         nav->click(DBNavigator::Last);
         QCOMPARE(grid->currentIndex().row(), 4999);
         QVERIFY(!nav->button(DBNavigator::Next)->isEnabled());
+    }
+
+    void aTableBeyondTheModelsWindowScrollsByItsRecordBar()
+    {
+        const int records = TableModel::WindowRows * 2 + 50000;
+        const QString big = DataFixture::makeDatabase(QStringLiteral("Big"),
+            {QStringLiteral("CREATE TABLE Many (Name VARCHAR(10))"),
+                QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                               "WHERE i < %1) INSERT INTO Many SELECT 'n' || i FROM c")
+                    .arg(records)});
+        DataFixture::writeAliases({{QStringLiteral("Grid"), m_db}, {QStringLiteral("Big"), big}});
+        m_main = std::make_unique<TForm1>(true);
+        m_main->resize(900, 600);
+        m_main->show();
+        m_main->CBDBase->setCurrentText(QStringLiteral("Big"));
+        TTable *t = m_main->Table1;
+        DBGrid *grid = m_main->DBGrid1;
+        QTRY_VERIFY_WITH_TIMEOUT(t->recordListComplete(), 20000);
+        QTRY_VERIFY(grid->recordBar()->isVisible());
+        QCOMPARE(grid->model()->rowCount(), TableModel::WindowRows);
+        QVERIFY(!grid->verticalScrollBar()->isVisible()); // the record bar takes its place
+        QVERIFY(grid->recordBar()->maximum() > records - 100);
+        auto shownAtRow = [&](int row) {
+            return grid->model()->index(grid->rowAt(0) + row - 1, 0).data().toString();
+        };
+
+        // The record bar takes the grid anywhere in the table; grid rows name those records.
+        grid->recordBar()->setValue(170000);
+        QCOMPARE(grid->recordAtRow(1), 170000);
+        QCOMPARE(shownAtRow(1), QStringLiteral("n170001"));
+        QVERIFY(grid->cellRect(1, 3).isValid());
+        QCOMPARE(t->recNo(), 0); // scrolling does not move the record
+        // A click there moves the table to that record.
+        const QRect cell = grid->cellRect(1, 3);
+        QTest::mouseClick(
+            grid->viewport(), Qt::LeftButton, {}, cell.center() - grid->viewport()->pos());
+        QCOMPARE(t->recNo(), 170002);
+        QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("n170003"));
+
+        // The wheel scrolls past the window's end without stopping there.
+        grid->recordBar()->setValue(grid->tableModel()->firstRecord() + TableModel::WindowRows
+            - grid->rowAt(grid->viewport()->height()) - 5);
+        const int before = grid->recordAtRow(1);
+        for (int turn = 0; turn < 20; ++turn) {
+            QWheelEvent wheel(QPointF(50, 50), grid->viewport()->mapToGlobal(QPointF(50, 50)),
+                QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(grid->viewport(), &wheel);
+        }
+        QVERIFY2(grid->recordAtRow(1) > before + 20, qPrintable(QString::number(before)));
+        QCOMPARE(shownAtRow(1), QStringLiteral("n%1").arg(grid->recordAtRow(1) + 1));
+        QCOMPARE(grid->recordBar()->value(), grid->recordAtRow(1));
+
+        // The navigator's last and first take the window along; the indicator shows.
+        m_main->DBNavigator1->click(DBNavigator::Last);
+        QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("n%1").arg(records));
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+        QVERIFY(grid->recordBar()->value() >= grid->recordBar()->maximum() - 1);
+        m_main->DBNavigator1->click(DBNavigator::First);
+        QCOMPARE(grid->currentIndex().row(), 0);
+        QCOMPARE(grid->recordBar()->value(), 0);
+        QCOMPARE(grid->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("\u25B6"));
     }
 
     void lastOnATableStillLoadingWaitsWithTheWaitCursor()

@@ -104,32 +104,58 @@ private slots:
         QCOMPARE(model.index(3999, 1).data().toString(), QStringLiteral("4000"));
     }
 
-    void aJumpFarAheadShowsItsRowAtOnceAndTheOtherRowsFollowInSteps()
+    void aBigTableIsShownThroughAWindowThatKeepsTheCurrentRecord()
     {
-        const int records = 5 * TableModel::RowsPerStep;
-        const QString db = DataFixture::makeDatabase(QStringLiteral("Steps"),
+        const int records = 2 * TableModel::WindowRows + 50000;
+        const QString db = DataFixture::makeDatabase(QStringLiteral("Window"),
             {QStringLiteral("CREATE TABLE Big (Name VARCHAR(10))"),
                 QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
                                "WHERE i < %1) INSERT INTO Big SELECT 'n' || i FROM c")
                     .arg(records)});
-        DataFixture::writeAliases({{QStringLiteral("Steps"), db}});
+        DataFixture::writeAliases({{QStringLiteral("Window"), db}});
         TTable table;
         TDataSource source;
         source.setDataSet(&table);
         TableModel model(&source);
         QAbstractItemModelTester tester(
             &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        table.setDatabaseName(QStringLiteral("Steps"));
+        QSignalSpy recordRows(&model, &TableModel::recordRowsChanged);
+        table.setDatabaseName(QStringLiteral("Window"));
         table.setTableName(QStringLiteral("Big"));
         table.open();
-        const int target = TableModel::RowsPerStep + 70000;
-        table.moveTo(target); // waits for the list, which then holds far more than a step
-        QVERIFY(table.loadedRecordCount() > target);
-        QVERIFY(model.rowCount() > target);
-        QVERIFY(model.rowCount() < records); // the rest follows a step at a time
-        QCOMPARE(model.index(target, 0).data().toString(), QStringLiteral("n%1").arg(target + 1));
-        QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), records, 20000);
-        QCOMPARE(model.index(records - 1, 0).data().toString(), QStringLiteral("n%1").arg(records));
+        QTRY_VERIFY_WITH_TIMEOUT(table.recordListComplete(), 20000);
+        QTRY_COMPARE(model.recordRows(), records);
+        QCOMPARE(model.rowCount(), TableModel::WindowRows); // the rest has no rows yet
+        QVERIFY(model.windowed());
+        QVERIFY(recordRows.count() >= 1);
+
+        // The current record always has a row: a jump moves the window to it.
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        table.moveTo(records - 10);
+        QCOMPARE(reset.count(), 1);
+        const int row = model.rowOf(records - 10);
+        QVERIFY(row >= 0);
+        QCOMPARE(model.firstRecord() + model.rowCount(), records);
+        QCOMPARE(model.index(row, 0).data().toString(), QStringLiteral("n%1").arg(records - 9));
+        QCOMPARE(model.headerData(row, Qt::Vertical, Qt::DisplayRole).toString(),
+            QStringLiteral("\u25B6"));
+        // The grid may move the window away from the current record (the user scrolls).
+        model.moveWindow(1000);
+        QCOMPARE(model.firstRecord(), 1000);
+        QCOMPARE(model.rowOf(records - 10), -1);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("n1001"));
+        QCOMPARE(model.recordOf(5), 1005);
+        table.first();
+        QCOMPARE(model.firstRecord(), 0);
+        // A new record's row comes after the last one, in the window.
+        table.insert();
+        QCOMPARE(model.rowOf(records), model.rowCount() - 1);
+        QCOMPARE(model.headerData(model.rowCount() - 1, Qt::Vertical, Qt::DisplayRole).toString(),
+            QStringLiteral("*"));
+        table.fieldByName(QStringLiteral("Name"))->setValue(QStringLiteral("new"));
+        table.post();
+        QCOMPARE(model.recordRows(), records + 1);
+        QCOMPARE(model.index(model.rowOf(records), 0).data().toString(), QStringLiteral("new"));
     }
 };
 
