@@ -53,6 +53,7 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent)
     m_recordBar->hide();
     connect(m_recordBar, &QScrollBar::valueChanged, this, &DBGrid::onRecordBarMoved);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DBGrid::onViewScrolled);
+    verticalScrollBar()->installEventFilter(this); // the record bar goes where it goes
 }
 
 void DBGrid::setDataSource(TDataSource *source)
@@ -268,6 +269,11 @@ bool DBGrid::event(QEvent *event)
 
 bool DBGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == verticalScrollBar()) {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+            placeRecordBar();
+        return QTableView::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         auto *part = static_cast<QWidget *>(watched);
@@ -380,24 +386,21 @@ void DBGrid::updateGeometries()
 }
 
 // The view's own scroll bar covers the model's window only: while the table has more records,
-// the record bar takes its place, in room kept at the viewport's right.
+// the record bar lies over it, in its place, and the view's bar is kept shown underneath so that
+// its place stays.
 void DBGrid::placeRecordBar()
 {
     if (m_placingRecordBar || !m_recordBar) // not yet made while the constructor sets up
         return;
     m_placingRecordBar = true;
     const bool windowed = m_model && m_model->windowed();
-    const Qt::ScrollBarPolicy policy = windowed ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    const Qt::ScrollBarPolicy policy = windowed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
     if (verticalScrollBarPolicy() != policy)
         setVerticalScrollBarPolicy(policy);
-    const int width
-        = windowed ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_recordBar) : 0;
-    const QMargins margins = viewportMargins();
-    if (margins.right() != width)
-        setViewportMargins(margins.left(), margins.top(), width, margins.bottom());
     if (windowed) {
-        const QRect area = viewport()->geometry();
-        m_recordBar->setGeometry(area.right() + 1, area.top(), width, area.height());
+        const QScrollBar *own = verticalScrollBar();
+        m_recordBar->setGeometry(QRect(own->mapTo(this, QPoint(0, 0)), own->size()));
+        m_recordBar->raise();
     }
     m_recordBar->setVisible(windowed);
     m_placingRecordBar = false;
