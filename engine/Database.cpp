@@ -305,8 +305,22 @@ void Database::setInterruptCheck(std::function<bool()> check)
     m_interruptCheck = std::move(check);
     if (!m_interruptCheck) {
         sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, BusyTimeoutMs);
         return;
     }
+    // A wait for another connection's lock is broken too: it is not a step of the statement.
+    constexpr int BusySleepMs = 10;
+    sqlite3_busy_handler(
+        m_db,
+        [](void *context, int tries) -> int {
+            const auto *self = static_cast<const Database *>(context);
+            if ((self->m_interruptCheck && self->m_interruptCheck())
+                || tries * BusySleepMs >= BusyTimeoutMs)
+                return 0;
+            sqlite3_sleep(BusySleepMs);
+            return 1;
+        },
+        this);
     constexpr int StepsBetweenChecks = 200;
     sqlite3_progress_handler(
         m_db, StepsBetweenChecks,

@@ -77,9 +77,9 @@ public:
     // Sees the text of every statement this connection runs (tests watch what an operation asks
     // SQLite to do). An empty function stops watching.
     void setStatementObserver(std::function<void(const QString &sql)> observer);
-    // Asked every few hundred SQLite steps while a statement runs; returning true interrupts the
-    // statement, which then raises. Lets a worker's stop break a long read on the worker's own
-    // thread. An empty function stops asking.
+    // Asked every few hundred SQLite steps while a statement runs, and while it waits for another
+    // connection's lock; returning true interrupts the statement, which then raises. Lets a
+    // worker's stop break a long read on the worker's own thread. An empty function stops asking.
     void setInterruptCheck(std::function<bool()> check);
 
     // A clear message for the last SQLite error of this connection.

@@ -463,13 +463,7 @@ void TTable::deleteRecord()
     d->noteOwnChange([&] { d->db->recordDeleted(m_tableName, rowid); });
     d->keys.erase(d->pos);
     d->dropValues();
-    // The next record takes its place; after the last one loaded it may still be on its way.
-    const int wanted = d->pos;
-    d->pos = std::min(wanted, d->count() - 1);
-    d->bof = d->eof = d->count() == 0;
-    d->ensureLoaded(wanted);
-    d->pos = std::min(wanted, d->count() - 1);
-    d->bof = d->eof = d->count() == 0;
+    d->settleAt(d->pos); // the next record takes its place
     notifyDataSetChanged();
 }
 
@@ -525,12 +519,7 @@ void TTable::resync(bool structureMayHaveChanged)
         d->seenDataVersion = dataVersion;
         d->seenGeneration = generation;
         // The current record keeps its place, or the one after it takes it.
-        const int position = current ? d->keys.lowerBound(*current) : 0;
-        d->pos = std::min(position, d->count() - 1);
-        d->bof = d->eof = d->count() == 0;
-        d->ensureLoaded(position);
-        d->pos = std::min(position, d->count() - 1);
-        d->bof = d->eof = d->count() == 0;
+        d->settleAt(current ? d->keys.lowerBound(*current) : 0);
     }
     d->dropValues();
 }

@@ -215,6 +215,17 @@ void TTable::Private::setPosition(int position)
     q->notifyRecordChanged();
 }
 
+void TTable::Private::settleAt(int position)
+{
+    auto place = [&] {
+        pos = std::min(position, count() - 1);
+        bof = eof = count() == 0;
+    };
+    place();
+    ensureLoaded(position);
+    place();
+}
+
 void TTable::Private::noteOwnChange(const std::function<void()> &log)
 {
     // A table that had seen every change before its own stays in step: its own change is already

@@ -78,6 +78,9 @@ struct TTable::Private
     void startBuffer();
     void clearBuffer();
     void setPosition(int position); // tells bound controls when the record changes
+    // Makes the record at position current, or the last one when there are fewer; a record after
+    // the loaded ones is waited for (the position stays valid should the wait raise).
+    void settleAt(int position);
     // Runs log, which tells the connection of changes made through this table.
     void noteOwnChange(const std::function<void()> &log);
 };
