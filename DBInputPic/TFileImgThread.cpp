@@ -52,7 +52,7 @@ void TFileImgThread::decodeLoop()
         }
         QByteArray thumbnail;
         try {
-            thumbnail = Thumbnail::pack(Thumbnail::fromFile(m_paths.at(index)));
+            thumbnail = Thumbnail::pack(m_cache.thumbnailOf(m_paths.at(index)));
         } catch (const std::exception &) {
             // Skipped: the file gets no thumbnail and no message.
         }

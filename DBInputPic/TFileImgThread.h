@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DBInputPic/DeliveryThrottle.h"
+#include "picture/ThumbnailCache.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -15,7 +16,8 @@
 // be read is skipped. Thumbnails come packed (Thumbnail::pack). The receiver calls
 // thumbnailTaken() for each one it has handled: the run stays only a few thumbnails ahead of it.
 // runFinished ends every run that was not aborted. Decoding may run ahead on a few helper
-// threads; abort() ends all of them and nothing is delivered after it.
+// threads; abort() ends all of them and nothing is delivered after it. Thumbnails come from the
+// desktop's thumbnail cache where it holds them, and the ones made are added to it.
 class TFileImgThread : public QThread
 {
     Q_OBJECT
@@ -28,6 +30,8 @@ public:
     void abort();
     void thumbnailTaken() { m_throttle.taken(); }
     static int defaultDecoders(); // one per core, at most four
+    // The desktop's cache unless set otherwise; before start() only.
+    void setThumbnailCache(const ThumbnailCache &cache) { m_cache = cache; }
 
 signals:
     void thumbnailReady(quint64 generation, int index, const QByteArray &thumbnail);
@@ -47,6 +51,7 @@ private:
     const quint64 m_generation;
     const QStringList m_paths;
     const int m_decoders;
+    ThumbnailCache m_cache = ThumbnailCache::desktop();
     std::atomic_bool m_abort {false};
     DeliveryThrottle m_throttle {32};
 

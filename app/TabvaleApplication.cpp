@@ -2,6 +2,7 @@
 
 #include "common/Guarded.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -17,6 +18,16 @@ TabvaleApplication::TabvaleApplication(int &argc, char **argv) : QApplication(ar
             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(translator);
     setApplicationVersion(QStringLiteral("2.00"));
+    // The menu entry's id: the desktop matches the windows to the entry and its icon by it.
+    setDesktopFileName(QStringLiteral(TABVALE_APP_ID));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral(TABVALE_APP_ID)));
+}
+
+void TabvaleApplication::installMessageTranslations()
+{
+    auto *translator = new QTranslator(this);
+    if (translator->load(QStringLiteral(":/i18n/tabvale_zh_CN.qm")))
+        installTranslator(translator);
 }
 
 bool TabvaleApplication::notify(QObject *receiver, QEvent *event)

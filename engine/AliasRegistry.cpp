@@ -1,6 +1,8 @@
 #include "engine/AliasRegistry.h"
 
+#include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/PgConnectionInfo.h"
 #include "engine/SampleDatabase.h"
 
 #include <QDir>
@@ -103,6 +105,29 @@ QList<Alias> resolved(QList<Alias> aliases, const QString &file)
     return aliases;
 }
 
+// The checks a file the user names must pass before it becomes an alias; each failure says which.
+void checkDatabaseFile(const QFileInfo &info)
+{
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (!info.exists())
+        throw EngineError(AliasRegistry::tr("The file “%1” does not exist.").arg(shown));
+    if (!info.isFile())
+        throw EngineError(AliasRegistry::tr("“%1” is a folder, not a SQLite database.").arg(shown));
+    QFile file(info.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        throw EngineError(
+            AliasRegistry::tr("The file “%1” cannot be read: you may not have permission to read "
+                              "it.")
+                .arg(shown));
+    // Every SQLite database file starts with this header (an empty file holds no database).
+    static const QByteArray header("SQLite format 3", 16);
+    if (file.read(header.size()) != header)
+        throw EngineError(
+            AliasRegistry::tr("“%1” is not a SQLite database, so Tabvale cannot open it.")
+                .arg(shown));
+    Database::open(info.absoluteFilePath()); // a damaged database says so here
+}
+
 } // namespace
 
 QString AliasRegistry::aliasFilePath()
@@ -143,7 +168,9 @@ void AliasRegistry::add(const Alias &alias)
 {
     if (alias.name.trimmed().isEmpty())
         throw EngineError(QStringLiteral("An alias needs a name."));
-    if (alias.path.isEmpty())
+    if (alias.isServer())
+        PgConnectionInfo::fromAlias(alias); // raises for no server, bad settings or a password
+    else if (alias.path.isEmpty())
         throw EngineError(QStringLiteral("The alias “%1” needs a database file.").arg(alias.name));
     load(); // a first start makes the file with its sample alias first
     const QString file = aliasFilePath();
@@ -166,6 +193,38 @@ void AliasRegistry::remove(const QString &name)
         throw EngineError(QStringLiteral("There is no database alias “%1”.").arg(name));
     aliases.erase(it);
     write(file, aliases);
+}
+
+Alias AliasRegistry::aliasForFile(const QString &path)
+{
+    const QFileInfo info(path);
+    checkDatabaseFile(info);
+    const QString canonical = info.canonicalFilePath();
+    const QList<Alias> aliases = load();
+    for (const Alias &a : aliases) {
+        if (a.driver.compare(u"SQLITE", Qt::CaseInsensitive) == 0 && !a.path.isEmpty()
+            && QFileInfo(a.path).canonicalFilePath() == canonical)
+            return a;
+    }
+    Alias alias;
+    const QString base = info.completeBaseName().trimmed();
+    alias.name = freeName(base.isEmpty() ? info.fileName() : base, aliases);
+    alias.path = info.absoluteFilePath();
+    alias.pictureForm = QStringLiteral("file");
+    add(alias);
+    return alias;
+}
+
+QString AliasRegistry::freeName(const QString &base, const QList<Alias> &aliases)
+{
+    const auto taken = [&](const QString &name) {
+        return std::any_of(
+            aliases.cbegin(), aliases.cend(), [&](const Alias &a) { return a.name == name; });
+    };
+    QString name = base;
+    for (int n = 2; taken(name); ++n)
+        name = QStringLiteral("%1 (%2)").arg(base).arg(n);
+    return name;
 }
 
 QList<Alias> AliasRegistry::read(const QString &file)
@@ -200,6 +259,12 @@ QList<Alias> AliasRegistry::read(const QString &file)
             aliases.last().driver = value;
         else if (key.compare(u"Path", Qt::CaseInsensitive) == 0)
             aliases.last().path = value;
+        else if (key.compare(u"Service", Qt::CaseInsensitive) == 0)
+            aliases.last().service = value;
+        else if (key.compare(u"ConnInfo", Qt::CaseInsensitive) == 0)
+            aliases.last().connInfo = value;
+        else if (key.compare(u"PictureForm", Qt::CaseInsensitive) == 0)
+            aliases.last().pictureForm = value;
     }
     return aliases;
 }
@@ -210,8 +275,15 @@ void AliasRegistry::write(const QString &file, const QList<Alias> &aliases)
     QString text
         = QStringLiteral("# Tabvale's database aliases, in the order Tabvale lists them.\n");
     for (const Alias &a : aliases) {
-        text += QStringLiteral("\n[%1]\nDriver=%2\nPath=%3\n")
-                    .arg(escaped(a.name), escaped(a.driver), escaped(a.path));
+        text += QStringLiteral("\n[%1]\nDriver=%2\n").arg(escaped(a.name), escaped(a.driver));
+        if (!a.isServer() || !a.path.isEmpty())
+            text += QStringLiteral("Path=%1\n").arg(escaped(a.path));
+        if (!a.service.isEmpty())
+            text += QStringLiteral("Service=%1\n").arg(escaped(a.service));
+        if (!a.connInfo.isEmpty())
+            text += QStringLiteral("ConnInfo=%1\n").arg(escaped(a.connInfo));
+        if (!a.pictureForm.isEmpty())
+            text += QStringLiteral("PictureForm=%1\n").arg(escaped(a.pictureForm));
     }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())

@@ -21,14 +21,19 @@ QStringList aliasNames()
 QStringList tableNames(const QString &alias)
 {
     const auto db = database(alias);
-    // sqlite_master lists tables in the order they were made. Views, virtual tables and their
-    // shadow tables, and tables without a rowid (records are kept and marked by rowid) are left
-    // out: they cannot be browsed and edited record by record here.
+    // sqlite_master lists tables in the order they were made; maintenance rebuilds a table in
+    // place, so it keeps its place. The tables named "$$$..." are maintenance's own (the backup,
+    // made anew by each emptying): they come last, by name, so they never move the user's tables
+    // nor become the first table. Views, virtual tables and their shadow tables, and tables
+    // without a rowid (records are kept and marked by rowid) are left out: they cannot be browsed
+    // and edited record by record here.
     Statement s = db->prepare(
         QStringLiteral("SELECT m.name FROM sqlite_master AS m JOIN pragma_table_list AS l "
                        "ON l.schema = 'main' AND l.name = m.name "
                        "WHERE m.type = 'table' AND l.type = 'table' AND l.wr = 0 "
-                       "AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY m.rowid"));
+                       "AND m.name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                       "ORDER BY substr(m.name, 1, 3) = '$$$', "
+                       "CASE WHEN substr(m.name, 1, 3) = '$$$' THEN m.name END, m.rowid"));
     QStringList names;
     while (s.step())
         names << s.columnText(0);

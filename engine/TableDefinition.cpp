@@ -87,12 +87,28 @@ void TableDefinition::createTable(Database &db) const
 
 void TableDefinition::completeTable(Database &db) const
 {
+    createIndexes(db);
+    for (const Entry &trigger : triggers)
+        db.exec(trigger.sql);
+    keepCounter(db);
+}
+
+void TableDefinition::createIndexes(Database &db) const
+{
     for (const Entry &index : indexes) {
         const QString name = freeIndexName(db, index.name, table);
         db.exec(name == index.name ? index.sql : SchemaText::renameIndex(index.sql, name, table));
     }
-    for (const Entry &trigger : triggers)
-        db.exec(trigger.sql);
+}
+
+void TableDefinition::dropIndexes(Database &db) const
+{
+    for (const Entry &index : indexes)
+        db.exec(QStringLiteral("DROP INDEX %1").arg(Database::quote(index.name)));
+}
+
+void TableDefinition::keepCounter(Database &db) const
+{
     if (!sequence || !SchemaText::hasAutoincrement(createSql))
         return;
     // Keys handed out before stay used: the counter never goes back.

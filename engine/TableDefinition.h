@@ -34,7 +34,12 @@ struct TableDefinition
         const QString &newTable, const std::function<QString(const QString &)> &indexName) const;
 
     void createTable(Database &db) const; // no table of the name may exist
-    // Indexes (an index name another table already uses gets a free one), then triggers, then the
-    // counter. After the records are in: nothing fires while they are copied.
+    // Indexes, then triggers, then the counter. After the records are in: indexes are built once,
+    // packed, and nothing fires while the records are copied.
     void completeTable(Database &db) const;
+    // An index name another table already uses gets a free one.
+    void createIndexes(Database &db) const;
+    void dropIndexes(Database &db) const;
+    // The AUTOINCREMENT counter goes up to the one read, never back.
+    void keepCounter(Database &db) const;
 };

@@ -5,6 +5,7 @@
 #include "engine/EngineError.h"
 #include "engine/FieldType.h"
 #include "engine/FreePages.h"
+#include "engine/RelatedRecords.h"
 #include "engine/SchemaText.h"
 #include "engine/TTable.h"
 #include "engine/TableDefinition.h"
@@ -57,6 +58,8 @@ Subject subjectOf(TTable &table, const QString &doing = {})
     if (!s.db->tableExists(s.table))
         throw EngineError(QStringLiteral("The table “%1” does not exist in the database “%2”.")
                               .arg(s.table, s.alias));
+    if (!doing.isEmpty())
+        FreePages::removeLeftoverFiles(*s.db);
     return s;
 }
 
@@ -90,8 +93,9 @@ auto withTableClosed(TTable &table, Work work)
     }
 }
 
-// Foreign-key actions must not run while a table is dropped and made again; the setting can only
-// change outside a transaction.
+// While records are moved or a table goes, foreign-key actions would delete or change records of
+// other tables, and its checks would refuse a table emptied for later restoring. The setting is
+// the connection's own and can only change outside a transaction.
 class ForeignKeysOff
 {
 public:
@@ -103,7 +107,7 @@ public:
             return;
         if (!sqlite3_get_autocommit(db.handle()))
             throw EngineError(QStringLiteral(
-                "A transaction is open in the database: the table cannot be rebuilt now."));
+                "A transaction is open in the database: the table cannot be changed now."));
         db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
     }
     ~ForeignKeysOff()
@@ -119,30 +123,29 @@ private:
     bool m_wasOn = false;
 };
 
-// While the table is renamed out of the way, what refers to it (other tables' foreign keys, views,
-// triggers) must go on naming it: the legacy rename touches only the table itself.
-class ReferencesKept
+// A maintenance command moves records that are already stored: nothing the database's triggers
+// do for a new or a deleted record is meant to happen again (a log entry, a counter, a delete in
+// another table), and restoring could not undo it. The setting is the connection's own.
+class TriggersOff
 {
 public:
-    explicit ReferencesKept(Database &db) : m_db(db)
+    explicit TriggersOff(Database &db) : m_db(db)
     {
-        Statement s = db.prepare(QStringLiteral("PRAGMA legacy_alter_table"));
-        m_wasOn = s.step() && s.columnInt64(0) != 0;
-        if (!m_wasOn)
-            db.exec(QStringLiteral("PRAGMA legacy_alter_table = ON"));
+        sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_ENABLE_TRIGGER, -1, &m_wasOn);
+        if (m_wasOn)
+            sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
     }
-    ~ReferencesKept()
+    ~TriggersOff()
     {
-        if (!m_wasOn)
-            sqlite3_exec(
-                m_db.handle(), "PRAGMA legacy_alter_table = OFF", nullptr, nullptr, nullptr);
+        if (m_wasOn)
+            sqlite3_db_config(m_db.handle(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 1, nullptr);
     }
-    ReferencesKept(const ReferencesKept &) = delete;
-    ReferencesKept &operator=(const ReferencesKept &) = delete;
+    TriggersOff(const TriggersOff &) = delete;
+    TriggersOff &operator=(const TriggersOff &) = delete;
 
 private:
     Database &m_db;
-    bool m_wasOn = false;
+    int m_wasOn = 0;
 };
 
 // In WAL mode the commit would copy every page of the rebuilt table into the file, which the
@@ -242,31 +245,13 @@ void copyRecords(Database &db, const QString &from, const QString &to,
     }
 }
 
-// Deletes every record, piece by piece, as DELETE statements: triggers fire and the database's
-// rules apply.
-void deleteRecords(
-    Database &db, const QString &table, const QList<TFieldDef> &fields, const Reporter &report)
+// Deletes every record at once (SQLite clears the table's pages when nothing fires).
+void deleteRecords(Database &db, const QString &table, const Reporter &report)
 {
-    const QString rowid = TableSchema::rowidColumn(db, fields, table);
     const qint64 total = recordCount(db, table);
-    Statement s = db.prepare(
-        QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT %2 FROM %1 ORDER BY %2 LIMIT ?1)")
-            .arg(Database::quote(table), rowid));
-    qint64 done = 0;
-    Pacer pacer;
     report(Step::Emptying, 0, total);
-    for (;;) {
-        pacer.start();
-        s.bindInt64(1, pacer.size());
-        s.step();
-        const qint64 deleted = s.changes();
-        s.reset();
-        if (deleted == 0)
-            break;
-        done += deleted;
-        report(Step::Emptying, std::min(done, total), total);
-        pacer.done();
-    }
+    db.exec(QStringLiteral("DELETE FROM %1").arg(Database::quote(table)));
+    report(Step::Emptying, total, total);
 }
 
 void dropIfThere(Database &db, const QString &table)
@@ -275,15 +260,27 @@ void dropIfThere(Database &db, const QString &table)
         db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(table)));
 }
 
-// Drops the table and makes it again from `definition`, filled with the records of `source`.
-// Nothing fires: the triggers are made after the records are in.
-void rebuild(Database &db, const TableDefinition &definition, const QString &source,
+// Gives the table the records of `source` (same fields) in place of its own, keeping its place
+// among the tables, its definition and triggers. Its indexes are made again after the records
+// are in, so they come out packed.
+void refill(Database &db, const TableDefinition &definition, const QString &source,
     const QList<TFieldDef> &fields, Step step, const Reporter &report)
 {
-    db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(definition.table)));
-    definition.createTable(db);
+    definition.dropIndexes(db);
+    db.exec(QStringLiteral("DELETE FROM %1").arg(Database::quote(definition.table)));
     copyRecords(db, source, definition.table, fields, step, report);
-    definition.completeTable(db);
+    definition.createIndexes(db);
+    definition.keepCounter(db);
+}
+
+// A table of the fields' names and no types, so the values keep their storage classes exactly. It
+// is made in the connection's temporary database (SQLite's temporary folder), so its pages never
+// go through the database's journal or log, which halves the writing, and no kill can leave it
+// behind in the database.
+void createHolder(Database &db, const QString &name, const QList<TFieldDef> &fields)
+{
+    db.exec(
+        QStringLiteral("CREATE TEMP TABLE %1 (%2)").arg(Database::quote(name), columnList(fields)));
 }
 
 QList<UnreadableValues::Field> valueFields(const Subject &s)
@@ -316,13 +313,15 @@ void compact(TTable &table, const Progress &progress)
         const QString temporary = QStringLiteral("$$$") + s.table;
         if (FreePages::rebuildsWholeFile(db)) {
             // Giving the space back rebuilds every table from its records anyway, packed and
-            // with nothing fired; rebuilding this one first would only do the work twice.
-            if (db.tableExists(temporary)) {
+            // with nothing fired; rebuilding this one first would only do the work twice. What
+            // is dropped here is left over from elsewhere: the records stay as they are.
+            {
                 Transaction transaction(db);
+                FreePages::dropLeftoverIndexes(db);
                 dropIfThere(db, temporary);
                 transaction.commit();
-                db.tableChanged(temporary);
             }
+            db.tableChanged(temporary);
             FreePages::giveBack(db, [&] { report(Step::FreeingSpace, 0, 0); });
             db.tableChanged(s.table);
             return;
@@ -330,23 +329,17 @@ void compact(TTable &table, const Progress &progress)
         const CheckpointDeferred oneCheckpoint(db);
         {
             const ForeignKeysOff noActions(db);
-            const ReferencesKept references(db);
+            const TriggersOff nothingFires(db);
+            Transaction transaction(db);
+            FreePages::dropLeftoverIndexes(db);
             const TableDefinition definition = TableDefinition::read(db, s.table);
             const QList<TFieldDef> fields = TableSchema::readFields(db, s.table, s.alias);
-            Transaction transaction(db);
-            dropIfThere(db, temporary);
-            // The records move out by renaming, which copies nothing; they are copied once, back
-            // into the table made anew from its own statements.
-            db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2")
-                        .arg(Database::quote(s.table), Database::quote(temporary)));
-            // Their names are wanted again; the records stay in the temporary table.
-            for (const TableDefinition::Entry &index : definition.indexes)
-                db.exec(QStringLiteral("DROP INDEX %1").arg(Database::quote(index.name)));
-            for (const TableDefinition::Entry &trigger : definition.triggers)
-                db.exec(QStringLiteral("DROP TRIGGER %1").arg(Database::quote(trigger.name)));
-            definition.createTable(db);
-            copyRecords(db, temporary, s.table, fields, Step::CopyingBack, report);
-            definition.completeTable(db);
+            dropIfThere(db, temporary); // a leftover; the name now means the holder
+            // The table is rebuilt in place (not dropped and made again), so it keeps its place in
+            // the list of tables.
+            createHolder(db, temporary, fields);
+            copyRecords(db, s.table, temporary, fields, Step::CopyingOut, report);
+            refill(db, definition, temporary, fields, Step::CopyingBack, report);
             db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(temporary)));
             transaction.commit();
         }
@@ -366,16 +359,19 @@ void emptyWithBackup(TTable &table, const Progress &progress)
     const Reporter report(progress);
     withTableClosed(table, [&] {
         Database &db = *s.db;
+        const ForeignKeysOff noActions(db);
+        const TriggersOff nothingFires(db);
+        Transaction transaction(db);
+        FreePages::dropLeftoverIndexes(db);
         const TableDefinition definition = TableDefinition::read(db, s.table);
         const TableDefinition backup = definition.copiedAs(
             BackupTable, [](const QString &index) { return BackupTable + u' ' + index; });
         const QList<TFieldDef> fields = TableSchema::readFields(db, s.table, s.alias);
-        Transaction transaction(db);
         dropIfThere(db, BackupTable);
         backup.createTable(db);
         copyRecords(db, s.table, BackupTable, fields, Step::CopyingOut, report);
         backup.completeTable(db);
-        deleteRecords(db, s.table, fields, report);
+        deleteRecords(db, s.table, report);
         transaction.commit();
         db.tableChanged(s.table);
         db.tableChanged(BackupTable);
@@ -395,25 +391,44 @@ bool restoreFromBackup(TTable &table, const Progress &progress)
     withTableClosed(table, [&] {
         Database &db = *s.db;
         const ForeignKeysOff noActions(db);
-        const TableDefinition own = TableDefinition::read(db, s.table);
+        const TriggersOff nothingFires(db);
+        Transaction transaction(db);
+        FreePages::dropLeftoverIndexes(db);
+        TableDefinition own = TableDefinition::read(db, s.table);
         const TableDefinition backup = TableDefinition::read(db, BackupTable);
-        TableDefinition target = own;
-        if (SchemaText::tableBody(own.createSql) != SchemaText::tableBody(backup.createSql)) {
-            // The backup of another table: this one takes its fields and indexes.
+        if (backup.sequence)
+            own.sequence = std::max(own.sequence.value_or(0), *backup.sequence);
+        const QList<TFieldDef> fields = TableSchema::readFields(db, BackupTable, s.alias);
+        if (SchemaText::tableBody(own.createSql) == SchemaText::tableBody(backup.createSql)) {
+            refill(db, own, BackupTable, fields, Step::Restoring, report);
+        } else {
+            // The backup of another table: this one is made anew with its fields and indexes
+            // (a table cannot change its definition in place).
             const QString prefix = BackupTable + u' ';
-            target = backup.copiedAs(s.table, [&](const QString &index) {
+            TableDefinition target = backup.copiedAs(s.table, [&](const QString &index) {
                 return index.startsWith(prefix) ? index.mid(prefix.size()) : index;
             });
+            target.sequence = own.sequence;
+            db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(s.table)));
+            target.createTable(db);
+            copyRecords(db, BackupTable, s.table, fields, Step::Restoring, report);
+            target.completeTable(db);
         }
-        if (backup.sequence)
-            target.sequence = std::max(target.sequence.value_or(0), *backup.sequence);
-        const QList<TFieldDef> fields = TableSchema::readFields(db, BackupTable, s.alias);
-        Transaction transaction(db);
-        rebuild(db, target, BackupTable, fields, Step::Restoring, report);
         transaction.commit();
         db.tableChanged(s.table);
     });
     return true;
+}
+
+QList<RelatedRecords::Referrer> recordsReferringTo(TTable &table)
+{
+    const Subject s = subjectOf(table);
+    QList<RelatedRecords::Referrer> referrers = RelatedRecords::referringTo(*s.db, s.table);
+    // The backup's records are copies of another table's; they relate to nothing the user keeps.
+    referrers.removeIf([](const RelatedRecords::Referrer &r) {
+        return r.table.compare(BackupTable, Qt::CaseInsensitive) == 0;
+    });
+    return referrers;
 }
 
 Look lookForUnreadable(TTable &table, const Progress &progress)
@@ -445,6 +460,7 @@ std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
         const QList<UnreadableValues::Field> fields = valueFields(s);
         const QString rowid = rowidOf(s);
         Transaction transaction(db);
+        FreePages::dropLeftoverIndexes(db);
         QList<UnreadableValues::Cell> cells;
         const bool complete = UnreadableValues::scan(
             db, s.table, rowid, fields,
@@ -484,10 +500,15 @@ void deleteTable(TTable &table)
         throw EngineError(QStringLiteral("The table “%1” is open in another window: close it "
                                          "there before deleting the table.")
                               .arg(table.tableName()));
+    const Subject s = subjectOf(table, QStringLiteral("deleting the table “%1”"));
     const bool wasOpen = table.active();
     table.close();
     try {
+        const ForeignKeysOff noActions(*s.db);
+        Transaction transaction(*s.db);
+        FreePages::dropLeftoverIndexes(*s.db);
         table.deleteTable();
+        transaction.commit();
     } catch (const EngineError &) {
         if (wasOpen)
             table.open(); // the table is still there

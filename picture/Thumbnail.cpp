@@ -21,7 +21,7 @@ constexpr double AspectTolerance = 0.01;
 const QByteArray KeptValueMark = QByteArrayLiteral("TVK:");
 
 // The embedded thumbnail, upright, when it may stand for the picture; else a null image.
-QImage embeddedThumbnail(const QByteArray &jpegFile, QSize size)
+QImage embeddedThumbnail(const QByteArray &jpegFile, QSize pictureSize, QSize size)
 {
     const Exif::Info info = Exif::read(jpegFile);
     if (info.thumbnail.isEmpty())
@@ -29,7 +29,7 @@ QImage embeddedThumbnail(const QByteArray &jpegFile, QSize size)
     try {
         const QImage stored = JpegCodec::decodeAsStored(info.thumbnail);
         const QSize upright = Exif::orientedSize(stored.size(), info.orientation);
-        if (!embeddedThumbnailFits(upright, JpegCodec::imageSize(jpegFile), size))
+        if (!embeddedThumbnailFits(upright, pictureSize, size))
             return {};
         return Exif::oriented(stored, info.orientation);
     } catch (const PictureError &) {
@@ -37,10 +37,22 @@ QImage embeddedThumbnail(const QByteArray &jpegFile, QSize size)
     }
 }
 
+Reduced reducedJpeg(const QByteArray &bytes, QSize size)
+{
+    const QSize pictureSize = JpegCodec::imageSize(bytes);
+    const QImage embedded = embeddedThumbnail(bytes, pictureSize, size);
+    return {embedded.isNull() ? JpegCodec::decode(bytes, size) : embedded, pictureSize};
+}
+
 QImage fromJpeg(const QByteArray &bytes, QSize size)
 {
-    const QImage embedded = embeddedThumbnail(bytes, size);
-    return fromImage(embedded.isNull() ? JpegCodec::decode(bytes, size) : embedded, size);
+    return fromImage(reducedJpeg(bytes, size).image, size);
+}
+
+Reduced reducedOther(const QString &path, QSize size)
+{
+    const QImage image = PictureFile::load(path, size);
+    return {image, image.size()};
 }
 
 QByteArray readFile(const QString &path)
@@ -86,15 +98,20 @@ bool embeddedThumbnailFits(QSize thumb, QSize picture, QSize size)
 
 QImage fromFile(const QString &path, QSize size)
 {
+    return fromImage(reducedFromFile(path, size).image, size);
+}
+
+Reduced reducedFromFile(const QString &path, QSize size)
+{
     const QString suffix = QFileInfo(path).suffix();
     const bool jpeg = suffix.compare(u"jpg", Qt::CaseInsensitive) == 0
         || suffix.compare(u"jpeg", Qt::CaseInsensitive) == 0;
     if (!jpeg)
-        return fromImage(PictureFile::load(path, size), size);
+        return reducedOther(path, size);
     const QByteArray bytes = readFile(path);
     if (PictureFile::formatOf(bytes) != PictureFile::Format::Jpeg)
-        return fromImage(PictureFile::load(path, size), size); // its own message for a non-JPEG
-    return fromJpeg(bytes, size);
+        return reducedOther(path, size); // its own message for a non-JPEG
+    return reducedJpeg(bytes, size);
 }
 
 QImage fromBytes(const QByteArray &bytes, QSize size)

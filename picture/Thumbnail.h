@@ -24,6 +24,16 @@ QImage fromBytes(const QByteArray &bytes, QSize size = StripSize); // decoder ch
 QImage fromStoredValue(const QByteArray &value, QSize size = StripSize);
 QImage fromImage(const QImage &image, QSize size = StripSize);
 
+// What fromFile makes its thumbnail from: the picture upright, as the embedded thumbnail or the
+// reduced decode fromFile chooses for size (else at full size), with the whole picture's upright
+// size. A cache of larger thumbnails reuses the decode this way.
+struct Reduced
+{
+    QImage image;
+    QSize pictureSize;
+};
+Reduced reducedFromFile(const QString &path, QSize size = StripSize);
+
 // A thumbnail kept compactly: strips and columns of many thousand thumbnails hold them packed (a
 // small JPEG, about a fifth of the pixels' size) and unpack the few they show. Empty packs a null
 // image and unpacks to one.

@@ -1,9 +1,12 @@
 # Shared set-up for run.sh and test.sh: Debian packages, then a configured build tree.
 # Sourced, not run: it sets BUILD_DIR and may exit the calling script.
 
-TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libjpeg-dev libexif-dev pkg-config libsqlite3-dev cmake ninja-build \
+TABVALE_PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libjpeg-dev libexif-dev pkg-config libsqlite3-dev cmake ninja-build \
 g++ xvfb xauth x11-utils fonts-wqy-zenhei imagemagick libgl-dev clang libclang-rt-14-dev \
-libreoffice-dev"
+libreoffice-dev postgresql libpq-dev librsvg2-bin"
+# The packaging tests check the installed files and the .deb with the distribution's own tools;
+# the thumbnail cache's tests check its keys against GLib's own.
+TABVALE_TEST_PACKAGES="desktop-file-utils appstream lintian dpkg-dev libglib2.0-dev"
 
 # Calc comes in two Debian builds that exclude each other: libreoffice-calc shows windows,
 # libreoffice-calc-nogui only runs headless. The tests run Calc headless and take either; the
@@ -13,15 +16,19 @@ tabvale_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 
-# $1: "desktop" (run.sh) or "tests" (test.sh).
+# $1: "desktop" (run.sh), "tests" (test.sh) or "package" (install.sh: the package brings Calc).
 tabvale_missing_packages() {
     local missing=()
-    for p in $TABVALE_PACKAGES; do
+    local wanted=$TABVALE_PACKAGES
+    [ "$1" = tests ] && wanted="$wanted $TABVALE_TEST_PACKAGES"
+    [ "$1" = package ] && wanted="$wanted dpkg-dev"
+    for p in $wanted; do
         tabvale_installed "$p" || missing+=("$p")
     done
     if [ "$1" = desktop ]; then
         tabvale_installed libreoffice-calc || missing+=(libreoffice-calc)
-    elif ! tabvale_installed libreoffice-calc && ! tabvale_installed libreoffice-calc-nogui; then
+    elif [ "$1" = tests ] && ! tabvale_installed libreoffice-calc \
+        && ! tabvale_installed libreoffice-calc-nogui; then
         missing+=(libreoffice-calc-nogui)
     fi
     echo "${missing[@]}"

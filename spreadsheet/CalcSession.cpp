@@ -8,9 +8,11 @@
 #include "spreadsheet/Worksheet.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -18,6 +20,8 @@
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
 #include <com/sun/star/util/XCloseBroadcaster.hpp>
@@ -413,14 +417,30 @@ uno::Reference<frame::XModel> CalcSession::load(const rtl::OUString &url)
 {
     // A headless office must never show a window; otherwise follow Visible.
     const bool hidden = !showsWindows() || !m_visible;
-    auto component = m_connection->desktop()->loadComponentFromURL(
-        url, "_blank", 0, CalcConvert::properties({{"Hidden", uno::Any(hidden)}}));
+    // The office's own errors name its internals: the user hears which file it could not open.
+    const QUrl location(toQString(url));
+    const QString file = location.isLocalFile() ? QDir::toNativeSeparators(location.toLocalFile())
+                                                : location.toString();
+    uno::Reference<lang::XComponent> component;
+    try {
+        component = m_connection->desktop()->loadComponentFromURL(
+            url, "_blank", 0, CalcConvert::properties({{"Hidden", uno::Any(hidden)}}));
+    } catch (const io::IOException &) {
+        throw SpreadsheetError(QCoreApplication::translate("CalcSession",
+            "the spreadsheet application could not open the workbook “%1”: it cannot be read")
+                                   .arg(file));
+    } catch (const lang::IllegalArgumentException &) {
+        throw SpreadsheetError(QCoreApplication::translate("CalcSession",
+            "the spreadsheet application could not open the workbook “%1”: it is damaged or not "
+            "a workbook")
+                                   .arg(file));
+    }
     uno::Reference<sheet::XSpreadsheetDocument> document(component, uno::UNO_QUERY);
     if (!document.is()) {
         uno::Reference<util::XCloseable> closeable(component, uno::UNO_QUERY);
         if (closeable.is())
             closeable->close(true);
-        throw SpreadsheetError(QStringLiteral("%1 is not a workbook").arg(toQString(url)));
+        throw SpreadsheetError(QStringLiteral("%1 is not a workbook").arg(file));
     }
     return uno::Reference<frame::XModel>(document, uno::UNO_QUERY_THROW);
 }

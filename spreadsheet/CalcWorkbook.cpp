@@ -5,12 +5,15 @@
 #include "spreadsheet/CalcShapeIndex.h"
 #include "spreadsheet/CalcWorksheet.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/util/CloseVetoException.hpp>
@@ -157,13 +160,30 @@ WorksheetPtr CalcWorkbook::activeSheet()
     return call([&] { return wrap(activeSheetInCall()); });
 }
 
+namespace {
+
+// The office reports a file it cannot write only by its own error codes.
+SpreadsheetError notStored(const QString &path)
+{
+    return SpreadsheetError(QCoreApplication::translate("CalcWorkbook",
+        "the spreadsheet application could not save the workbook “%1”: its folder may be "
+        "read-only, the disk full, or the file in use by another program")
+                                .arg(QDir::toNativeSeparators(path)));
+}
+
+} // namespace
+
 void CalcWorkbook::saveAs(const QString &path)
 {
     call([&] {
         uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
-        storable->storeAsURL(CalcConvert::fileUrl(path),
-            CalcConvert::properties({{"FilterName", uno::Any(CalcConvert::filterForPath(path))},
-                {"Overwrite", uno::Any(true)}}));
+        try {
+            storable->storeAsURL(CalcConvert::fileUrl(path),
+                CalcConvert::properties({{"FilterName", uno::Any(CalcConvert::filterForPath(path))},
+                    {"Overwrite", uno::Any(true)}}));
+        } catch (const io::IOException &) {
+            throw notStored(path);
+        }
     });
 }
 
@@ -174,7 +194,11 @@ void CalcWorkbook::save()
         if (!storable->hasLocation())
             throw SpreadsheetError(
                 QStringLiteral("the workbook %1 has no file yet").arg(m_untitledName));
-        storable->store();
+        try {
+            storable->store();
+        } catch (const io::IOException &) {
+            throw notStored(fullNameInCall());
+        }
     });
 }
 

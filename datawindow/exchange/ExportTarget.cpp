@@ -1,7 +1,9 @@
 #include "datawindow/exchange/ExportTarget.h"
 
+#include "datawindow/exchange/WorkbookLock.h"
 #include "spreadsheet/Sheets.h"
 #include "spreadsheet/SpreadsheetApplication.h"
+#include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Workbook.h"
 #include "spreadsheet/Workbooks.h"
 #include "spreadsheet/Worksheet.h"
@@ -12,10 +14,21 @@ namespace ExportTarget {
 
 WorkbookPtr workbook(SpreadsheetApplication &app, const QString &path, int &exportState)
 {
+    WorkbookLock::clearStale(app, path);
     auto books = app.workbooks();
     if (!QFileInfo::exists(path)) {
         auto book = books->add();
-        book->saveAs(path);
+        try {
+            book->saveAs(path);
+        } catch (const SpreadsheetError &) {
+            // An empty new workbook is not left on screen behind the message.
+            try {
+                book->close();
+            } catch (const SpreadsheetError &) {
+                // the first failure is the one to report
+            }
+            throw;
+        }
         exportState = 0;
         return book;
     }

@@ -31,16 +31,23 @@ QString escaped(QChar c)
 
 namespace WorkbookLocation {
 
+bool isBuildFolder(const QString &programDirectory)
+{
+    return QFileInfo(QDir(programDirectory).filePath(QString::fromLatin1(BuildFolderMarker)))
+        .isFile();
+}
+
 QString directoryFor(const QString &programDirectory, const QString &userDataDirectory)
 {
+    const QString inUserData = QDir(userDataDirectory).filePath(QStringLiteral("Tabvale/Data"));
+    if (!isBuildFolder(programDirectory))
+        return inUserData;
     const QString beside = QDir(programDirectory).filePath(QStringLiteral("Data"));
     const QFileInfo besideInfo(beside);
     const QFileInfo programInfo(programDirectory);
     const bool usable = besideInfo.exists() ? besideInfo.isDir() && besideInfo.isWritable()
                                             : programInfo.isDir() && programInfo.isWritable();
-    if (usable)
-        return beside;
-    return QDir(userDataDirectory).filePath(QStringLiteral("Tabvale/Data"));
+    return usable ? beside : inUserData;
 }
 
 QString directory()

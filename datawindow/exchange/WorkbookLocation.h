@@ -3,9 +3,15 @@
 #include <QString>
 #include <QStringList>
 
-// Where the per-database workbooks live: Data/ beside the program while that can be written,
-// else Data/ in the user's data directory. One workbook per database, named after it.
+// Where the per-database workbooks live: Data/ in the user's data directory, except for a program
+// run from its build folder, which keeps Data/ beside itself while that can be written. One
+// workbook per database, named after it.
 namespace WorkbookLocation {
+
+// The file the build writes beside the program in its build folder, and never installs: it tells
+// a program run from there from an installed one.
+inline constexpr char BuildFolderMarker[] = "tabvale-build-folder.txt";
+bool isBuildFolder(const QString &programDirectory);
 
 // The directory for a program directory and a user data directory (pure; see directory()).
 QString directoryFor(const QString &programDirectory, const QString &userDataDirectory);

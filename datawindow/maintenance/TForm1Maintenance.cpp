@@ -1,6 +1,7 @@
 // Table maintenance commands of the main window's menu: compact, empty and restore, clear errors,
 // delete. The work is the engine's (TableMaintenance, each command all or nothing); these handlers
-// ask, close the windows each command closes, and show the progress.
+// ask (also, before emptying or deleting, about other tables' records that refer to the table),
+// close the windows each command closes, and show the progress.
 #include "datawindow/TForm1.h"
 
 #include "common/Prompts.h"
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QScopeGuard>
 #include <QSignalBlocker>
+#include <climits>
 
 namespace {
 
@@ -53,6 +55,33 @@ void closeFindDataWindow()
     Form1->closeLookData();
 }
 
+// Before emptying or deleting a table whose records other tables' records refer to: names those
+// tables and how many of their records do, and lets the user stop. Those records stay as they
+// are either way. True when nothing refers to the table or the user goes on.
+bool relatedRecordsMayStay(TForm1 *form, bool deleting)
+{
+    const QList<RelatedRecords::Referrer> referrers
+        = TableMaintenance::recordsReferringTo(*form->Table1);
+    if (referrers.isEmpty())
+        return true;
+    QStringList lines;
+    for (const RelatedRecords::Referrer &r : referrers)
+        lines << TForm1::tr(
+            "“%1”: %n record(s)", nullptr, int(std::min<qint64>(r.records, INT_MAX)))
+                     .arg(r.table);
+    const QString what = deleting
+        ? TForm1::tr("They are kept as they are, and will refer to records that are no longer "
+                     "there. Delete the table?")
+        : TForm1::tr("They are kept as they are, and until the table is restored they refer to "
+                     "records that are not there. Empty the table?");
+    const QString text
+        = TForm1::tr("Records of other tables refer to the records of “%1”:\n\n%2\n\n%3")
+              .arg(form->Table1->tableName(), lines.join(u'\n'), what);
+    return Prompts::message(form, text, TForm1::tr("Related records"),
+               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Warning)
+        == QMessageBox::Ok;
+}
+
 // The looking pass, the question, and the clearing pass on the window's open table.
 void findAndClearErrors(TForm1 *form)
 {
@@ -86,6 +115,8 @@ void TForm1::Compact1Click()
 void TForm1::EmptyDBase1Click()
 {
     if (!confirmed(this, QStringLiteral("真的要清空数据库吗？"), QStringLiteral("清空数据库")))
+        return;
+    if (!relatedRecordsMayStay(this, false))
         return;
     closeFindDataWindow();
     MaintenanceProgress progress(this, QStringLiteral("清空数据表"));
@@ -153,6 +184,8 @@ void TForm1::KillDataTable1Click()
         tell(this, QStringLiteral("密码错！"));
         return;
     }
+    if (!relatedRecordsMayStay(this, true))
+        return;
     const QString deleted = Table1->tableName();
     TableMaintenance::deleteTable(*Table1);
     {

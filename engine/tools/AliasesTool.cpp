@@ -26,14 +26,50 @@ int usage()
 {
     err()
         << "Usage:\n"
-           "  tabvale-aliases list                       show every alias and its database file\n"
+           "  tabvale-aliases list                       show every alias and its database\n"
            "  tabvale-aliases add [--create] NAME PATH   add an alias for the SQLite file PATH\n"
            "                                             (--create makes an empty database there)\n"
-           "  tabvale-aliases remove NAME                remove an alias (the file stays)\n"
+           "  tabvale-aliases add NAME postgresql://...  add an alias for a PostgreSQL database\n"
+           "  tabvale-aliases add NAME --conninfo TEXT   ... named by libpq settings instead\n"
+           "  tabvale-aliases add NAME --service NAME    ... named by a pg_service.conf service\n"
+           "                                             (no password: keep it in ~/.pgpass)\n"
+           "  tabvale-aliases remove NAME                remove an alias (the database stays)\n"
            "The aliases are kept in "
         << QDir::toNativeSeparators(AliasRegistry::aliasFilePath()) << "\n";
     err().flush();
     return 2;
+}
+
+// libpq's two spellings of a connection URI.
+bool isServerAddress(const QString &text)
+{
+    return text.startsWith(u"postgresql://") || text.startsWith(u"postgres://");
+}
+
+// Where an alias's database is, as the list shows it.
+QString location(const Alias &a)
+{
+    if (!a.isServer())
+        return QDir::toNativeSeparators(a.path);
+    QStringList parts;
+    if (!a.connInfo.isEmpty())
+        parts << a.connInfo;
+    if (!a.service.isEmpty())
+        parts << QStringLiteral("service=") + a.service;
+    return parts.join(QLatin1Char(' '));
+}
+
+// The server is not asked: it may be down now, or want a password only a window can ask for.
+int addServer(const QString &name, const QString &service, const QString &connInfo)
+{
+    Alias alias;
+    alias.name = name;
+    alias.driver = QStringLiteral("PGSQL");
+    alias.service = service;
+    alias.connInfo = connInfo;
+    AliasRegistry::add(alias);
+    out() << "Added " << alias.name << " -> " << location(alias) << '\n';
+    return 0;
 }
 
 int run(const QStringList &args)
@@ -43,17 +79,24 @@ int run(const QStringList &args)
     const QString command = args.first();
     if (command == u"list" && args.size() == 1) {
         for (const Alias &a : AliasRegistry::load())
-            out() << a.name << '\t' << a.driver << '\t' << QDir::toNativeSeparators(a.path) << '\n';
+            out() << a.name << '\t' << a.driver << '\t' << location(a) << '\n';
         return 0;
     }
     if (command == u"add") {
         QStringList rest = args.mid(1);
+        if (rest.size() == 3 && rest[1] == u"--service")
+            return addServer(rest[0], rest[2], {});
+        if (rest.size() == 3 && rest[1] == u"--conninfo")
+            return addServer(rest[0], {}, rest[2]);
+        if (rest.size() == 2 && isServerAddress(rest[1]))
+            return addServer(rest[0], {}, rest[1]);
         const bool create = rest.removeAll(QStringLiteral("--create")) > 0;
         if (rest.size() != 2)
             return usage();
         Alias alias;
         alias.name = rest[0];
         alias.path = QFileInfo(rest[1]).absoluteFilePath();
+        alias.pictureForm = QStringLiteral("file"); // new aliases keep picture files as they are
         if (!QFileInfo::exists(alias.path)) {
             if (!create)
                 throw EngineError(

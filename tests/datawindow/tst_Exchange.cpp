@@ -13,6 +13,7 @@
 #include "picture/JpegCodec.h"
 #include "picture/StoredPicture.h"
 #include "spreadsheet/Cells.h"
+#include "spreadsheet/OfficeLockFile.h"
 #include "spreadsheet/SheetShape.h"
 #include "spreadsheet/Sheets.h"
 #include "spreadsheet/SpreadsheetError.h"
@@ -21,12 +22,14 @@
 #include "spreadsheet/Workbooks.h"
 #include "spreadsheet/Worksheet.h"
 #include "tests/datawindow/DataFixture.h"
+#include "tests/datawindow/OfficeMarks.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QMenu>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #ifdef TABVALE_LIVE_CALC
@@ -251,6 +254,9 @@ private slots:
             m_office->start();
 #endif
         m_program = std::make_unique<QTemporaryDir>();
+        // A program run from its build folder: its workbooks are written beside it.
+        QFile marker(m_program->filePath(QString::fromLatin1(WorkbookLocation::BuildFolderMarker)));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
         WorkbookLocation::setProgramDirectory(m_program->path());
         const QByteArray photo = StoredPicture::encode(pattern(40, 30, 1), 17);
         m_db = DataFixture::makeDatabase(Zoo,
@@ -824,6 +830,74 @@ private slots:
         closeSpreadsheet(QMessageBox::Yes);
         QCOMPARE(stored(QStringLiteral("SELECT Name FROM Animals WHERE rowid = 1")),
             QVariant(QStringLiteral("Giant panda")));
+    }
+
+    void aMarkLeftByAnOfficeThatEndedIsClearedAndTheExportWorks()
+    {
+        // As another user's office leaves it in a Data/ folder two users share.
+        const QString workbook = m_program->filePath(QStringLiteral("Data/Zoo.xls"));
+        const QByteArray stale = OfficeMarks::text(QStringLiteral("someone-else"),
+            QSysInfo::machineHostName(), QStringLiteral("file:///home/someone-else/.config/lo"));
+        QVERIFY(QDir().mkpath(m_program->filePath(QStringLiteral("Data"))));
+        OfficeMarks::write(workbook, stale); // before the workbook is made
+        exportTable(QStringLiteral("Animals"));
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(sheet(QStringLiteral("Animals"))->cells()->item(2, 1),
+            QVariant(QStringLiteral("Panda")));
+        closeSpreadsheet(QMessageBox::No);
+        OfficeMarks::write(workbook, stale); // and before it is opened again
+        exportTable(QStringLiteral("Keepers"));
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(sheet(QStringLiteral("Keepers"))->cells()->item(2, 1),
+            QVariant(QStringLiteral("Wang")));
+        // The mark there now is the export's own office's.
+#ifdef TABVALE_LIVE_CALC
+        const auto mark = OfficeLockFile::read(workbook);
+        QVERIFY(mark);
+        QVERIFY2(mark->profileUrl().contains(QLatin1String("office-profile")),
+            qPrintable(mark->profileUrl()));
+#else
+        QVERIFY(!QFileInfo::exists(OfficeLockFile::pathFor(workbook)));
+#endif
+    }
+
+    void aWorkbookOpenInAnotherRunningOfficeGivesOneMessageAndNoEmptyWindow()
+    {
+        const QString profile = QStringLiteral("file://%1/their-profile").arg(m_dir.path());
+        const QString workbook = m_program->filePath(QStringLiteral("Data/Zoo.xls"));
+        QVERIFY(QDir().mkpath(m_program->filePath(QStringLiteral("Data"))));
+        OfficeMarks::write(workbook,
+            OfficeMarks::text(QStringLiteral("someone-else"), QSysInfo::machineHostName(), profile,
+                QStringLiteral("Wang Wei")));
+        OfficeMarks::PretendOffice theirs(profile);
+        exportTable(QStringLiteral("Animals"));
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors()[0].contains(QLatin1String("Wang Wei")), qPrintable(errors()[0]));
+        QVERIFY2(errors()[0].contains(QLatin1String("Zoo.xls")), qPrintable(errors()[0]));
+        QCOMPARE(app().workbooks()->count(), 0); // nothing left open, not even an empty workbook
+        QVERIFY(!m_main->SaveAndClose1->isEnabled());
+        checkTheWindowIsUsable(QStringLiteral("Animals"));
+        // Once they have closed it, the export goes through.
+        theirs.stop();
+        m_asked.clear();
+        exportTable(QStringLiteral("Animals"));
+        QCOMPARE(errors(), QStringList());
+        QVERIFY(m_main->SaveAndClose1->isEnabled());
+    }
+
+    void aWorkbookThatCannotBeSavedGivesOneMessageAndNoEmptyWindow()
+    {
+        // The workbook's name leads to a folder that does not exist.
+        QVERIFY(QDir().mkpath(m_program->filePath(QStringLiteral("Data"))));
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("no/such/folder/Zoo.xls")),
+            m_program->filePath(QStringLiteral("Data/Zoo.xls"))));
+        exportTable(QStringLiteral("Animals"));
+        QCOMPARE(errors().size(), 1);
+        QVERIFY2(errors()[0].contains(QLatin1String("Zoo.xls")), qPrintable(errors()[0]));
+        QVERIFY2(!errors()[0].contains(QLatin1String("0x")), qPrintable(errors()[0]));
+        QCOMPARE(app().workbooks()->count(), 0); // the new, empty workbook is not left open
+        QVERIFY(!m_main->SaveAndClose1->isEnabled());
+        checkTheWindowIsUsable(QStringLiteral("Animals"));
     }
 
     void theExportClosesTheFindDataWindow()

@@ -6,25 +6,31 @@
 #include "datawindow/TForm1.h"
 #include "datawindow/exchange/CellBlocks.h"
 #include "datawindow/exchange/CellValues.h"
+#include "datawindow/exchange/ExchangeError.h"
 #include "datawindow/exchange/ExportRecord.h"
 #include "datawindow/exchange/ReleaseSequence.h"
 #include "datawindow/exchange/SheetLayout.h"
 #include "datawindow/exchange/SheetWriteBack.h"
 #include "datawindow/exchange/TableExport.h"
 #include "datawindow/exchange/WorkbookLocation.h"
+#include "datawindow/exchange/WorkbookLock.h"
 #include "engine/FieldType.h"
 #include "engine/TTable.h"
 #include "picture/StoredPicture.h"
 #include "spreadsheet/Cells.h"
+#include "spreadsheet/OfficeLockFile.h"
 #include "spreadsheet/TExcelApplication.h"
 #include "tests/datawindow/DataFixture.h"
+#include "tests/datawindow/OfficeMarks.h"
 #include "tests/spreadsheet/FakeSpreadsheet.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 
 namespace {
 
@@ -59,6 +65,15 @@ private:
     bool m_had;
     QByteArray m_old;
 };
+
+// What the build writes beside the program it builds.
+void markAsBuildFolder(const QString &programDirectory)
+{
+    QFile marker(
+        QDir(programDirectory).filePath(QString::fromLatin1(WorkbookLocation::BuildFolderMarker)));
+    if (!marker.open(QIODevice::WriteOnly))
+        qFatal("cannot mark %s as a build folder", qPrintable(programDirectory));
+}
 
 } // namespace
 
@@ -186,6 +201,7 @@ private slots:
     void workbooksLiveBesideTheProgramWhileThatCanBeWritten()
     {
         QTemporaryDir program;
+        markAsBuildFolder(program.path());
         const QString user = QStringLiteral("/home/someone/.local/share");
         QCOMPARE(WorkbookLocation::directoryFor(program.path(), user), program.filePath("Data"));
         // A program directory that is not one, or a Data that is a file: the user's directory.
@@ -197,6 +213,187 @@ private slots:
             user + QStringLiteral("/Tabvale/Data"));
         QVERIFY(!WorkbookLocation::makeDirectory(program.filePath(QStringLiteral("Data/x"))));
         QVERIFY(WorkbookLocation::makeDirectory(program.filePath(QStringLiteral("Tabvale/Data"))));
+    }
+
+    void onlyAProgramRunFromItsBuildFolderKeepsWorkbooksBesideItself()
+    {
+        const QString user = QStringLiteral("/home/someone/.local/share");
+        // The build writes its marker beside the program it builds.
+        QVERIFY(WorkbookLocation::isBuildFolder(QStringLiteral(TABVALE_PROGRAM_DIR)));
+        QCOMPARE(WorkbookLocation::directoryFor(QStringLiteral(TABVALE_PROGRAM_DIR), user),
+            QStringLiteral(TABVALE_PROGRAM_DIR "/Data"));
+        // Installed (or copied elsewhere), a program keeps them in the user's data folder, even
+        // where it could write beside itself.
+        QTemporaryDir installed;
+        QVERIFY(QFile::copy(QStringLiteral(TABVALE_PROGRAM_DIR "/tabvale"),
+            installed.filePath(QStringLiteral("tabvale"))));
+        QVERIFY(!WorkbookLocation::isBuildFolder(installed.path()));
+        QCOMPARE(WorkbookLocation::directoryFor(installed.path(), user),
+            user + QStringLiteral("/Tabvale/Data"));
+        QCOMPARE(WorkbookLocation::directoryFor(QStringLiteral("/usr/bin"), user),
+            user + QStringLiteral("/Tabvale/Data"));
+    }
+
+    void anOfficeMarkIsReadWithItsEscapes_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("fields"); // owner, login, host, since, profile; none: unread
+        QTest::newRow("a mark without the office user's name")
+            << QByteArray(",alice,pc1,09.12.2026 20:10,file:///home/alice/.config/libreoffice/4;")
+            << QStringList {"alice", "alice", "pc1", "09.12.2026 20:10",
+                   "file:///home/alice/.config/libreoffice/4"};
+        QTest::newRow("a name with escaped commas and a line break after the mark")
+            << QByteArray("Li\\, Wei\\\\,li,pc1.example.org,01.01.2027 08:00,file:///p/lo;\n")
+            << QStringList {
+                   "Li, Wei\\", "li", "pc1.example.org", "01.01.2027 08:00", "file:///p/lo"};
+        QTest::newRow("Chinese names")
+            << QByteArray("王伟,wang,电脑,01.01.2027 08:00,file:///w;")
+            << QStringList {"王伟", "wang", "电脑", "01.01.2027 08:00", "file:///w"};
+        QTest::newRow("too few fields") << QByteArray("alice,pc1;") << QStringList();
+        QTest::newRow("empty") << QByteArray() << QStringList();
+    }
+
+    void anOfficeMarkIsReadWithItsEscapes()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, fields);
+        const auto mark = OfficeLockFile::parse(text);
+        QCOMPARE(mark.has_value(), !fields.isEmpty());
+        if (!mark)
+            return;
+        QCOMPARE((QStringList {mark->owner(), mark->login(), mark->host(), mark->since(),
+                     mark->profileUrl()}),
+            fields);
+    }
+
+    void anOfficeOwnsAMarkByTheProfileItRunsOn_data()
+    {
+        // The mark's profile: file:///home/alice/lo%20profile.
+        QTest::addColumn<QStringList>("commandLine");
+        QTest::addColumn<QString>("defaultProfile"); // of the process's user
+        QTest::addColumn<bool>("owns");
+        const QString office = QStringLiteral("/usr/lib/libreoffice/program/soffice.bin");
+        const QString alices = QStringLiteral("/home/alice/.config/libreoffice/4");
+        QTest::newRow("the mark's profile, as a URL") << QStringList {office, "--calc",
+            "-env:UserInstallation=file:///home/alice/lo%20profile"}
+                                                      << alices << true;
+        QTest::newRow("the mark's profile, as a path with a slash")
+            << QStringList {"soffice", "--env:UserInstallation=/home/alice/lo profile/"} << alices
+            << true;
+        QTest::newRow("another profile")
+            << QStringList {office, "-env:UserInstallation=file:///tmp/x"} << alices << false;
+        QTest::newRow("the default profile when it is the mark's")
+            << QStringList {office, "--splash-pipe=5"} << "/home/alice/lo profile" << true;
+        QTest::newRow("the default profile when it is another")
+            << QStringList {office} << alices << false;
+        QTest::newRow("the launcher")
+            << QStringList {"oosplash", "--calc"} << "/home/alice/lo profile" << true;
+        QTest::newRow("not an office")
+            << QStringList {"vim", "-env:UserInstallation=file:///home/alice/lo%20profile"}
+            << alices << false;
+        QTest::newRow("a process without a command line")
+            << QStringList() << "/home/alice/lo profile" << false;
+    }
+
+    void anOfficeOwnsAMarkByTheProfileItRunsOn()
+    {
+        QFETCH(QStringList, commandLine);
+        QFETCH(QString, defaultProfile);
+        QFETCH(bool, owns);
+        const auto mark = OfficeLockFile::parse(OfficeMarks::text(QStringLiteral("alice"),
+            QSysInfo::machineHostName(), QStringLiteral("file:///home/alice/lo%20profile")));
+        QVERIFY(mark);
+        QCOMPARE(mark->mayBeOwnedBy(commandLine, defaultProfile), owns);
+        QVERIFY(mark->madeWith(QStringLiteral("/home/alice/lo profile")));
+        QVERIFY(!mark->madeWith(QStringLiteral("/home/alice/lo")));
+    }
+
+    void aMarkIsHeldWhileItsOfficeRunsHereAndAlwaysFromElsewhere()
+    {
+        const QString profile = QStringLiteral("file:///tmp/tabvale-test-profile-%1")
+                                    .arg(QCoreApplication::applicationPid());
+        const auto here = OfficeLockFile::parse(OfficeMarks::text(
+            QStringLiteral("someone-else"), QSysInfo::machineHostName(), profile));
+        const auto elsewhere = OfficeLockFile::parse(OfficeMarks::text(
+            QStringLiteral("someone-else"), QStringLiteral("far-away-host"), profile));
+        QVERIFY(here && elsewhere);
+        QVERIFY(here->madeHere());
+        QVERIFY(!elsewhere->madeHere());
+        QVERIFY(!here->ownerRunning());
+        {
+            OfficeMarks::PretendOffice office(profile);
+            QVERIFY(here->ownerRunning());
+            office.stop();
+            QVERIFY(!here->ownerRunning());
+        }
+        QVERIFY(elsewhere->ownerRunning());
+    }
+
+    void aStaleMarkIsRemovedAndALiveOneStopsTheExportSayingWhose()
+    {
+        QTemporaryDir folder;
+        const QString workbook = folder.filePath(QStringLiteral("Parts.xls"));
+        const QString markPath = OfficeLockFile::pathFor(workbook);
+        QCOMPARE(markPath, folder.filePath(QStringLiteral(".~lock.Parts.xls#")));
+        const QString profile = QStringLiteral("file:///tmp/tabvale-test-profile-%1")
+                                    .arg(QCoreApplication::applicationPid());
+        const QByteArray held = OfficeMarks::text(QStringLiteral("someone-else"),
+            QSysInfo::machineHostName(), profile, QStringLiteral("Wang Wei"));
+
+        // No mark: nothing to do.
+        WorkbookLock::clearStale(*m_fake, workbook);
+        // Its office has ended: the mark goes.
+        OfficeMarks::write(workbook, held);
+        WorkbookLock::clearStale(*m_fake, workbook);
+        QVERIFY(!QFileInfo::exists(markPath));
+        // A mark no office could read goes too.
+        OfficeMarks::write(workbook, "garbage");
+        WorkbookLock::clearStale(*m_fake, workbook);
+        QVERIFY(!QFileInfo::exists(markPath));
+
+        // A mark of the export's own office, which does not have the workbook open, is stale even
+        // while that office runs.
+        const QString ours = QUrl::fromLocalFile(OfficeLockFile::defaultProfile()).toString();
+        {
+            OfficeMarks::PretendOffice ourOffice(ours);
+            OfficeMarks::write(workbook,
+                OfficeMarks::text(QStringLiteral("me"), QSysInfo::machineHostName(), ours));
+            WorkbookLock::clearStale(*m_fake, workbook);
+            QVERIFY(!QFileInfo::exists(markPath));
+        }
+
+        // Another office runs on the mark's profile: the export stops with who has it, and the
+        // mark stays.
+        OfficeMarks::write(workbook, held);
+        OfficeMarks::PretendOffice office(profile);
+        try {
+            WorkbookLock::clearStale(*m_fake, workbook);
+            QFAIL("no error");
+        } catch (const ExchangeError &e) {
+            for (const QString &part : {QStringLiteral("Parts.xls"), QStringLiteral("Wang Wei"),
+                     QSysInfo::machineHostName()})
+                QVERIFY2(e.message().contains(part), qPrintable(e.message()));
+        }
+        QVERIFY(QFileInfo::exists(markPath));
+        // Unless the workbook is open in the application the export drives.
+        m_fake->add()->saveAs(workbook);
+        WorkbookLock::clearStale(*m_fake, workbook);
+        QVERIFY(QFileInfo::exists(markPath));
+    }
+
+    void aMarkThatCannotBeRemovedStopsTheExportSayingWhere()
+    {
+        QTemporaryDir folder;
+        const QString workbook = folder.filePath(QStringLiteral("Parts.xls"));
+        // A folder in the mark's place: it can be neither read nor removed as a file.
+        QVERIFY(QDir().mkpath(OfficeLockFile::pathFor(workbook) + QStringLiteral("/inside")));
+        try {
+            WorkbookLock::clearStale(*m_fake, workbook);
+            QFAIL("no error");
+        } catch (const ExchangeError &e) {
+            QVERIFY2(
+                e.message().contains(QStringLiteral(".~lock.Parts.xls#")), qPrintable(e.message()));
+        }
     }
 
     void databaseNamesBecomeSafeDistinctFileNames_data()

@@ -78,6 +78,25 @@ private:
     }
     void select(const QString &table) { m_main->CBTable->setCurrentText(table); }
 
+    // Two tables whose records refer to Parts' (odd ids), one record each referring to nothing
+    // and to null; the engine's connection would cascade a delete of Parts into them.
+    void makeOrders()
+    {
+        DataFixture::exec(m_db,
+            QStringLiteral("CREATE TABLE Orders (part INTEGER REFERENCES Parts (id) ON DELETE "
+                           "CASCADE, qty INTEGER); "
+                           "INSERT INTO Orders VALUES (1, 5), (3, 6), (3, 7), (2, 8), (NULL, 9); "
+                           "CREATE TABLE Invoices (code TEXT REFERENCES Parts (code) ON DELETE "
+                           "SET NULL); INSERT INTO Invoices VALUES ('P5'), ('P6')"));
+        Engine::database(QStringLiteral("Tidy"))->exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    }
+    QString ordersNow()
+    {
+        return scalar(QStringLiteral("SELECT (SELECT group_concat(quote(part) || '/' || qty) FROM "
+                                     "Orders) || ' ' || (SELECT group_concat(code) FROM Invoices)"))
+            .toString();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -160,12 +179,7 @@ private slots:
             before);
         QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM log")).toInt(), 0);
         QCOMPARE(scalar(objects).toString(), schema); // no "$$$" table, the index and trigger kept
-        // Free: only the root page of the empty index that kept each index-less table's rowids.
-        QCOMPARE(scalar(QStringLiteral("PRAGMA freelist_count")).toInt(),
-            scalar(QStringLiteral("SELECT count(*) FROM sqlite_master AS m WHERE type = 'table' "
-                                  "AND name NOT LIKE 'sqlite%' AND NOT EXISTS "
-                                  "(SELECT 1 FROM pragma_index_list(m.name))"))
-                .toInt());
+        QCOMPARE(scalar(QStringLiteral("PRAGMA freelist_count")).toInt(), 0);
         QVERIFY(m_main->Table1->active());
         QCOMPARE(m_main->Table1->recordCount(), 150);
     }
@@ -378,6 +392,118 @@ private slots:
             QCOMPARE(progress.dialog()->findChild<QPushButton *>(), nullptr); // cannot be stopped
         }
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void emptyingOrDeletingAReferencedTableAsksFirst_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        for (const char *command : {"EmptyDBase1", "KillDataTable1"}) {
+            QTest::addRow("%s, Cancel", command) << command << int(QMessageBox::Cancel);
+            QTest::addRow("%s, OK", command) << command << int(QMessageBox::Ok);
+        }
+    }
+
+    void emptyingOrDeletingAReferencedTableAsksFirst()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        const bool emptying = command == u"EmptyDBase1";
+        makeOrders();
+        if (emptying)
+            openFindData(); // deleting refuses a table another window shows
+        const QString orders = ordersNow();
+        const QStringList tables = Engine::tableNames(QStringLiteral("Tidy"));
+        m_answers << (emptying ? Prompts::Answer {QMessageBox::Yes, {}}
+                               : Prompts::Answer {QMessageBox::Ok, QStringLiteral("QXZ")});
+        m_answers << Prompts::Answer {QMessageBox::StandardButton(answer), {}};
+        (emptying ? m_main->EmptyDBase1 : m_main->KillDataTable1)->trigger();
+
+        QCOMPARE(m_asked.size(), 2);
+        const Prompts::Request &related = m_asked.last();
+        QCOMPARE(related.caption, QStringLiteral("Related records"));
+        QCOMPARE(related.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QVERIFY2(related.text.contains(QStringLiteral("“Parts”"))
+                && related.text.contains(QStringLiteral("“Orders”: 3 record(s)"))
+                && related.text.contains(QStringLiteral("“Invoices”: 1 record(s)")),
+            qPrintable(related.text));
+        QCOMPARE(ordersNow(), orders); // no cascade, no record set to null, either way
+        const bool ok = answer == QMessageBox::Ok;
+        if (!ok) {
+            QCOMPARE(Engine::tableNames(QStringLiteral("Tidy")), tables);
+            QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM Parts")).toInt(), 150);
+            QCOMPARE(m_main->Table1->recordCount(), 150);
+            QCOMPARE(LookDataForm.isNull(), !emptying); // nothing was started
+            return;
+        }
+        if (emptying) {
+            QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM Parts")).toInt(), 0);
+            QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM \"$$$Backup\"")).toInt(), 150);
+        } else {
+            QVERIFY(!Engine::tableNames(QStringLiteral("Tidy")).contains(QStringLiteral("Parts")));
+        }
+    }
+
+    void restoringBringsBackWhatTheRelatedRecordsReferTo()
+    {
+        makeOrders();
+        const QString orders = ordersNow();
+        const QString dangling = QStringLiteral("SELECT count(*) FROM pragma_foreign_key_check");
+        const int danglingBefore = scalar(dangling).toInt(); // the keys 2 and 'P6'
+        QCOMPARE(danglingBefore, 2);
+        m_answers << Prompts::Answer {QMessageBox::Yes, {}}
+                  << Prompts::Answer {QMessageBox::Ok, {}};
+        m_main->EmptyDBase1->trigger();
+        QCOMPARE(scalar(dangling).toInt(), danglingBefore + 4);
+        m_answers << Prompts::Answer {QMessageBox::Yes, {}};
+        m_main->RestoreEnd1->trigger();
+        QCOMPARE(m_asked.size(), 3); // restoring asks only its own question
+        QCOMPARE(ordersNow(), orders);
+        QCOMPARE(scalar(dangling).toInt(), danglingBefore);
+        QCOMPARE(m_main->Table1->recordCount(), 150);
+    }
+
+    void theNextStartListsTheTablesAsBeforeEveryCommand_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("autoVacuum");
+        QTest::newRow("compact") << "Compact1" << false;
+        QTest::newRow("compact with auto-vacuum") << "Compact1" << true;
+        QTest::newRow("empty") << "EmptyDBase1" << false;
+        QTest::newRow("restore") << "RestoreEnd1" << false;
+        QTest::newRow("clear errors") << "DealError1" << false;
+    }
+
+    void theNextStartListsTheTablesAsBeforeEveryCommand()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, autoVacuum);
+        if (autoVacuum)
+            DataFixture::exec(m_db, QStringLiteral("PRAGMA auto_vacuum = INCREMENTAL; VACUUM"));
+        if (command == u"RestoreEnd1") {
+            m_answers << Prompts::Answer {QMessageBox::Yes, {}};
+            m_main->EmptyDBase1->trigger();
+        }
+        const QStringList before = Engine::tableNames(QStringLiteral("Tidy"));
+        m_answers << Prompts::Answer {QMessageBox::Yes, {}};
+        const QMap<QString, QAction *> actions {{QStringLiteral("Compact1"), m_main->Compact1},
+            {QStringLiteral("EmptyDBase1"), m_main->EmptyDBase1},
+            {QStringLiteral("RestoreEnd1"), m_main->RestoreEnd1},
+            {QStringLiteral("DealError1"), m_main->DealError1}};
+        actions.value(command)->trigger();
+        QVERIFY(m_main->Table1->active());
+
+        m_main.reset(); // the next start
+        m_main = std::make_unique<TForm1>(true);
+        m_main->show();
+        QStringList listed;
+        for (int i = 0; i < m_main->CBTable->count(); ++i)
+            listed << m_main->CBTable->itemText(i);
+        QStringList expected = before;
+        if (!expected.contains(QStringLiteral("$$$Backup")) && command == u"EmptyDBase1")
+            expected << QStringLiteral("$$$Backup");
+        QCOMPARE(listed, expected);
+        QCOMPARE(m_main->Table1->tableName(), QStringLiteral("Parts")); // the same table opens
     }
 
     void deleteNeedsTheExactPassword_data()

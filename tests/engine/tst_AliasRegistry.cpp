@@ -1,5 +1,6 @@
 // The alias file, the first start with its sample database, and the tabvale-aliases tool.
 #include "engine/AliasRegistry.h"
+#include "engine/Database.h"
 #include "engine/Engine.h"
 #include "engine/EngineError.h"
 #include "engine/FieldType.h"
@@ -40,6 +41,20 @@ private:
     QByteArray m_previous;
 };
 
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A one-table SQLite database made through the engine's own writer (WAL, as Tabvale makes them).
+void makeDatabase(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    Database::create(path);
+    Database::open(path)->exec(QStringLiteral("CREATE TABLE Photos (Name TEXT)"));
+}
+
 QList<int> fieldCodes(const QString &alias, const QString &table)
 {
     TTable t;
@@ -69,6 +84,10 @@ private slots:
     void relativePathsAreTakenFromTheAliasFileFolder();
     void badAliasesGiveClearMessages();
     void theToolListsAddsAndRemovesAliases();
+    void anOpenedFileReusesItsAliasOrGetsOneNamedAfterIt_data();
+    void anOpenedFileReusesItsAliasOrGetsOneNamedAfterIt();
+    void aFileThatIsNoDatabaseAddsNothing_data();
+    void aFileThatIsNoDatabaseAddsNothing();
 };
 
 void AliasRegistryTest::aFirstStartMakesTheSampleDatabase()
@@ -324,9 +343,123 @@ void AliasRegistryTest::theToolListsAddsAndRemovesAliases()
     QCOMPARE(run({QStringLiteral("remove"), QStringLiteral("First")}, &output), 1);
     QVERIFY2(output.contains(QStringLiteral("First")), qPrintable(output));
     QCOMPARE(Engine::aliasNames(), QStringList(QStringLiteral("Second one")));
+    // A new alias keeps picture files as they are; the sample alias names no form (bitmaps).
+    QVERIFY(contents(file.path())
+                .contains("[Second one]\nDriver=SQLITE\nPath=" + database.toUtf8()
+                    + "\nPictureForm=file\n"));
     QCOMPARE(run({}, &output), 2);
     QVERIFY2(output.contains(QStringLiteral("Usage")), qPrintable(output));
     QCOMPARE(run({QStringLiteral("rename"), QStringLiteral("x")}), 2);
+}
+
+void AliasRegistryTest::anOpenedFileReusesItsAliasOrGetsOneNamedAfterIt_data()
+{
+    // Paths are relative to a scratch folder; the file opened is always photos/photos.sqlite.
+    QTest::addColumn<QString>("aliasFile"); // the alias file before
+    QTest::addColumn<QString>("opened"); // how the user names the file
+    QTest::addColumn<QString>("alias"); // the alias it gets
+    QTest::addColumn<int>("added"); // aliases added
+    QTest::newRow("a new file gets an alias named after it") << "[Other]\nPath=other.sqlite\n"
+                                                             << "photos/photos.sqlite"
+                                                             << "photos" << 1;
+    QTest::newRow("an aliased file is reused, whatever its path looks like")
+        << "[Mine]\nPath=photos/photos.sqlite\n"
+        << "photos/../photos/./photos.sqlite"
+        << "Mine" << 0;
+    QTest::newRow("an aliased file is reused through a link to it")
+        << "[Mine]\nPath=photos/photos.sqlite\n"
+        << "link.sqlite"
+        << "Mine" << 0;
+    QTest::newRow("a name taken by another file gets a number") << "[photos]\nPath=other.sqlite\n"
+                                                                << "photos/photos.sqlite"
+                                                                << "photos (2)" << 1;
+    QTest::newRow("numbers taken go on counting")
+        << "[photos]\nPath=other.sqlite\n[photos (2)]\nPath=third.sqlite\n"
+        << "photos/photos.sqlite"
+        << "photos (3)" << 1;
+    QTest::newRow("an alias of another driver is not the file's")
+        << "[photos]\nDriver=PGSQL\nPath=photos/photos.sqlite\n"
+        << "photos/photos.sqlite"
+        << "photos (2)" << 1;
+}
+
+void AliasRegistryTest::anOpenedFileReusesItsAliasOrGetsOneNamedAfterIt()
+{
+    QFETCH(QString, aliasFile);
+    QFETCH(QString, opened);
+    QFETCH(QString, alias);
+    QFETCH(int, added);
+    AliasFileSwitch file;
+    const QDir folder(file.folder());
+    makeDatabase(folder.filePath(QStringLiteral("photos/photos.sqlite")));
+    QVERIFY(QFile::link(
+        folder.filePath(QStringLiteral("photos/photos.sqlite")), folder.filePath("link.sqlite")));
+    file.write(aliasFile.toUtf8());
+    const int before = AliasRegistry::load().size();
+
+    const Alias got = AliasRegistry::aliasForFile(folder.filePath(opened));
+    QCOMPARE(got.name, alias);
+    QCOMPARE(AliasRegistry::load().size(), before + added);
+    const Alias stored = AliasRegistry::find(alias);
+    QCOMPARE(QFileInfo(stored.path).canonicalFilePath(),
+        QFileInfo(folder.filePath(QStringLiteral("photos/photos.sqlite"))).canonicalFilePath());
+    QCOMPARE(Engine::tableNames(alias), QStringList(QStringLiteral("Photos")));
+    if (added) {
+        QCOMPARE(stored.pictureForm, QStringLiteral("file"));
+        // The form survives the next rewrite of the file.
+        Alias later;
+        later.name = QStringLiteral("Later");
+        later.path = QStringLiteral("/later.sqlite");
+        AliasRegistry::add(later);
+        QCOMPARE(AliasRegistry::find(alias).pictureForm, QStringLiteral("file"));
+    }
+    // Opening it again finds the same alias.
+    QCOMPARE(AliasRegistry::aliasForFile(folder.filePath(opened)).name, alias);
+    QCOMPARE(AliasRegistry::load().size(), before + added + (added ? 1 : 0));
+}
+
+void AliasRegistryTest::aFileThatIsNoDatabaseAddsNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // written to the file unless it is "missing"/"folder"
+    QTest::addColumn<QString>("said");
+    QTest::newRow("missing") << "missing.sqlite" << QByteArray() << "does not exist";
+    QTest::newRow("a folder") << "folder.sqlite" << QByteArray() << "is a folder";
+    QTest::newRow("a text file") << "notes.txt" << QByteArray("just some notes\n")
+                                 << "is not a SQLite database";
+    QTest::newRow("an empty file") << "empty.sqlite" << QByteArray() << "is not a SQLite database";
+    QTest::newRow("a picture named like a database")
+        << "photo.sqlite" << QByteArray::fromHex("ffd8ffe000104a46494600010100000100010000")
+        << "is not a SQLite database";
+    QTest::newRow("a damaged database")
+        << "damaged.sqlite" << QByteArray("SQLite format 3", 16).append(QByteArray(84, '\xee'))
+        << "damaged.sqlite";
+}
+
+void AliasRegistryTest::aFileThatIsNoDatabaseAddsNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, said);
+    AliasFileSwitch file;
+    file.write("[One]\nDriver=SQLITE\nPath=/one.sqlite\n");
+    const QByteArray before = contents(file.path());
+    const QString path = QDir(file.folder()).filePath(name);
+    if (name.startsWith(u"folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (!name.startsWith(u"missing")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    try {
+        AliasRegistry::aliasForFile(path);
+        QFAIL("no error");
+    } catch (const EngineError &e) {
+        QVERIFY2(e.message().contains(said), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(name), qPrintable(e.message()));
+    }
+    QCOMPARE(contents(file.path()), before);
 }
 
 TABVALE_TEST_MAIN(AliasRegistryTest, QGuiApplication)

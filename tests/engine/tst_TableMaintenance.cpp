@@ -10,9 +10,15 @@
 #include "tests/picture/samples/PictureSamples.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 #include <QTest>
+#include <atomic>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/file.h>
 
 using TableMaintenance::BackupTable;
 
@@ -121,7 +127,7 @@ std::unique_ptr<TTable> openTable(const QString &alias, const QString &name)
     return table;
 }
 
-enum class Command { Compact, Empty, Restore };
+enum class Command { Compact, Empty, Restore, ClearErrors, Delete };
 
 void run(Command command, TTable &table)
 {
@@ -134,6 +140,12 @@ void run(Command command, TTable &table)
         break;
     case Command::Restore:
         QVERIFY(TableMaintenance::restoreFromBackup(table));
+        break;
+    case Command::ClearErrors:
+        QVERIFY(TableMaintenance::clearUnreadable(table));
+        break;
+    case Command::Delete:
+        TableMaintenance::deleteTable(table);
         break;
     }
 }
@@ -201,18 +213,6 @@ QByteArray storedBitmap(int code)
     return StoredPicture::encode(image, code);
 }
 
-// After compacting, the only free pages are the root pages of the empty indexes that kept the
-// rowids of tables without an index through the rebuild: one per such table.
-qint64 pagesLeftFreeByCompacting(ScratchDatabase &db)
-{
-    return db
-        .query(QStringLiteral("SELECT count(*) FROM pragma_table_list AS l WHERE "
-                              "l.schema = 'main' AND l.type = 'table' AND l.wr = 0 AND "
-                              "l.name NOT LIKE 'sqlite%' AND NOT EXISTS "
-                              "(SELECT 1 FROM pragma_index_list(l.name))"))
-        .toLongLong();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Command)
@@ -232,7 +232,7 @@ private slots:
     void aFullDiskLeavesEverythingAsItWas();
     void noCommandInventsARecordInAnEmptyTable_data();
     void noCommandInventsARecordInAnEmptyTable();
-    void emptyingIsARealDeleteAfterABackupOfEveryRecord();
+    void emptyingBacksUpEveryRecordThenDeletesThemWithNothingFired();
     void emptyThenRestoreGivesTheRecordsAndDefinitionBack();
     void restoringTwiceGivesTheSameResult();
     void restoringIntoAnotherTableGivesItTheBackupsFieldsAndRecords();
@@ -242,6 +242,15 @@ private slots:
     void clearingSetsExactlyTheUnreadableValuesToNull();
     void stoppingAPassChangesNothing();
     void deleteRefusesWhileAnotherTableObjectHasTheTableOpen();
+    void everyCommandKeepsTheOrderOfTheTables_data();
+    void everyCommandKeepsTheOrderOfTheTables();
+    void recordsReferringToCountsTheRecordsThatNameOne_data();
+    void recordsReferringToCountsTheRecordsThatNameOne();
+    void relatedRecordsStayAsTheyAreThroughEmptyRestoreAndDelete_data();
+    void relatedRecordsStayAsTheyAreThroughEmptyRestoreAndDelete();
+    void aCompactionRacedByAnotherProgramChangesNothing();
+    void theNextCommandRemovesWhatAnEarlierCompactionLeft_data();
+    void theNextCommandRemovesWhatAnEarlierCompactionLeft();
 };
 
 void TableMaintenanceTest::compactKeepsRecordsKeysAndTheWholeDefinitionAndFiresNothing()
@@ -299,11 +308,10 @@ void TableMaintenanceTest::compactKeepsTheRowidsOfTablesWithoutAnyIndex()
     QCOMPARE(plain.first().toString(), QStringLiteral("3:3"));
     auto table = openTable(db.alias(), QStringLiteral("plain"));
     TableMaintenance::compact(*table);
-    QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(),
-        pagesLeftFreeByCompacting(db));
+    QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(), 0);
     QCOMPARE(rowids(QStringLiteral("plain")), plain);
     QCOMPARE(rowids(QStringLiteral("other")), other);
-    QCOMPARE(schema(db), objects); // the indexes that kept them are gone again
+    QCOMPARE(schema(db), objects); // nothing was made to keep them
     table->moveTo(1);
     QCOMPARE(table->fieldByName(QStringLiteral("v"))->value().toInt(), 6);
 }
@@ -323,8 +331,7 @@ void TableMaintenanceTest::compactGivesTheFreePagesBack()
             steps << step;
         return true;
     });
-    QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(),
-        pagesLeftFreeByCompacting(db));
+    QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(), 0);
     QVERIFY(db.query(QStringLiteral("PRAGMA page_count")).toLongLong() < pages / 2);
     QVERIFY(QFileInfo(db.path()).size() < pages / 2 * 4096);
     // The rebuild of the whole file is the table's rebuild: nothing is copied twice.
@@ -348,7 +355,9 @@ void TableMaintenanceTest::compactWithAutoVacuumRebuildsTheTableAndFreesItsPages
             steps << step;
         return true;
     });
-    QCOMPARE(steps.first(), TableMaintenance::Step::CopyingBack); // renaming copied nothing
+    QCOMPARE(steps,
+        QList<TableMaintenance::Step>(
+            {TableMaintenance::Step::CopyingOut, TableMaintenance::Step::CopyingBack}));
     QCOMPARE(db.query(QStringLiteral("PRAGMA freelist_count")).toLongLong(), 0);
     QCOMPARE(records(db, Parts), before);
     QCOMPARE(schema(db), objects);
@@ -447,7 +456,13 @@ void TableMaintenanceTest::aFullDiskLeavesEverythingAsItWas()
     auto table = openTable(db.alias(), Parts);
     const auto connection = Engine::database(db.alias());
     const qint64 pages = db.query(QStringLiteral("PRAGMA page_count")).toLongLong();
-    connection->exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages + freePages));
+    if (command == Command::Compact) {
+        // The table is rebuilt in the pages it frees; its records are held meanwhile in the
+        // temporary folder, and that disk is the one that fills.
+        connection->exec(QStringLiteral("PRAGMA temp.max_page_count = %1").arg(freePages));
+    } else {
+        connection->exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages + freePages));
+    }
     QVERIFY_THROWS_EXCEPTION(EngineError, run(command, *table));
     QVERIFY(stateOf(db) == before);
     QVERIFY(table->active());
@@ -476,7 +491,7 @@ void TableMaintenanceTest::noCommandInventsARecordInAnEmptyTable()
     QCOMPARE(table->recordCount(), 0);
 }
 
-void TableMaintenanceTest::emptyingIsARealDeleteAfterABackupOfEveryRecord()
+void TableMaintenanceTest::emptyingBacksUpEveryRecordThenDeletesThemWithNothingFired()
 {
     ScratchDatabase db;
     makeParts(db);
@@ -486,6 +501,8 @@ void TableMaintenanceTest::emptyingIsARealDeleteAfterABackupOfEveryRecord()
     auto table = openTable(db.alias(), Parts);
     table->edit();
     table->fieldByName(QStringLiteral("note"))->setValue(QStringLiteral("typed, not posted"));
+    // Were the connection's cascade to act, "orders" would lose its records.
+    Engine::database(db.alias())->exec(QStringLiteral("PRAGMA foreign_keys = ON"));
 
     TableMaintenance::emptyWithBackup(*table);
 
@@ -496,8 +513,9 @@ void TableMaintenanceTest::emptyingIsARealDeleteAfterABackupOfEveryRecord()
     QCOMPARE(backup.size(), before.size());
     QVERIFY(backup.first().contains(QStringLiteral("'typed, not posted'")));
     QCOMPARE(backup.mid(1), before.mid(1));
-    // The delete triggers fired once a record; the backup's definition is the table's.
-    QCOMPARE(records(db, QStringLiteral("log")).size(), before.size());
+    // No delete trigger fired, no cascade emptied "orders"; the backup's definition is the table's.
+    QCOMPARE(records(db, QStringLiteral("log")), QStringList());
+    QCOMPARE(records(db, QStringLiteral("orders")).size(), 2);
     QCOMPARE(db.query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = '$$$Backup'"))
                  .toString(),
         db.query(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'Parts list'"))
@@ -573,6 +591,10 @@ void TableMaintenanceTest::restoringIntoAnotherTableGivesItTheBackupsFieldsAndRe
     QCOMPARE(db.column(QStringLiteral("SELECT name FROM sqlite_master WHERE tbl_name = "
                                       "'Parts list' AND sql IS NOT NULL ORDER BY name")),
         QVariantList({QStringLiteral("Parts list"), QStringLiteral("Parts list b_born")}));
+    // A table cannot take another definition in place: made anew, it follows the older tables.
+    QCOMPARE(Engine::tableNames(db.alias()),
+        QStringList({QStringLiteral("log"), QStringLiteral("orders"), QStringLiteral("b"), Parts,
+            BackupTable}));
 }
 
 void TableMaintenanceTest::restoreWithoutBackupChangesNothing()
@@ -734,6 +756,251 @@ void TableMaintenanceTest::deleteRefusesWhileAnotherTableObjectHasTheTableOpen()
                                      "'Parts list'"))
                  .toInt(),
         0);
+}
+
+void TableMaintenanceTest::everyCommandKeepsTheOrderOfTheTables_data()
+{
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<bool>("autoVacuum");
+    QTest::newRow("compact, the whole file rebuilt") << Command::Compact << false;
+    QTest::newRow("compact with auto-vacuum") << Command::Compact << true;
+    QTest::newRow("empty, replacing another table's backup") << Command::Empty << false;
+    QTest::newRow("restore") << Command::Restore << false;
+    QTest::newRow("clear errors") << Command::ClearErrors << false;
+    QTest::newRow("delete") << Command::Delete << false;
+}
+
+void TableMaintenanceTest::everyCommandKeepsTheOrderOfTheTables()
+{
+    QFETCH(Command, command);
+    QFETCH(bool, autoVacuum);
+    ScratchDatabase db;
+    if (autoVacuum)
+        useIncrementalVacuum(db);
+    db.exec(QStringLiteral("CREATE TABLE first (v)")); // no index: VACUUM would renumber it
+    db.exec(QStringLiteral("INSERT INTO first VALUES (1), (2), (3)"));
+    makeParts(db);
+    db.exec(QStringLiteral("UPDATE \"Parts list\" SET price = 'free' WHERE id = 4"));
+    {
+        // The backup of another table, made before the last table was.
+        auto log
+            = openTable(db.alias(), command == Command::Restore ? Parts : QStringLiteral("log"));
+        TableMaintenance::emptyWithBackup(*log);
+    }
+    db.exec(QStringLiteral("CREATE TABLE later (x)"));
+    QStringList expected = Engine::tableNames(db.alias());
+    QCOMPARE(expected,
+        QStringList({QStringLiteral("first"), QStringLiteral("log"), Parts,
+            QStringLiteral("orders"), QStringLiteral("later"), BackupTable}));
+    auto table = openTable(db.alias(), Parts);
+    run(command, *table);
+    if (command == Command::Delete)
+        expected.removeOne(Parts);
+    QCOMPARE(Engine::tableNames(db.alias()), expected);
+}
+
+void TableMaintenanceTest::recordsReferringToCountsTheRecordsThatNameOne_data()
+{
+    QTest::addColumn<QString>("children"); // statements run after the table "parent" is made
+    QTest::addColumn<QStringList>("expected"); // "table: records"
+    QTest::newRow("a key naming the primary key; null and missing records do not count")
+        << "CREATE TABLE c (p REFERENCES parent); INSERT INTO c VALUES (1), (1), (2), (9), (NULL)"
+        << QStringList {"c: 3"};
+    QTest::newRow("a key naming a unique column compares by its collation")
+        << "CREATE TABLE c (code REFERENCES parent (code)); "
+           "INSERT INTO c VALUES ('a'), ('B'), ('z')"
+        << QStringList {"c: 2"};
+    QTest::newRow("a key of two columns")
+        << "CREATE TABLE c (x, y, FOREIGN KEY (x, y) REFERENCES parent (a, b)); "
+           "INSERT INTO c VALUES (1, 1), (1, 2), (3, 3)"
+        << QStringList {"c: 2"};
+    QTest::newRow("a record with two keys counts once")
+        << "CREATE TABLE c (p REFERENCES parent, q REFERENCES parent); "
+           "INSERT INTO c VALUES (1, 2), (1, NULL), (9, 9)"
+        << QStringList {"c: 2"};
+    QTest::newRow("the table named in other letters")
+        << "CREATE TABLE c (p REFERENCES PARENT); INSERT INTO c VALUES (3)" << QStringList {"c: 1"};
+    QTest::newRow("tables in the order they were made")
+        << "CREATE TABLE z (p REFERENCES parent); CREATE TABLE a (p REFERENCES parent); "
+           "CREATE TABLE other (p); INSERT INTO z VALUES (1); INSERT INTO a VALUES (1), (2); "
+           "INSERT INTO other VALUES (1)"
+        << QStringList {"z: 1", "a: 2"};
+    QTest::newRow("no record names one") << "CREATE TABLE c (p REFERENCES parent); "
+                                            "INSERT INTO c VALUES (7)"
+                                         << QStringList {};
+    QTest::newRow("a key to columns the table does not have")
+        << "CREATE TABLE c (p REFERENCES parent (missing)); INSERT INTO c VALUES (1)"
+        << QStringList {};
+    QTest::newRow("the backup's copies")
+        << "CREATE TABLE \"$$$Backup\" (p REFERENCES parent); INSERT INTO \"$$$Backup\" VALUES (1)"
+        << QStringList {};
+}
+
+void TableMaintenanceTest::recordsReferringToCountsTheRecordsThatNameOne()
+{
+    QFETCH(QString, children);
+    QFETCH(QStringList, expected);
+    ScratchDatabase db;
+    db.exec(QStringLiteral("CREATE TABLE parent (id INTEGER PRIMARY KEY, code TEXT UNIQUE "
+                           "COLLATE NOCASE, a, b, UNIQUE (a, b))"));
+    db.exec(QStringLiteral("INSERT INTO parent VALUES (1, 'A', 1, 1), (2, 'B', 2, 2), "
+                           "(3, 'C', 3, 3)"));
+    db.exec(children);
+    auto table = openTable(db.alias(), QStringLiteral("parent"));
+    QStringList found;
+    for (const RelatedRecords::Referrer &r : TableMaintenance::recordsReferringTo(*table))
+        found << QStringLiteral("%1: %2").arg(r.table).arg(r.records);
+    QCOMPARE(found, expected);
+}
+
+void TableMaintenanceTest::relatedRecordsStayAsTheyAreThroughEmptyRestoreAndDelete_data()
+{
+    QTest::addColumn<bool>("foreignKeys"); // whether the engine's connection enforces them
+    QTest::addColumn<Command>("command");
+    for (const bool on : {false, true}) {
+        const char *keys = on ? "foreign keys enforced" : "foreign keys not enforced";
+        QTest::addRow("empty and restore, %s", keys) << on << Command::Restore;
+        QTest::addRow("delete, %s", keys) << on << Command::Delete;
+    }
+}
+
+void TableMaintenanceTest::relatedRecordsStayAsTheyAreThroughEmptyRestoreAndDelete()
+{
+    QFETCH(bool, foreignKeys);
+    QFETCH(Command, command);
+    ScratchDatabase db;
+    makeParts(db); // "orders" cascades deletes
+    db.exec(QStringLiteral("CREATE TABLE notes (part INTEGER REFERENCES \"Parts list\" "
+                           "ON DELETE SET NULL ON UPDATE CASCADE, what TEXT)"));
+    db.exec(QStringLiteral("INSERT INTO notes VALUES (1, 'one'), (4, 'four'), (NULL, 'none')"));
+    const QStringList orders = records(db, QStringLiteral("orders"));
+    const QStringList notes = records(db, QStringLiteral("notes"));
+    auto table = openTable(db.alias(), Parts);
+    Engine::database(db.alias())
+        ->exec(QStringLiteral("PRAGMA foreign_keys = %1").arg(foreignKeys ? 1 : 0));
+    QStringList referrers;
+    for (const RelatedRecords::Referrer &r : TableMaintenance::recordsReferringTo(*table))
+        referrers << QStringLiteral("%1: %2").arg(r.table).arg(r.records);
+    QCOMPARE(referrers, QStringList({"orders: 2", "notes: 2"}));
+
+    if (command == Command::Restore) {
+        TableMaintenance::emptyWithBackup(*table);
+        QCOMPARE(records(db, QStringLiteral("orders")), orders);
+        QCOMPARE(records(db, QStringLiteral("notes")), notes);
+        QVERIFY(TableMaintenance::recordsReferringTo(*table).isEmpty());
+        QVERIFY(TableMaintenance::restoreFromBackup(*table));
+        // Every reference finds its record again.
+        QCOMPARE(db.column(QStringLiteral("SELECT \"table\" FROM pragma_foreign_key_check")),
+            QVariantList());
+    } else {
+        TableMaintenance::deleteTable(*table);
+        QVERIFY(!Engine::tableNames(db.alias()).contains(Parts));
+    }
+    QCOMPARE(records(db, QStringLiteral("orders")), orders);
+    QCOMPARE(records(db, QStringLiteral("notes")), notes);
+}
+
+namespace {
+
+// Another program writes to the database once, the moment a compaction has made its packed copy.
+struct Racer
+{
+    static inline QByteArray database;
+    static inline std::atomic<bool> done {false};
+
+    static int onStatement(unsigned, void *, void *statement, void *)
+    {
+        const char *file = sqlite3_db_filename(
+            sqlite3_db_handle(static_cast<sqlite3_stmt *>(statement)), "main");
+        if (!file || !std::strstr(file, "-compacting-") || done.exchange(true))
+            return 0;
+        sqlite3 *other = nullptr;
+        sqlite3_open_v2(database.constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(other, 5000);
+        sqlite3_exec(other, "INSERT INTO log VALUES ('meanwhile')", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(other);
+        return 0;
+    }
+    static int watch(sqlite3 *db, char **, const sqlite3_api_routines *)
+    {
+        sqlite3_trace_v2(db, SQLITE_TRACE_STMT, onStatement, nullptr);
+        return SQLITE_OK;
+    }
+};
+
+} // namespace
+
+void TableMaintenanceTest::aCompactionRacedByAnotherProgramChangesNothing()
+{
+    ScratchDatabase db;
+    makeParts(db);
+    db.exec(QStringLiteral("DELETE FROM \"Parts list\" WHERE id > 20"));
+    db.exec(QStringLiteral("DELETE FROM log"));
+    State expected = stateOf(db);
+    expected.log << QStringLiteral("1 | text:'meanwhile'");
+    const qint64 pages = db.query(QStringLiteral("PRAGMA page_count")).toLongLong();
+    auto table = openTable(db.alias(), Parts);
+    Racer::database = QFile::encodeName(db.path());
+    Racer::done = false;
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(Racer::watch));
+    const auto stopWatching = qScopeGuard(
+        [] { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(Racer::watch)); });
+    try {
+        TableMaintenance::compact(*table);
+        QFAIL("the copy made before the other program's change was put in place");
+    } catch (const EngineError &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("another program changed it")),
+            qPrintable(e.message()));
+    }
+    QVERIFY(Racer::done);
+    QVERIFY(stateOf(db) == expected);
+    QCOMPARE(db.query(QStringLiteral("PRAGMA page_count")).toLongLong(), pages);
+    QVERIFY(table->active());
+    TableMaintenance::compact(*table); // once nobody writes meanwhile
+    QVERIFY(stateOf(db) == expected);
+    QVERIFY(db.query(QStringLiteral("PRAGMA page_count")).toLongLong() < pages);
+}
+
+void TableMaintenanceTest::theNextCommandRemovesWhatAnEarlierCompactionLeft_data()
+{
+    QTest::addColumn<Command>("command");
+    QTest::newRow("compact") << Command::Compact;
+    QTest::newRow("empty") << Command::Empty;
+    QTest::newRow("clear errors") << Command::ClearErrors;
+    QTest::newRow("delete") << Command::Delete;
+}
+
+void TableMaintenanceTest::theNextCommandRemovesWhatAnEarlierCompactionLeft()
+{
+    QFETCH(Command, command);
+    ScratchDatabase db;
+    makeParts(db);
+    // What a compaction killed while copying left: its copy, and, from earlier versions, the
+    // empty index that kept a table's rowids. Another compaction still making its copy holds it.
+    const QString name = QFileInfo(db.path()).fileName();
+    const QString left = db.path() + QStringLiteral("-compacting-AbC123");
+    for (const QString &path : {left, left + QStringLiteral("-journal")}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("a copy cut off");
+    }
+    QTemporaryFile running(db.folder() + u'/' + name + QStringLiteral("-compacting-XXXXXX"));
+    QVERIFY(running.open());
+    QCOMPARE(::flock(running.handle(), LOCK_EX | LOCK_NB), 0);
+    db.exec(QStringLiteral("CREATE INDEX \"$$$keep rowids log\" ON log (what) WHERE 0"));
+    auto table = openTable(db.alias(), Parts);
+    const QStringList before = QDir(db.folder()).entryList(QDir::Files);
+
+    run(command, *table);
+
+    QVERIFY(!QFileInfo::exists(left));
+    QVERIFY(!QFileInfo::exists(left + QStringLiteral("-journal")));
+    QVERIFY(QFileInfo::exists(running.fileName()));
+    QCOMPARE(db.query(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE "
+                                     "'$$$keep%'"))
+                 .toInt(),
+        0);
+    QVERIFY(before.contains(QFileInfo(left).fileName()));
 }
 
 TABVALE_TEST_MAIN(TableMaintenanceTest, QCoreApplication)
