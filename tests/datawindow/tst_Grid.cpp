@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <optional>
@@ -35,6 +37,32 @@ bool near(QColor a, QColor b)
 {
     return qAbs(a.red() - b.red()) <= 3 && qAbs(a.green() - b.green()) <= 3
         && qAbs(a.blue() - b.blue()) <= 3;
+}
+
+// Where a part of a scroll bar is drawn (an arrow, a page area, the slider), as its style lays it
+// out, so that a test clicks where a user would.
+QRect scrollBarPart(const QScrollBar *bar, QStyle::SubControl part)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.subControls = QStyle::SC_All;
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+}
+
+void mouseDrag(QWidget *widget, QPoint from, QPoint to)
+{
+    QTest::mousePress(widget, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(widget->mapToGlobal(to)),
+        Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
 }
 
 } // namespace
@@ -388,6 +416,86 @@ private slots:
         QCOMPARE(grid->currentIndex().row(), 0);
         QCOMPARE(grid->recordBar()->value(), 0);
         QCOMPARE(grid->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("\u25B6"));
+
+        // Mouse on the record bar, as on any scroll bar: an arrow moves one row, the page area a
+        // screen, the slider dragged to the end shows the table's last records.
+        QScrollBar *bar = grid->recordBar();
+        bar->setValue(120000);
+        QCOMPARE(grid->recordAtRow(1), 120000);
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+            scrollBarPart(bar, QStyle::SC_ScrollBarAddLine).center());
+        QCOMPARE(grid->recordAtRow(1), 120001);
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+            scrollBarPart(bar, QStyle::SC_ScrollBarSubLine).center());
+        QCOMPARE(grid->recordAtRow(1), 120000);
+        QVERIFY(bar->pageStep() > 5);
+        const QRect pageDown = scrollBarPart(bar, QStyle::SC_ScrollBarAddPage);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, pageDown.center());
+        QCOMPARE(grid->recordAtRow(1), 120000 + bar->pageStep());
+        QCOMPARE(shownAtRow(1), QStringLiteral("n%1").arg(120001 + bar->pageStep()));
+        const QRect slider = scrollBarPart(bar, QStyle::SC_ScrollBarSlider);
+        mouseDrag(bar, slider.center(), QPoint(slider.center().x(), bar->height() - 1));
+        QCOMPARE(bar->value(), bar->maximum());
+        // At its end a grid shows the last row whole at the bottom, the top row maybe cut.
+        QVERIFY(grid->recordAtRow(1) >= bar->maximum() - 1);
+        QCOMPARE(shownAtRow(1), QStringLiteral("n%1").arg(grid->recordAtRow(1) + 1));
+        QCOMPARE(grid->model()->index(grid->model()->rowCount() - 1, 0).data().toString(),
+            QStringLiteral("n%1").arg(records));
+        QVERIFY(grid->viewport()->rect().contains(
+            grid->visualRect(grid->model()->index(grid->model()->rowCount() - 1, 0))));
+        // The wheel over the record bar scrolls too.
+        bar->setValue(150000);
+        QWheelEvent wheel(QPointF(bar->width() / 2, bar->height() / 2),
+            bar->mapToGlobal(QPointF(bar->width() / 2, bar->height() / 2)), QPoint(),
+            QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(bar, &wheel);
+        QVERIFY(grid->recordAtRow(1) > 150000);
+        QCOMPARE(grid->recordAtRow(1), bar->value());
+
+        // Scrolled away from the current record, a move of the table brings its row back in view.
+        QCOMPARE(t->recNo(), 0);
+        m_main->DBNavigator1->click(DBNavigator::Next);
+        QCOMPARE(t->recNo(), 1);
+        QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("n2"));
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->currentIndex())));
+        QCOMPARE(bar->value(), grid->recordAtRow(1));
+    }
+
+    // Whatever fits the model's window is shown as it always was: by the view's own scroll bar
+    // alone.
+    void aTableThatFitsTheWindowKeepsTheViewsOwnScrollBar()
+    {
+        DBGrid *grid = m_main->DBGrid1;
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QVERIFY(!grid->recordBar()->isVisible());
+        QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QVERIFY(!grid->verticalScrollBar()->isVisible()); // three rows need no scroll bar
+
+        const QString big = DataFixture::makeDatabase(QStringLiteral("Big"),
+            {QStringLiteral("CREATE TABLE Many (Name VARCHAR(10))"),
+                QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                               "WHERE i < %1) INSERT INTO Many SELECT 'n' || i FROM c")
+                    .arg(TableModel::WindowRows)});
+        DataFixture::writeAliases({{QStringLiteral("Grid"), m_db}, {QStringLiteral("Big"), big}});
+        m_main = std::make_unique<TForm1>(true);
+        m_main->resize(900, 600);
+        m_main->show();
+        m_main->CBDBase->setCurrentText(QStringLiteral("Big"));
+        grid = m_main->DBGrid1;
+        QTRY_VERIFY_WITH_TIMEOUT(m_main->Table1->recordListComplete(), 20000);
+        QTRY_COMPARE(grid->model()->rowCount(), TableModel::WindowRows);
+        QVERIFY(!grid->tableModel()->windowed());
+        QVERIFY(!grid->recordBar()->isVisible());
+        QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        QScrollBar *own = grid->verticalScrollBar();
+        QVERIFY(own->isVisible());
+        QCOMPARE(own->maximum() + own->pageStep(), TableModel::WindowRows);
+        own->setValue(own->maximum());
+        QVERIFY(grid->viewport()->rect().contains(
+            grid->visualRect(grid->model()->index(TableModel::WindowRows - 1, 0))));
+        m_main->DBNavigator1->click(DBNavigator::Last);
+        QCOMPARE(grid->currentIndex().row(), TableModel::WindowRows - 1);
+        QVERIFY(!grid->recordBar()->isVisible());
     }
 
     void lastOnATableStillLoadingWaitsWithTheWaitCursor()
