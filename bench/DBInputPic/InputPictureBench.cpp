@@ -18,6 +18,7 @@
 #include "app/WindowWiring.h"
 #include "bench/common/BenchMemory.h"
 #include "bench/common/LatencyProbe.h"
+#include "bench/common/ProcessCpu.h"
 #include "common/SharedState.h"
 #include "datawindow/TForm1.h"
 #include "engine/FieldBytesReader.h"
@@ -415,6 +416,7 @@ void benchColumn(TForm1 &main, const QString &alias, const QString &dbPath, int 
     // Reference: read every blob on one thread of its own and scale it, nothing else.
     QElapsedTimer t;
     double reference = 0;
+    double referenceCpu = 0;
     qint64 valueBytes = 0;
     {
         TTable table;
@@ -428,21 +430,26 @@ void benchColumn(TForm1 &main, const QString &alias, const QString &dbPath, int 
                 valueBytes = r.read(mark)->size(); // warms the page cache
             QElapsedTimer inner;
             inner.start();
+            const double cpuBefore = processCpuMs();
             for (qint64 mark : marks)
                 Thumbnail::fromStoredValue(*r.read(mark));
             reference = ms(inner);
+            referenceCpu = processCpuMs() - cpuBefore;
         });
         reader.join();
     }
     main.CBDBase->setCurrentText(alias);
     LatencyProbe probe;
     t.start();
+    const double cpuBefore = processCpuMs();
     main.InputPicture1Click();
     TFDBInputPic *w = FDBInputPic.data();
     const double opened = ms(t);
+    const double openedCpu = processCpuMs() - cpuBefore;
     probe.start(); // opening is a block of its own, reported above
     waitUntil([] { return !FieldThreadBusy; });
     const double total = ms(t);
+    const double cpu = processCpuMs() - cpuBefore;
     const double worst = probe.stop();
     out() << "\n== The window's column (" << records << " records of " << valueBytes / 1024
           << " KB pictures) ==\n";
@@ -454,6 +461,13 @@ void benchColumn(TForm1 &main, const QString &alias, const QString &dbPath, int 
     out() << QStringLiteral("reading + scaling every blob alone: %1 ms (run %2x; goal <= 1.5x)\n")
                  .arg(reference, 0, 'f', 0)
                  .arg(total / reference, 0, 'f', 2);
+    out() << QStringLiteral("CPU time, all threads: run %1 ms (opening %2 ms), alone %3 ms (%4x; "
+                            "without the opening %5x)\n")
+                 .arg(cpu, 0, 'f', 0)
+                 .arg(openedCpu, 0, 'f', 0)
+                 .arg(referenceCpu, 0, 'f', 0)
+                 .arg(cpu / std::max(1.0, referenceCpu), 0, 'f', 2)
+                 .arg((cpu - openedCpu) / std::max(1.0, referenceCpu), 0, 'f', 2);
     out() << QStringLiteral("longest GUI block during the run: %1 ms (goal <= 16)\n")
                  .arg(worst, 0, 'f', 1);
     out() << QStringLiteral("resident memory at the end: %1 MB\n")
