@@ -152,7 +152,7 @@ public:
     // Field picture column (TFDBInputPicColumn.cpp).
     void FillCanKaoLabels();
     void RestartFieldPicThread();
-    void DrawFieldThumb(quint64 generation, int row, const QByteArray &thumbnail, bool unreadable);
+    void DrawFieldThumbs(quint64 generation, const QList<FieldThumb> &batch);
     void ResetDBPicScroll();
     void ComboCanKaoChange();
     void ComboXiuGaiChange();

@@ -17,6 +17,7 @@
 #include "controls/DBImage.h"
 #include "controls/TScrollBar.h"
 #include "datawindow/TForm1.h"
+#include "engine/RecordListLoader.h"
 #include "engine/TTable.h"
 #include "picture/BmpCodec.h"
 #include "picture/JpegCodec.h"
@@ -522,6 +523,34 @@ private slots:
         QVERIFY(FieldThreadBusy);
         w()->close();
         QTRY_VERIFY(!w());
+    }
+
+    void theColumnCoversEveryRecordOfATableStillLoading()
+    {
+        makeTable(0);
+        DataFixture::exec(m_db,
+            QStringLiteral("INSERT INTO Photos (No, Title, Pic) WITH RECURSIVE c(x) AS (SELECT 1 "
+                           "UNION ALL SELECT x + 1 FROM c WHERE x < 2500) SELECT x, 'title ' || "
+                           "x, %1 FROM c")
+                .arg(hex(StoredPicture::encode(solid(40, 30, Green), 17))));
+        RecordListLoader::holdForTests(true);
+        struct Release
+        {
+            ~Release() { RecordListLoader::holdForTests(false); }
+        } release;
+        m_main = std::make_unique<TForm1>(true);
+        m_main->show();
+        QCOMPARE(m_main->Table1->loadedRecordCount(), 1000);
+        m_main->InputPicture1Click();
+        QVERIFY(w());
+        waitForRuns();
+        QVERIFY(w()->Table1->recordListComplete());
+        QCOMPARE(w()->CanKaoLabels.size(), 2500);
+        QCOMPARE(w()->CanKaoLabels.last(), QStringLiteral("2500"));
+        QCOMPARE(w()->FieldThumbLast, 2499);
+        QCOMPARE(w()->FieldThumbs.last().Tag, 2499);
+        QVERIFY(near(w()->FieldThumbs.last().picture().pixel(29, 29), Green, 10));
+        QVERIFY(!m_main->Table1->recordListComplete()); // the main window's own list is held still
     }
 
     void theThreeGesturesStoreThePictureByTheirRules_data()
