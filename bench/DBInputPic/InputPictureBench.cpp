@@ -19,6 +19,7 @@
 #include "bench/common/BenchMemory.h"
 #include "bench/common/LatencyProbe.h"
 #include "bench/common/ProcessCpu.h"
+#include "bench/common/SyntheticPhoto.h"
 #include "common/SharedState.h"
 #include "datawindow/TForm1.h"
 #include "engine/FieldBytesReader.h"
@@ -69,27 +70,6 @@ QByteArray readAll(const QString &path)
 
 // ---- Generated data ----------------------------------------------------------------------------
 
-// Something like a photograph: smooth light, texture and a little grain, so the JPEG is of a
-// camera's size and the decoder does a camera's work.
-QImage photo(QSize size, int seed)
-{
-    QImage image(size, QImage::Format_RGB32);
-    quint32 noise = 2166136261u ^ quint32(seed);
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            noise = noise * 1664525u + 1013904223u;
-            const int grain = int(noise >> 28) - 8;
-            const int texture = ((x / 7 + y / 5 + seed) % 23) * 3;
-            const int r = std::clamp(x * 200 / size.width() + texture + grain, 0, 255);
-            const int g = std::clamp(y * 180 / size.height() + 40 + grain, 0, 255);
-            const int b = std::clamp(120 + texture - grain + seed * 13 % 60, 0, 255);
-            line[x] = qRgb(r, g, b);
-        }
-    }
-    return image;
-}
-
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -105,7 +85,7 @@ void generateFolder(const QString &dir)
     QDir().mkpath(dir);
     constexpr int Distinct = 8;
     for (int k = 0; k < Distinct; ++k) {
-        const QImage camera = photo(QSize(4000, 3000), k);
+        const QImage camera = syntheticPhoto(QSize(4000, 3000), k);
         const QByteArray plain = JpegCodec::encode(camera, 92);
         const QByteArray thumb = JpegCodec::encode(
             camera.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 85);
@@ -117,7 +97,7 @@ void generateFolder(const QString &dir)
                 withExif);
         }
     }
-    const QImage hd = photo(QSize(1920, 1080), 99);
+    const QImage hd = syntheticPhoto(QSize(1920, 1080), 99);
     const QByteArray hdJpeg = JpegCodec::encode(hd, 90);
     const QByteArray hdBmp = BmpCodec::encode(hd);
     for (int i = 0; i < 20; ++i)
@@ -513,9 +493,9 @@ int main(int argc, char **argv)
     }
     // 200 × 200 pictures: 120 KB each in the stored form, what the copy gestures write.
     const QString columnDb = data + QStringLiteral("/column-%1.sqlite").arg(records);
-    generateTable(columnDb, records, photo(QSize(200, 200), 5));
+    generateTable(columnDb, records, syntheticPhoto(QSize(200, 200), 5));
     const QString bigDb = data + QStringLiteral("/big-%1.sqlite").arg(bigRecords);
-    generateTable(bigDb, bigRecords, photo(QSize(16, 16), 6));
+    generateTable(bigDb, bigRecords, syntheticPhoto(QSize(16, 16), 6));
     const QString aliasFile = data + QStringLiteral("/aliases.conf");
     writeAliases(aliasFile, {{QStringLiteral("Column"), columnDb}, {QStringLiteral("Big"), bigDb}});
     qputenv("TABVALE_ALIASES", aliasFile.toLocal8Bit());

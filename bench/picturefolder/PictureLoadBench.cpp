@@ -9,6 +9,7 @@
 //
 // Without --folder it generates (once, under the cache or --data-dir) 100 camera-sized 4000 × 3000
 // JPEGs with EXIF blocks. With --folder, the first 100 JPEG files of that folder are used.
+#include "bench/common/SyntheticPhoto.h"
 #include "engine/Database.h"
 #include "picture/JpegCodec.h"
 #include "picturefolder/LoadPlan.h"
@@ -58,25 +59,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// Smooth light, texture and grain, so that the JPEG has a camera photo's size.
-QImage photo(QSize size, int seed)
-{
-    QImage image(size, QImage::Format_RGB32);
-    quint32 noise = 2166136261u ^ quint32(seed);
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            noise = noise * 1664525u + 1013904223u;
-            const int grain = int(noise >> 28) - 8;
-            const int texture = ((x / 7 + y / 5 + seed) % 23) * 3;
-            line[x] = qRgb(std::clamp(x * 200 / size.width() + texture + grain, 0, 255),
-                std::clamp(y * 180 / size.height() + 40 + grain, 0, 255),
-                std::clamp(120 + texture - grain + seed * 13 % 60, 0, 255));
-        }
-    }
-    return image;
-}
-
 // Ten distinct photos, each written ten times with another orientation tag, so every file differs.
 QString generatedFolder(const QString &dataDir)
 {
@@ -86,7 +68,7 @@ QString generatedFolder(const QString &dataDir)
     out() << "generating " << dir << " (once) ..." << Qt::endl;
     QDir().mkpath(dir);
     for (int k = 0; k < 10; ++k) {
-        const QImage camera = photo(QSize(4000, 3000), k);
+        const QImage camera = syntheticPhoto(QSize(4000, 3000), k);
         const QByteArray plain = JpegCodec::encode(camera, 92);
         const QByteArray thumb = JpegCodec::encode(
             camera.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 85);

@@ -4,7 +4,7 @@
 #include "datawindow/TForm1.h"
 
 #include "common/Prompts.h"
-#include "datawindow/picturefolder/FolderProgress.h"
+#include "controls/DelayedProgress.h"
 #include "datawindow/picturefolder/LoadPlanDialog.h"
 #include "datawindow/picturefolder/PictureFolderDialog.h"
 #include "engine/Engine.h"
@@ -102,6 +102,14 @@ QString undoQuestion(const LoadUndo::Load &load)
     return text;
 }
 
+// The command's report to its progress dialog, with `label` (%1 done, %2 all) over the bar.
+std::function<bool(qint64, qint64)> reportTo(DelayedProgress &progress, const QString &label)
+{
+    return [&progress, label](qint64 done, qint64 total) {
+        return progress.report(done, total, [&] { return label.arg(done).arg(total); });
+    };
+}
+
 } // namespace
 
 void TForm1::ExportPictures1Click()
@@ -115,11 +123,11 @@ void TForm1::ExportPictures1Click()
         table.databaseName(), table.tableName(), dialog.pictureField(), dialog.namingField());
     PictureExport::Summary summary;
     {
-        FolderProgress progress(this, tr("Export Pictures to a Folder"), tr("Written: %1 of %2 records"));
+        DelayedProgress progress(this, tr("Export Pictures to a Folder"), DelayedProgress::Stop::Can);
         summary = PictureExport::run(
             columns, dialog.folder(),
             [this](const QString &fileName) { return askAboutExisting(this, fileName); },
-            progress.callback());
+            reportTo(progress, tr("Written: %1 of %2 records")));
     }
     Prompts::message(this, exportSummary(summary, dialog.folder()),
         tr("Export Pictures to a Folder"), QMessageBox::Ok, QMessageBox::Information);
@@ -150,8 +158,8 @@ void TForm1::LoadPictures1Click()
         closeInputPicture();
     std::optional<PictureLoad::Result> result;
     {
-        FolderProgress progress(this, tr("Load Pictures from a Folder"), tr("Loaded: %1 of %2 pictures"));
-        result = PictureLoad::apply(*plan, progress.callback());
+        DelayedProgress progress(this, tr("Load Pictures from a Folder"), DelayedProgress::Stop::Can);
+        result = PictureLoad::apply(*plan, reportTo(progress, tr("Loaded: %1 of %2 pictures")));
     }
     table.refresh();
     if (!result)

@@ -6,6 +6,7 @@
 #include "common/Prompts.h"
 #include "common/SharedState.h"
 #include "controls/DBImage.h"
+#include "controls/DelayedProgress.h"
 #include "datawindow/TForm1.h"
 #include "datawindow/grid/DBGrid.h"
 #include "datawindow/maintenance/MaintenanceProgress.h"
@@ -136,7 +137,7 @@ private slots:
         m_asked.clear();
         m_answers.clear();
         m_whileAsked = nullptr;
-        MaintenanceProgress::showAfterMs = 400;
+        DelayedProgress::showAfterMs = 400;
         m_main = std::make_unique<TForm1>(true);
         m_main->show();
         QCOMPARE(m_main->Table1->tableName(), QStringLiteral("Parts"));
@@ -361,7 +362,7 @@ private slots:
     void theLookingPassCanBeCancelled()
     {
         DataFixture::exec(m_db, QStringLiteral("UPDATE Parts SET price = 'free' WHERE id = 299"));
-        MaintenanceProgress::showAfterMs = 0;
+        DelayedProgress::showAfterMs = 0;
         QTimer::singleShot(0, this, [] {
             for (QWidget *w : QApplication::topLevelWidgets()) {
                 if (auto *dialog = qobject_cast<QProgressDialog *>(w)) {
@@ -381,7 +382,7 @@ private slots:
 
     void theProgressDialogShowsTheCountAndTheBusyCursor()
     {
-        MaintenanceProgress::showAfterMs = 0;
+        DelayedProgress::showAfterMs = 0;
         {
             MaintenanceProgress progress(m_main.get(), QStringLiteral("紧缩数据表"));
             QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);

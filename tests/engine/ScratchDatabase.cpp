@@ -1,6 +1,8 @@
 #include "tests/engine/ScratchDatabase.h"
 
 #include "engine/Database.h"
+#include "engine/TField.h"
+#include "engine/TTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -118,4 +120,18 @@ void ScratchDatabase::makeNumbers(int records)
             "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
             "INSERT INTO t SELECT i, 'r' || i, i * 10, NULL FROM c")
                  .arg(records));
+}
+
+std::unique_ptr<TTable> openTable(const ScratchDatabase &db, const QString &name)
+{
+    auto table = std::make_unique<TTable>();
+    table->setDatabaseName(db.alias());
+    table->setTableName(name);
+    table->open();
+    return table;
+}
+
+QString nameAt(const TTable &t)
+{
+    return t.fieldByName(QStringLiteral("name"))->value().toString();
 }

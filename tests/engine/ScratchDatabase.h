@@ -4,8 +4,10 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <memory>
 
 struct sqlite3;
+class TTable;
 
 // A database file of its own in a temporary folder, listed in the test's alias file under a
 // unique alias. exec() and query() go through a separate SQLite connection, as another program
@@ -44,3 +46,8 @@ private:
     QString m_path;
     sqlite3 *m_db = nullptr;
 };
+
+// The table `name` of the scratch database, open as a window opens it.
+std::unique_ptr<TTable> openTable(const ScratchDatabase &db, const QString &name = QStringLiteral("t"));
+// The name field of the current record (tables made by makeNumbers).
+QString nameAt(const TTable &t);

@@ -12,21 +12,6 @@
 
 namespace {
 
-std::unique_ptr<TTable> openTable(
-    const ScratchDatabase &db, const QString &name = QStringLiteral("t"))
-{
-    auto table = std::make_unique<TTable>();
-    table->setDatabaseName(db.alias());
-    table->setTableName(name);
-    table->open();
-    return table;
-}
-
-QString nameAt(const TTable &t)
-{
-    return t.fieldByName(QStringLiteral("name"))->value().toString();
-}
-
 // Collects the statements the table's connection runs while it lives.
 class StatementLog
 {

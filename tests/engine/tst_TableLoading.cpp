@@ -37,20 +37,6 @@ struct WaitLog
     ~WaitLog() { TTable::setWaitHook({}); }
 };
 
-std::unique_ptr<TTable> openTable(const ScratchDatabase &db, const QString &name = "t")
-{
-    auto table = std::make_unique<TTable>();
-    table->setDatabaseName(db.alias());
-    table->setTableName(name);
-    table->open();
-    return table;
-}
-
-QString nameAt(const TTable &t)
-{
-    return t.fieldByName(QStringLiteral("name"))->value().toString();
-}
-
 std::vector<RecordKey> storedKeys(ScratchDatabase &db, const QString &table = "t")
 {
     std::vector<RecordKey> keys;

@@ -19,25 +19,14 @@
 
 using Kind = ThumbnailCache::Kind;
 using PictureSamples::JpegKind;
+using PictureSamples::near;
+using PictureSamples::solid;
 
 namespace {
 
 const QRgb Red = qRgb(255, 0, 0); // the quadrants' top-left
 const QRgb Yellow = qRgb(255, 255, 0);
-
-bool near(QRgb actual, QRgb expected, int tolerance = 40)
-{
-    return qAbs(qRed(actual) - qRed(expected)) <= tolerance
-        && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
-}
-
-QImage solid(QSize size, QRgb colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
+constexpr int Tolerance = 40; // a cached thumbnail is a JPEG of a JPEG
 
 QByteArray glibUri(const QByteArray &path)
 {
@@ -209,7 +198,7 @@ private slots:
 
         const QImage found = cache().find(file, Kind::Normal);
         QCOMPARE(found.size(), QSize(128, 96));
-        QVERIFY(near(found.pixel(5, 5), Yellow));
+        QVERIFY(near(found.pixel(5, 5), Yellow, Tolerance));
 
         const QString path = cache().thumbnailPath(file, Kind::Normal);
         QFile png(path);
@@ -249,7 +238,7 @@ private slots:
         QCOMPARE(gioThumbnail(file), std::make_pair(path, false));
         QVERIFY(desktop.find(file, Kind::Normal).isNull());
 
-        QVERIFY(near(desktop.thumbnailOf(file).pixel(10, 10), Red));
+        QVERIFY(near(desktop.thumbnailOf(file).pixel(10, 10), Red, Tolerance));
         QCOMPARE(gioThumbnail(file), std::make_pair(path, true));
         QFile::remove(path);
     }
@@ -276,8 +265,8 @@ private slots:
         const QString file = camera(QStringLiteral("written elsewhere with a long name.jpg"));
         writeThumbnail(
             cache().thumbnailPath(file, Kind::Normal), solid({128, 96}, Yellow), validKeys(file));
-        QVERIFY(near(cache().find(file, Kind::Normal).pixel(1, 1), Yellow));
-        QVERIFY(near(cache().thumbnailOf(file).pixel(10, 10), Yellow));
+        QVERIFY(near(cache().find(file, Kind::Normal).pixel(1, 1), Yellow, Tolerance));
+        QVERIFY(near(cache().thumbnailOf(file).pixel(10, 10), Yellow, Tolerance));
     }
 
     void aStaleThumbnailIsIgnoredAndReplaced_data()
@@ -306,11 +295,11 @@ private slots:
         writeThumbnail(path, solid({128, 96}, Yellow), keys);
 
         QVERIFY(cache().find(file, Kind::Normal).isNull());
-        QVERIFY(near(cache().thumbnailOf(file).pixel(10, 10), Red)); // decoded
+        QVERIFY(near(cache().thumbnailOf(file).pixel(10, 10), Red, Tolerance)); // decoded
 
         const QImage replaced = cache().find(file, Kind::Normal);
         QCOMPARE(replaced.size(), QSize(128, 96));
-        QVERIFY(near(replaced.pixel(10, 10), Red));
+        QVERIFY(near(replaced.pixel(10, 10), Red, Tolerance));
     }
 
     void aCachedThumbnailStandsInOnlyWhenItCoversTheStrip_data()
@@ -339,7 +328,7 @@ private slots:
                 cache().thumbnailPath(file, Kind::Large), solid(large, Yellow), validKeys(file));
         const QImage strip = cache().thumbnailOf(file);
         QCOMPARE(strip.size(), Thumbnail::StripSize);
-        QVERIFY(near(strip.pixel(10, 10), used ? Yellow : Red));
+        QVERIFY(near(strip.pixel(10, 10), used ? Yellow : Red, Tolerance));
         // A valid normal thumbnail is the desktop's and stays, even when too thin for the strip.
         if (!normal.isEmpty())
             QCOMPARE(cache().find(file, Kind::Normal).size(), normal);
@@ -369,8 +358,8 @@ private slots:
             writeFile(path, damage);
         }
         QVERIFY(cache().find(file, Kind::Normal).isNull());
-        QVERIFY(near(cache().thumbnailOf(file).pixel(10, 10), Red));
-        QVERIFY(near(cache().find(file, Kind::Normal).pixel(10, 10), Red));
+        QVERIFY(near(cache().thumbnailOf(file).pixel(10, 10), Red, Tolerance));
+        QVERIFY(near(cache().find(file, Kind::Normal).pixel(10, 10), Red, Tolerance));
     }
 
     void aCacheThatCannotBeWrittenIsTolerated_data()
@@ -407,7 +396,7 @@ private slots:
 
         QVERIFY(!cache().store(file, solid({128, 96}, Yellow), Kind::Normal));
         const QImage strip = cache().thumbnailOf(file); // no exception
-        QVERIFY(near(strip.pixel(10, 10), Red));
+        QVERIFY(near(strip.pixel(10, 10), Red, Tolerance));
         QVERIFY(cache().find(file, Kind::Normal).isNull());
         const QStringList leftovers = QDir(cacheRoot() + QStringLiteral("/normal"))
                                           .entryList({QStringLiteral("*.png.*")}, QDir::Files);
@@ -466,7 +455,7 @@ private slots:
         const QImage cached = cache().find(file, Kind::Normal);
         QCOMPARE(cached.size(), thumbnail);
         QVERIFY2(
-            near(cached.pixel(4, 4), topLeft), qPrintable(QString::number(cached.pixel(4, 4), 16)));
+            near(cached.pixel(4, 4), topLeft, Tolerance), qPrintable(QString::number(cached.pixel(4, 4), 16)));
         QFile png(cache().thumbnailPath(file, Kind::Normal));
         QVERIFY(png.open(QIODevice::ReadOnly));
         const QMap<QByteArray, QByteArray> texts = pngTexts(png.readAll());

@@ -11,23 +11,12 @@
 #include <QTemporaryDir>
 
 using PictureSamples::JpegKind;
+using PictureSamples::near;
+using PictureSamples::solid;
 
 namespace {
 
-bool near(QRgb actual, QRgb expected, int tolerance = 30)
-{
-    return qAbs(qRed(actual) - qRed(expected)) <= tolerance
-        && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
-}
-
-QImage solid(QSize size, QRgb colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
+constexpr int Tolerance = 30;
 const QRgb Yellow = qRgb(255, 255, 0);
 const QRgb Red = qRgb(255, 0, 0); // the quadrants' top-left
 
@@ -75,7 +64,7 @@ private slots:
         for (const QImage &t : {fromBytes, fromFile}) {
             QCOMPARE(t.size(), Thumbnail::StripSize);
             QCOMPARE(t.format(), QImage::Format_RGB888);
-            QVERIFY2(near(t.pixel(10, 10), used ? Yellow : Red),
+            QVERIFY2(near(t.pixel(10, 10), used ? Yellow : Red, Tolerance),
                 qPrintable(QString::number(t.pixel(10, 10), 16)));
         }
         QCOMPARE(Thumbnail::embeddedThumbnailFits(embedded, picture), used);
@@ -96,8 +85,8 @@ private slots:
             main, 6, PictureSamples::jpeg(stored, JpegKind::Baseline, 95));
         const QImage t = Thumbnail::fromBytes(file);
         // The stored left edge is the upright top.
-        QVERIFY(near(t.pixel(29, 3), qRgb(0, 0, 255)));
-        QVERIFY(near(t.pixel(29, 54), Yellow));
+        QVERIFY(near(t.pixel(29, 3), qRgb(0, 0, 255), Tolerance));
+        QVERIFY(near(t.pixel(29, 54), Yellow, Tolerance));
     }
 
     void aDamagedEmbeddedThumbnailFallsBackToThePicture()
@@ -108,7 +97,7 @@ private slots:
             = PictureSamples::jpeg(solid(QSize(160, 120), Yellow), JpegKind::Baseline);
         broken.truncate(broken.size() / 2);
         const QImage t = Thumbnail::fromBytes(PictureSamples::withExif(main, 1, broken));
-        QVERIFY(near(t.pixel(10, 10), Red));
+        QVERIFY(near(t.pixel(10, 10), Red, Tolerance));
     }
 
     void aStoredValueIsAlwaysThumbnailedFromItsPicture()
@@ -117,7 +106,7 @@ private slots:
             PictureSamples::quadrants(QSize(640, 480)), JpegKind::Baseline, 95);
         const QByteArray file = PictureSamples::withExif(
             main, 1, PictureSamples::jpeg(solid(QSize(160, 120), Yellow), JpegKind::Baseline));
-        QVERIFY(near(Thumbnail::fromStoredValue(file).pixel(10, 10), Red));
+        QVERIFY(near(Thumbnail::fromStoredValue(file).pixel(10, 10), Red, Tolerance));
         QByteArray cut = file;
         cut.truncate(file.size() - 400); // the picture's data is damaged, its thumbnail is not
         QVERIFY_THROWS_EXCEPTION(PictureError, Thumbnail::fromStoredValue(cut));

@@ -368,6 +368,20 @@ QList<QRgb> quadrantColours()
     return {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
 }
 
+QImage solid(QSize size, QRgb colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+bool near(QRgb actual, QRgb expected, int tolerance)
+{
+    return qAbs(qRed(actual) - qRed(expected)) <= tolerance
+        && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
+        && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
+}
+
 QImage stripes(QSize size, int colourCount)
 {
     QImage image(size, QImage::Format_RGB32);

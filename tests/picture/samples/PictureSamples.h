@@ -14,6 +14,10 @@ namespace PictureSamples {
 // test can read colours back at the quadrant centres.
 QImage quadrants(QSize size);
 QList<QRgb> quadrantColours(); // top-left, top-right, bottom-left, bottom-right
+// A picture of one colour.
+QImage solid(QSize size, QRgb colour);
+// Whether every channel of `actual` is within `tolerance` of `expected` (what lossy coding leaves).
+bool near(QRgb actual, QRgb expected, int tolerance);
 
 // Stripes from the eight colours whose channels are all 0 or 255 (exact in every bitmap depth):
 // a run of four equal pixels at the start of each row, then changing ones, so that run-length
