@@ -1,5 +1,10 @@
 #pragma once
 
+#include "engine/Database.h"
+#include "engine/FieldType.h"
+#include "engine/TField.h"
+#include "engine/TTable.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
@@ -15,6 +20,20 @@ inline QByteArray quoted(const QString &name)
     QString q = name;
     q.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return '"' + q.toUtf8() + '"';
+}
+
+// The table's columns as the grid reads them: memo and picture-like ones by type only.
+inline QStringList gridColumns(const TTable &t)
+{
+    QStringList columns;
+    for (int i = 0; i < t.fieldCount(); ++i) {
+        const TField *field = t.field(i);
+        const QString name = Database::quote(field->fieldName());
+        columns << (fieldClassOf(field->dataType()) == FieldClass::Ordinary
+                ? name
+                : QStringLiteral("typeof(%1)").arg(name));
+    }
+    return columns;
 }
 
 // The first `rows` records by rowid, every listed column stepped over (the caller lists picture

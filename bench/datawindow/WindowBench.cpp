@@ -61,20 +61,6 @@ void waitForList(TForm1 &form)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-// The table's columns as the grid reads them: memo and picture-like ones by type only.
-QStringList gridColumns(TTable &t)
-{
-    QStringList columns;
-    for (int i = 0; i < t.fieldCount(); ++i) {
-        const TField *field = t.field(i);
-        const QString name = Database::quote(field->fieldName());
-        columns << (fieldClassOf(field->dataType()) == FieldClass::Ordinary
-                ? name
-                : QStringLiteral("typeof(%1)").arg(name));
-    }
-    return columns;
-}
-
 void chooseAnother(TForm1 &form, const QStringList &aliases, const QString &alias)
 {
     form.CBDBase->setCurrentText(aliases.value((aliases.indexOf(alias) + 1) % aliases.size()));
@@ -105,7 +91,7 @@ void measure(TForm1 &form, const QStringList &aliases, const QString &alias, boo
     const int rows = form.DBGrid1->tableModel()->recordRows();
     const int windowRows = form.DBGrid1->model()->rowCount();
     const double bareMs = BareSqlite::screenMs(Engine::database(alias)->path(), table,
-        gridColumns(*form.Table1), form.DBGrid1->rowAt(form.DBGrid1->viewport()->height()) + 1);
+        BareSqlite::gridColumns(*form.Table1), form.DBGrid1->rowAt(form.DBGrid1->viewport()->height()) + 1);
 
     timer.restart();
     form.DBNavigator1->click(DBNavigator::Last);

@@ -157,15 +157,8 @@ Figures measure(const TableRecipe &recipe, const QString &path)
         timer.restart();
         t.last();
         f.lastScreenMs = ms(timer) + fetchScreen(t, std::max(0, t.recordCount() - ScreenRows));
-        QStringList columns;
-        for (int i = 0; i < t.fieldCount(); ++i) {
-            const TField *field = t.field(i);
-            const QString name = Database::quote(field->fieldName());
-            columns << (fieldClassOf(field->dataType()) == FieldClass::Ordinary
-                    ? name
-                    : QStringLiteral("typeof(%1)").arg(name));
-        }
-        f.bareScreenMs = BareSqlite::screenMs(path, recipe.table, columns, ScreenRows);
+        f.bareScreenMs
+            = BareSqlite::screenMs(path, recipe.table, BareSqlite::gridColumns(t), ScreenRows);
     }
     {
         TTable t;
