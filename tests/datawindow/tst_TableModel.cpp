@@ -10,6 +10,19 @@
 #include <QGuiApplication>
 #include <QSignalSpy>
 
+namespace {
+
+// A grid model over a table, checked by Qt's model tester after every change it signals.
+struct CheckedModel
+{
+    TTable table;
+    TDataSource source;
+    TableModel model {(source.setDataSet(&table), &source)}; // made over a source with its table
+    QAbstractItemModelTester tester {&model, QAbstractItemModelTester::FailureReportingMode::QtTest};
+};
+
+} // namespace
+
 class TableModelTest : public QObject
 {
     Q_OBJECT
@@ -22,12 +35,9 @@ private slots:
                 QStringLiteral("INSERT INTO A VALUES ('a', 1, 'x'), ('b', 2, NULL)"),
                 QStringLiteral("CREATE TABLE B (Only INTEGER)")});
         DataFixture::writeAliases({{QStringLiteral("Model"), db}});
-        TTable table;
-        TDataSource source;
-        source.setDataSet(&table);
-        TableModel model(&source);
-        QAbstractItemModelTester tester(
-            &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        CheckedModel checked;
+        TTable &table = checked.table;
+        TableModel &model = checked.model;
 
         table.setDatabaseName(QStringLiteral("Model"));
         table.setTableName(QStringLiteral("A"));
@@ -72,12 +82,9 @@ private slots:
         {
             ~Release() { RecordListLoader::holdForTests(false); }
         } release;
-        TTable table;
-        TDataSource source;
-        source.setDataSet(&table);
-        TableModel model(&source);
-        QAbstractItemModelTester tester(
-            &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        CheckedModel checked;
+        TTable &table = checked.table;
+        TableModel &model = checked.model;
         table.setDatabaseName(QStringLiteral("Loading"));
         table.setTableName(QStringLiteral("Big"));
         table.open();
@@ -113,12 +120,9 @@ private slots:
                                "WHERE i < %1) INSERT INTO Big SELECT 'n' || i FROM c")
                     .arg(records)});
         DataFixture::writeAliases({{QStringLiteral("Window"), db}});
-        TTable table;
-        TDataSource source;
-        source.setDataSet(&table);
-        TableModel model(&source);
-        QAbstractItemModelTester tester(
-            &model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        CheckedModel checked;
+        TTable &table = checked.table;
+        TableModel &model = checked.model;
         QSignalSpy recordRows(&model, &TableModel::recordRowsChanged);
         table.setDatabaseName(QStringLiteral("Window"));
         table.setTableName(QStringLiteral("Big"));
