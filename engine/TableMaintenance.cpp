@@ -303,6 +303,12 @@ QString rowidOf(const Subject &s)
 
 } // namespace
 
+bool isKeptTable(const QString &name)
+{
+    return name.compare(BackupTable, Qt::CaseInsensitive) == 0
+        || name.compare(PictureLoadUndoTable, Qt::CaseInsensitive) == 0;
+}
+
 void compact(TTable &table, const Progress &progress)
 {
     table.storePendingEdit();
@@ -311,6 +317,8 @@ void compact(TTable &table, const Progress &progress)
     withTableClosed(table, [&] {
         Database &db = *s.db;
         const QString temporary = QStringLiteral("$$$") + s.table;
+        // An old Tabvale's leftover of this table, unless the name is one a command keeps.
+        const bool leftoverMayBeThere = !isKeptTable(temporary);
         if (FreePages::rebuildsWholeFile(db)) {
             // Giving the space back rebuilds every table from its records anyway, packed and
             // with nothing fired; rebuilding this one first would only do the work twice. What
@@ -318,7 +326,8 @@ void compact(TTable &table, const Progress &progress)
             {
                 Transaction transaction(db);
                 FreePages::dropLeftoverIndexes(db);
-                dropIfThere(db, temporary);
+                if (leftoverMayBeThere)
+                    dropIfThere(db, temporary);
                 transaction.commit();
             }
             db.tableChanged(temporary);
@@ -334,13 +343,18 @@ void compact(TTable &table, const Progress &progress)
             FreePages::dropLeftoverIndexes(db);
             const TableDefinition definition = TableDefinition::read(db, s.table);
             const QList<TFieldDef> fields = TableSchema::readFields(db, s.table, s.alias);
-            dropIfThere(db, temporary); // a leftover; the name now means the holder
+            if (leftoverMayBeThere)
+                dropIfThere(db, temporary);
+            // The holder's name must be no table's of the file: its bare name is read everywhere.
+            QString holder = temporary;
+            while (db.tableExists(holder))
+                holder += u'~';
             // The table is rebuilt in place (not dropped and made again), so it keeps its place in
             // the list of tables.
-            createHolder(db, temporary, fields);
-            copyRecords(db, s.table, temporary, fields, Step::CopyingOut, report);
-            refill(db, definition, temporary, fields, Step::CopyingBack, report);
-            db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(temporary)));
+            createHolder(db, holder, fields);
+            copyRecords(db, s.table, holder, fields, Step::CopyingOut, report);
+            refill(db, definition, holder, fields, Step::CopyingBack, report);
+            db.exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(holder)));
             transaction.commit();
         }
         db.tableChanged(s.table);

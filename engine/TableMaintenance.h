@@ -21,6 +21,10 @@ namespace TableMaintenance {
 
 // The one backup table of a database, written by emptying and read by restoring.
 inline const QString BackupTable = QStringLiteral("$$$Backup");
+// What undoes the last picture load into each table.
+inline const QString PictureLoadUndoTable = QStringLiteral("$$$PictureLoad");
+// The tables commands keep under the "$$$" prefix: never taken for what a cut-off command left.
+bool isKeptTable(const QString &name);
 
 enum class Step { CopyingOut, CopyingBack, Emptying, Restoring, FreeingSpace, Looking, Clearing };
 
@@ -32,7 +36,8 @@ enum class Step { CopyingOut, CopyingBack, Emptying, Restoring, FreeingSpace, Lo
 using Progress = std::function<bool(Step step, qint64 done, qint64 total)>;
 
 // Packs the table: the same definition, records and rowids (AUTOINCREMENT counters kept), indexes
-// and triggers as written, in its place among the tables; a leftover "$$$" + name table goes. In a
+// and triggers as written, in its place among the tables; a leftover "$$$" + name table goes (unless
+// that name is a kept table's: compacting a table named "Backup" keeps the backup). In a
 // database without auto-vacuum giving the free pages back rebuilds every table this way (see
 // FreePages: it costs time and space in proportion to the whole file). With auto-vacuum the table
 // is rebuilt in place in one transaction, its records held meanwhile in the temporary table

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/TableMaintenance.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QList>
@@ -23,7 +25,7 @@ struct PictureColumns;
 // others and, only when asked to, keeps those as they are now; otherwise it changes nothing.
 namespace LoadUndo {
 
-inline const QString Table = QStringLiteral("$$$PictureLoad");
+inline const QString Table = TableMaintenance::PictureLoadUndoTable;
 
 // Inside the load's transaction: makes the table when it is missing and forgets the table's
 // previous load.

@@ -251,6 +251,8 @@ private slots:
     void aCompactionRacedByAnotherProgramChangesNothing();
     void theNextCommandRemovesWhatAnEarlierCompactionLeft_data();
     void theNextCommandRemovesWhatAnEarlierCompactionLeft();
+    void compactingATableNamedLikeAKeptTableKeepsThatTable_data();
+    void compactingATableNamedLikeAKeptTableKeepsThatTable();
 };
 
 void TableMaintenanceTest::compactKeepsRecordsKeysAndTheWholeDefinitionAndFiresNothing()
@@ -1001,6 +1003,41 @@ void TableMaintenanceTest::theNextCommandRemovesWhatAnEarlierCompactionLeft()
                  .toInt(),
         0);
     QVERIFY(before.contains(QFileInfo(left).fileName()));
+}
+
+void TableMaintenanceTest::compactingATableNamedLikeAKeptTableKeepsThatTable_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("autoVacuum");
+    for (const QString &name : {QStringLiteral("Backup"), QStringLiteral("PictureLoad")}) {
+        QTest::addRow("%s, whole file rebuilt", qPrintable(name)) << name << false;
+        QTest::addRow("%s, rebuilt in place", qPrintable(name)) << name << true;
+    }
+}
+
+// "$$$" + a table's name is also the name of what emptying and a picture load keep: a table named
+// "Backup" is no reason to drop the backup of another table.
+void TableMaintenanceTest::compactingATableNamedLikeAKeptTableKeepsThatTable()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, autoVacuum);
+    ScratchDatabase db;
+    if (autoVacuum)
+        useIncrementalVacuum(db);
+    makeParts(db);
+    db.exec(QStringLiteral("CREATE TABLE \"%1\" (x)").arg(name));
+    db.exec(QStringLiteral("INSERT INTO \"%1\" VALUES (1), (2)").arg(name));
+    db.exec(QStringLiteral("CREATE TABLE \"$$$%1\" (kept)").arg(name));
+    db.exec(QStringLiteral("INSERT INTO \"$$$%1\" VALUES ('what a command keeps')").arg(name));
+    const QStringList kept = records(db, QStringLiteral("$$$") + name);
+    const QStringList own = records(db, name);
+
+    auto table = openTable(db.alias(), name);
+    TableMaintenance::compact(*table);
+
+    QCOMPARE(records(db, QStringLiteral("$$$") + name), kept);
+    QCOMPARE(records(db, name), own);
+    QCOMPARE(db.query(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
 }
 
 TABVALE_TEST_MAIN(TableMaintenanceTest, QCoreApplication)
