@@ -100,7 +100,7 @@ int run(const QStringList &args)
         if (!QFileInfo::exists(alias.path)) {
             if (!create)
                 throw EngineError(
-                    QStringLiteral("The file “%1” does not exist (add --create to make an "
+                    QCoreApplication::translate("AliasesTool", "The file “%1” does not exist (add --create to make an "
                                    "empty database there).")
                         .arg(QDir::toNativeSeparators(alias.path)));
             Database::create(alias.path);
