@@ -5,8 +5,10 @@
 #include "picture/PictureError.h"
 #include "picture/Thumbnail.h"
 
+#include <QElapsedTimer>
+
 TDataFieldPicThread::TDataFieldPicThread(quint64 generation, QString databasePath, QString table,
-    QString field, std::vector<qint64> bookmarks, QObject *parent)
+    QString field, RecordList bookmarks, QObject *parent)
     : QThread(parent), m_generation(generation), m_databasePath(std::move(databasePath)),
       m_table(std::move(table)), m_field(std::move(field)), m_bookmarks(std::move(bookmarks))
 { }
@@ -17,6 +19,17 @@ TDataFieldPicThread::~TDataFieldPicThread()
     wait();
 }
 
+bool TDataFieldPicThread::deliver(QList<FieldThumb> &batch)
+{
+    if (batch.isEmpty())
+        return true;
+    if (!m_throttle.reserve(m_abort))
+        return false;
+    emit thumbnailsReady(m_generation, batch);
+    batch.clear();
+    return true;
+}
+
 void TDataFieldPicThread::run()
 {
     QString error;
@@ -24,25 +37,28 @@ void TDataFieldPicThread::run()
         // Made and destroyed on this thread: its connection belongs to it.
         FieldBytesReader reader(m_databasePath, m_table, m_field);
         reader.setInterruptCheck([this] { return m_abort.load(); });
-        for (size_t r = 0; r < m_bookmarks.size() && !m_abort; ++r) {
-            const std::optional<QByteArray> value = reader.read(m_bookmarks[r]);
-            QByteArray thumbnail;
-            bool unreadable = false;
+        QList<FieldThumb> batch;
+        QElapsedTimer batchAge;
+        for (int r = 0; r < m_bookmarks.count() && !m_abort; ++r) {
+            const std::optional<QByteArray> value = reader.read(m_bookmarks.keyAt(r));
+            FieldThumb thumb {r, {}, false};
             // A record deleted meanwhile shows as empty, like an empty field.
             if (value && !value->isEmpty()) {
                 try {
-                    thumbnail = Thumbnail::pack(Thumbnail::fromStoredValue(*value));
+                    thumb.packed
+                        = Thumbnail::packStoredValue(*value, Thumbnail::fromStoredValue(*value));
                 } catch (const PictureError &) {
-                    unreadable = true;
+                    thumb.unreadable = true;
                 }
             }
-            if (!m_throttle.reserve(m_abort))
+            if (batch.isEmpty())
+                batchAge.start();
+            batch.append(std::move(thumb));
+            if ((batch.size() >= BatchRows || batchAge.elapsed() >= BatchMs) && !deliver(batch))
                 break;
-            if (unreadable)
-                emit thumbnailUnreadable(m_generation, int(r));
-            else
-                emit thumbnailReady(m_generation, int(r), thumbnail);
         }
+        if (!m_abort)
+            deliver(batch);
     } catch (const EngineError &e) {
         error = e.message();
     }

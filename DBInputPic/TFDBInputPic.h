@@ -3,6 +3,7 @@
 #include "DBInputPic/FieldThumb.h"
 #include "DBInputPic/FileThumb.h"
 #include "DBInputPic/ThumbGrid.h"
+#include "picture/PictureSource.h"
 
 #include <QImage>
 #include <QList>
@@ -151,7 +152,7 @@ public:
     // Field picture column (TFDBInputPicColumn.cpp).
     void FillCanKaoLabels();
     void RestartFieldPicThread();
-    void DrawFieldThumb(quint64 generation, int row, const QByteArray &thumbnail, bool unreadable);
+    void DrawFieldThumbs(quint64 generation, const QList<FieldThumb> &batch);
     void ResetDBPicScroll();
     void ComboCanKaoChange();
     void ComboXiuGaiChange();
@@ -192,9 +193,14 @@ private:
 
     void columnCopy();
     void stripOrListCopy(bool fromStrip);
-    bool storePicture(const QImage &picture); // edit, assign, post; false when refused
+    // Edit, assign, post; raises with the record unchanged when refused.
+    bool storePicture(const QImage &shown, const PictureSource &source);
+    // The current file picture as a copy gesture stores it: toStore for the bitmap form (scaled or
+    // cut as the gesture says), the file's own bytes for the file form.
+    PictureSource currentFileSource(const QImage &toStore) const;
     QByteArray fieldThumbOf(const QImage &picture) const;
 
+    QByteArray m_currentFileBytes; // the bytes of the file currFilePic shows; empty when none
     quint64 m_fileGeneration = 0;
     quint64 m_fieldGeneration = 0;
     bool m_fileCursorHeld = false;

@@ -70,6 +70,7 @@ void TFDBInputPic::FileListBox1Change()
     PanFilePic->Tag = 0;
     Label2->hide();
     const int index = FileListBox1->itemIndex();
+    m_currentFileBytes.clear();
     if (index < 0) {
         currFilePic->clearPicture();
         showNoPicture(QStringLiteral("无图形"));
@@ -96,17 +97,21 @@ void TFDBInputPic::FileListBox1Change()
 void TFDBInputPic::loadCurrentFile()
 {
     const QString path = FileListBox1->filePath(FileListBox1->itemIndex());
+    const QByteArray bytes = PictureFile::read(path);
     if (QFileInfo(path).suffix().compare(u"bmp", Qt::CaseInsensitive) == 0) {
-        currFilePic->setPicture(PictureFile::load(path));
-        return;
+        currFilePic->setPicture(PictureFile::decodeNamed(bytes, path));
+    } else {
+        GTempImage->setPicture(PictureFile::decodeNamed(bytes, path));
+        currFilePic->clearPicture();
+        QImage bitmap(GTempImage->picture().size(), QImage::Format_RGB32);
+        bitmap.fill(Qt::white);
+        QPainter(&bitmap).drawImage(0, 0, GTempImage->picture());
+        currFilePic->setPicture(bitmap);
+        GTempImage->clearPicture();
     }
-    GTempImage->setPicture(PictureFile::load(path));
-    currFilePic->clearPicture();
-    QImage bitmap(GTempImage->picture().size(), QImage::Format_RGB32);
-    bitmap.fill(Qt::white);
-    QPainter(&bitmap).drawImage(0, 0, GTempImage->picture());
-    currFilePic->setPicture(bitmap);
-    GTempImage->clearPicture();
+    // Kept for the copy gestures: an alias that keeps picture files stores these bytes, exactly
+    // the file that is shown.
+    m_currentFileBytes = bytes;
 }
 
 void TFDBInputPic::showNoPicture(const QString &text)

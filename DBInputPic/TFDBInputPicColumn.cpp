@@ -120,27 +120,24 @@ void TFDBInputPic::RestartFieldPicThread()
     m_fieldRunRows = Table1->recordCount();
     DataFieldPicThread = std::make_unique<TDataFieldPicThread>(
         ++m_fieldGeneration, path, Table1->tableName(), field->fieldName(), Table1->bookmarks());
-    connect(DataFieldPicThread.get(), &TDataFieldPicThread::thumbnailReady, this,
-        [this](quint64 generation, int row, const QByteArray &thumbnail) {
-            DrawFieldThumb(generation, row, thumbnail, false);
-        });
-    connect(DataFieldPicThread.get(), &TDataFieldPicThread::thumbnailUnreadable, this,
-        [this](quint64 generation, int row) { DrawFieldThumb(generation, row, {}, true); });
+    connect(DataFieldPicThread.get(), &TDataFieldPicThread::thumbnailsReady, this,
+        &TFDBInputPic::DrawFieldThumbs);
     connect(DataFieldPicThread.get(), &TDataFieldPicThread::runFinished, this,
         &TFDBInputPic::finishFieldRun);
     DataFieldPicThread->start();
 }
 
-void TFDBInputPic::DrawFieldThumb(
-    quint64 generation, int row, const QByteArray &thumbnail, bool unreadable)
+void TFDBInputPic::DrawFieldThumbs(quint64 generation, const QList<FieldThumb> &batch)
 {
     if (generation != m_fieldGeneration || !m_fieldCursorHeld)
         return;
     if (DataFieldPicThread)
-        DataFieldPicThread->thumbnailTaken();
-    ++FieldThumbLast;
-    FieldThumbs.append({row, thumbnail, unreadable});
-    PanDataThPic->updateRow(FieldThumbLast);
+        DataFieldPicThread->batchTaken();
+    for (const FieldThumb &thumb : batch) {
+        ++FieldThumbLast;
+        FieldThumbs.append(thumb);
+        PanDataThPic->updateRow(FieldThumbLast);
+    }
 }
 
 void TFDBInputPic::finishFieldRun(quint64 generation, const QString &error)

@@ -26,10 +26,17 @@ QByteArray TFDBInputPic::fieldThumbOf(const QImage &picture) const
     return picture.isNull() ? QByteArray() : Thumbnail::pack(Thumbnail::fromImage(picture));
 }
 
-bool TFDBInputPic::storePicture(const QImage &picture)
+PictureSource TFDBInputPic::currentFileSource(const QImage &toStore) const
+{
+    if (toStore.isNull() || m_currentFileBytes.isEmpty())
+        return PictureSource::picture(toStore);
+    return PictureSource::file(m_currentFileBytes, toStore);
+}
+
+bool TFDBInputPic::storePicture(const QImage &shown, const PictureSource &source)
 {
     Table1->edit();
-    DataBaseFieldPicture1->setPicture(picture);
+    DataBaseFieldPicture1->setPicture(shown, source);
     try {
         Table1->post();
     } catch (...) {
@@ -48,13 +55,14 @@ void TFDBInputPic::columnCopy()
     const QString field = DataBaseFieldPicture2->dataField();
     DataBaseFieldPicture2->setDataField(QString());
     DataBaseFieldPicture2->setDataSource(nullptr);
-    DataBaseFieldPicture2->setPicture(DataBaseFieldPicture1->picture());
+    DataBaseFieldPicture2->setPicture(
+        DataBaseFieldPicture1->picture(), DataBaseFieldPicture1->source());
     const QImage picture = PictureToStore::forColumnCopy(
         currFilePic->picture(), SpeedButton1->Tag == 1, currFilePic->pos());
     if (picture.size() != currFilePic->picture().size())
         GTempImage->setPicture(picture);
     try {
-        storePicture(picture);
+        storePicture(picture, currentFileSource(picture));
     } catch (...) {
         // Nothing changed: the buffer goes back to its field.
         DataBaseFieldPicture2->clearPicture();
@@ -77,7 +85,8 @@ void TFDBInputPic::stripOrListCopy(bool fromStrip)
         return;
     GTempImage->clearPicture();
     const QImage file = currFilePic->picture();
-    storePicture(PictureToStore::fitted(file));
+    const QImage fitted = PictureToStore::fitted(file);
+    storePicture(fitted, currentFileSource(fitted));
     if (CurrRow <= FieldThumbLast) {
         FieldThumb &thumb = FieldThumbs[CurrRow];
         const bool noFile = !fromStrip && (FileListBox1->itemIndex() < 0 || FileListBox1->Tag == 1);
@@ -104,7 +113,7 @@ void TFDBInputPic::DBPicFuYuanClick()
     if (!restorePending())
         return;
     // Written back first: a restore the engine refuses stays pending.
-    storePicture(DataBaseFieldPicture2->picture());
+    storePicture(DataBaseFieldPicture2->picture(), DataBaseFieldPicture2->source());
     DBPicFuYuan->hide();
     Label2->Tag = 1;
     DataBaseFieldPicture2->setDataSource(DataSource1);

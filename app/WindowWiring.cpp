@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
 
 namespace WindowWiring {
 
@@ -60,12 +61,25 @@ void installMainWindowLink()
     MainWindowLink::install(std::move(h));
 }
 
+// A table waiting for the rest of its record list (a jump to the last record of a big table
+// opened a moment ago) shows the wait cursor meanwhile.
+void installRecordListWait()
+{
+    TTable::setWaitHook([](bool waiting) {
+        if (waiting)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    });
+}
+
 } // namespace
 
 void install()
 {
     installInputPictureWindow();
     installMainWindowLink();
+    installRecordListWait();
 }
 
 } // namespace WindowWiring

@@ -1,7 +1,10 @@
 #include "common/Prompts.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
+#include <QPushButton>
 
 #include "common/TOpenPictureDialog.h"
 
@@ -70,6 +73,51 @@ QString openPicture(QWidget *parent, const QString &filter)
         return a.button == QMessageBox::Cancel ? QString() : a.text;
     }
     return TOpenPictureDialog::getOpenFileName(parent, filter);
+}
+
+QString chooseFolder(QWidget *parent, const QString &caption, const QString &startFolder)
+{
+    if (currentScript()) {
+        Request r;
+        r.kind = Request::ChooseFolder;
+        r.caption = caption;
+        r.defaultText = startFolder;
+        const Answer a = currentScript()(r);
+        return a.button == QMessageBox::Cancel ? QString() : a.text;
+    }
+    return QFileDialog::getExistingDirectory(parent, caption, startFolder);
+}
+
+int choice(QWidget *parent, const QString &caption, const QString &text, const QStringList &choices)
+{
+    if (currentScript()) {
+        Request r;
+        r.kind = Request::Choice;
+        r.caption = caption;
+        r.text = text;
+        r.choices = choices;
+        return currentScript()(r).choice;
+    }
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton *> buttons;
+    for (const QString &c : choices)
+        buttons << box.addButton(c, QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
+int exec(QDialog &dialog)
+{
+    if (currentScript()) {
+        Request r;
+        r.kind = Request::Dialog;
+        r.caption = dialog.windowTitle();
+        r.dialog = &dialog;
+        return currentScript()(r).button == QMessageBox::Ok ? QDialog::Accepted
+                                                            : QDialog::Rejected;
+    }
+    return dialog.exec();
 }
 
 void showError(const QString &text)

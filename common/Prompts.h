@@ -2,8 +2,10 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 // The one seam for message boxes, input boxes and file dialogs. Production code calls these;
@@ -12,19 +14,22 @@ namespace Prompts {
 
 struct Request
 {
-    enum Kind { Message, Input, OpenFile } kind = Message;
+    enum Kind { Message, Input, OpenFile, ChooseFolder, Choice, Dialog } kind = Message;
     QString caption;
     QString text; // message text or input prompt
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString defaultText; // input default
     QString filter; // open-file filter ("Name (*.x)|*.x|..." as given by the caller)
+    QStringList choices; // Choice: the buttons' captions, in order
+    QDialog *dialog = nullptr; // Dialog: the dialog to fill in (the script may set its fields)
 };
 
 struct Answer
 {
     QMessageBox::StandardButton button = QMessageBox::Ok; // Cancel/No refuse
-    QString text; // typed text or chosen file ("" = cancel)
+    QString text; // typed text or chosen file or folder ("" = cancel)
+    int choice = -1; // Choice: the index of the button chosen; -1 = closed without choosing
 };
 
 using Script = std::function<Answer(const Request &)>;
@@ -40,6 +45,16 @@ QString input(QWidget *parent, const QString &caption, const QString &prompt,
     const QString &defaultText = {});
 // filter in the form "Display|pattern|Display|pattern"; returns the chosen file or "" on cancel.
 QString openPicture(QWidget *parent, const QString &filter);
+
+// A folder to read from or write to; startFolder is shown first. "" on cancel.
+QString chooseFolder(QWidget *parent, const QString &caption, const QString &startFolder = {});
+// A question with buttons of its own captions; returns the index of the one chosen, -1 when the
+// box is closed without choosing.
+int choice(QWidget *parent, const QString &caption, const QString &text,
+    const QStringList &choices);
+// Runs a dialog of the program's own modally; a test's script fills it in instead and answers
+// Ok (accepted) or Cancel. Returns QDialog::Accepted or QDialog::Rejected.
+int exec(QDialog &dialog);
 
 // The application's error display.
 void showError(const QString &text);

@@ -1,6 +1,7 @@
 #include "controls/DBImage.h"
 
 #include "controls/DataLink.h"
+#include "controls/PictureMime.h"
 #include "engine/TField.h"
 #include "picture/PictureError.h"
 #include "picture/StoredPicture.h"
@@ -47,7 +48,13 @@ void DBImage::setAutoDisplay(bool on)
 
 void DBImage::setPicture(const QImage &picture)
 {
-    m_picture = picture;
+    setPicture(picture, PictureSource::picture(picture));
+}
+
+void DBImage::setPicture(const QImage &shown, const PictureSource &source)
+{
+    m_picture = shown;
+    m_source = shown.isNull() ? PictureSource() : source;
     m_loadError.clear();
     if (m_link->editing() || field())
         m_link->setModified(true);
@@ -57,12 +64,16 @@ void DBImage::setPicture(const QImage &picture)
 void DBImage::loadPicture()
 {
     m_picture = {};
+    m_source = {};
     m_loadError.clear();
     m_link->setModified(false);
     update();
     if (TField *f = field()) {
-        if (!f->isNull())
-            m_picture = StoredPicture::decode(f->asBytes());
+        if (!f->isNull()) {
+            const QByteArray value = f->asBytes();
+            m_picture = StoredPicture::decode(value);
+            m_source = PictureSource::value(value);
+        }
     }
     update();
 }
@@ -76,6 +87,7 @@ void DBImage::reload()
     } catch (const PictureError &e) {
         // Shown as a damaged picture; clearing errors finds and mends such values.
         m_picture = {};
+        m_source = {};
         m_loadError = e.message();
         update();
     }
@@ -86,29 +98,26 @@ void DBImage::writeToField()
     TField *f = field();
     if (!f)
         return;
-    if (m_picture.isNull())
-        f->clear();
-    else
-        f->setBytes(StoredPicture::encode(m_picture, f->dataType()));
+    f->setPicture(m_source);
 }
 
 void DBImage::copyToClipboard() const
 {
     if (m_picture.isNull())
         return;
-    QApplication::clipboard()->setImage(m_picture);
+    auto *mime = new QMimeData;
+    PictureMime::put(*mime, m_picture, m_source);
+    QApplication::clipboard()->setMimeData(mime);
 }
 
 void DBImage::pasteFromClipboard()
 {
-    const QMimeData *mime = QApplication::clipboard()->mimeData();
-    if (!mime || !mime->hasImage())
-        return;
-    const QImage image = qvariant_cast<QImage>(mime->imageData());
-    if (image.isNull())
+    QImage shown;
+    const PictureSource source = PictureMime::take(QApplication::clipboard()->mimeData(), &shown);
+    if (source.isEmpty())
         return;
     m_link->beginUserChange();
-    setPicture(image);
+    setPicture(shown, source);
 }
 
 void DBImage::paintEvent(QPaintEvent *)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/PictureSource.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -8,7 +10,8 @@ class TDataSource;
 class TField;
 
 // A bound picture control: shows the picture of its field in the current record (stretched to the
-// control), and writes a changed picture back in the stored form when the record is posted.
+// control), and writes a changed picture back in its alias's picture form when the record is
+// posted (TField::setPicture decides the bytes).
 class DBImage : public QWidget
 {
     Q_OBJECT
@@ -30,8 +33,13 @@ public:
     void setAutoDisplay(bool on);
 
     QImage picture() const { return m_picture; }
-    // A picture set while the record is being edited is stored by the next post.
+    // What a post stores for the picture shown: the field's own value as loaded, or what a gesture
+    // set. A value carried to another field takes this along.
+    PictureSource source() const { return m_source; }
+    // A picture set while the record is being edited is stored by the next post. Without a source
+    // the picture has no bytes of its own.
     void setPicture(const QImage &picture);
+    void setPicture(const QImage &shown, const PictureSource &source);
     void clearPicture() { setPicture({}); }
 
     // Reads the current record's picture now; an unreadable value raises PictureError.
@@ -55,6 +63,7 @@ private:
 
     DataLink *m_link;
     QImage m_picture;
+    PictureSource m_source;
     QString m_loadError;
     bool m_autoDisplay = true;
 };

@@ -109,6 +109,7 @@ void DBNavigator::setDataSource(TDataSource *source)
     connect(source, &TDataSource::dataSetChanged, this, &DBNavigator::updateButtons);
     connect(source, &TDataSource::recordChanged, this, &DBNavigator::updateButtons);
     connect(source, &TDataSource::stateChanged, this, &DBNavigator::updateButtons);
+    connect(source, &TDataSource::recordListGrew, this, &DBNavigator::updateButtons);
     connect(source, &TDataSource::dataSetSwitched, this, &DBNavigator::updateButtons);
     updateButtons();
 }
@@ -165,9 +166,11 @@ void DBNavigator::updateButtons()
     const bool open = t && t->active();
     const bool editing = open && (t->state() == TTable::Edit || t->state() == TTable::Insert);
     const bool browse = open && !editing;
-    const bool any = open && t->recordCount() > 0;
+    // While the record list loads there are records after the loaded ones.
+    const bool any = open && t->loadedRecordCount() > 0;
     const bool atFirst = !any || t->recNo() <= 0;
-    const bool atLast = !any || t->recNo() >= t->recordCount() - 1;
+    const bool atLast
+        = !any || (t->recordListComplete() && t->recNo() >= t->loadedRecordCount() - 1);
     m_buttons[First]->setEnabled(browse && !atFirst);
     m_buttons[Prior]->setEnabled(browse && !atFirst);
     m_buttons[Next]->setEnabled(browse && !atLast);
@@ -182,7 +185,7 @@ void DBNavigator::updateButtons()
 
 bool DBNavigator::confirmAndDelete(QWidget *parent, TTable *table)
 {
-    if (!table || !table->active() || table->recordCount() == 0)
+    if (!table || !table->active() || table->loadedRecordCount() == 0)
         return false;
     if (Prompts::message(parent, QStringLiteral("Delete record?"), QStringLiteral("Confirm"),
             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question)

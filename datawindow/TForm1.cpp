@@ -153,6 +153,10 @@ void TForm1::buildMenu()
     InputLock1 = Edit1->addAction(QStringLiteral("键入锁定(&L)"));
     InputLock1->setCheckable(true);
     InputLock1->setChecked(true);
+    N6 = Edit1->addSeparator();
+    ExportPictures1 = Edit1->addAction(tr("Export Pictures to a Folder…"));
+    LoadPictures1 = Edit1->addAction(tr("Load Pictures from a Folder by Name…"));
+    UndoPictureLoad1 = Edit1->addAction(tr("Undo the Last Picture Load…"));
 
     Maintain1 = MainMenu1->addMenu(QStringLiteral("数据库整理(&M)"));
     Compact1 = Maintain1->addAction(QStringLiteral("紧缩数据表(&S)"));
@@ -328,4 +332,7 @@ void TForm1::connectHandlers()
     connect(KillDataTable1, &QAction::triggered, this, guard(&TForm1::KillDataTable1Click));
     connect(IntoExcel1, &QAction::triggered, this, guard(&TForm1::IntoExcel1Click));
     connect(SaveAndClose1, &QAction::triggered, this, guard(&TForm1::SaveAndClose1Click));
+    connect(ExportPictures1, &QAction::triggered, this, guard(&TForm1::ExportPictures1Click));
+    connect(LoadPictures1, &QAction::triggered, this, guard(&TForm1::LoadPictures1Click));
+    connect(UndoPictureLoad1, &QAction::triggered, this, guard(&TForm1::UndoPictureLoad1Click));
 }

@@ -82,6 +82,9 @@ public:
             *RestoreEnd1 = nullptr, *N5 = nullptr, *DealError1 = nullptr, *KillDataTable1 = nullptr,
             *IntoExcel1 = nullptr, *N4 = nullptr, *SaveAndClose1 = nullptr, *Content1 = nullptr,
             *N2 = nullptr, *About1 = nullptr;
+    // A picture field to and from a folder, after the data menu's own items.
+    QAction *N6 = nullptr, *ExportPictures1 = nullptr, *LoadPictures1 = nullptr,
+            *UndoPictureLoad1 = nullptr;
 
     TDataSource *DataSource1 = nullptr;
     TExcelApplication *ExcelApplication1 = nullptr; // set by the first export
@@ -187,6 +190,11 @@ public:
     void RestoreEnd1Click();
     void DealError1Click();
     void KillDataTable1Click();
+
+    // A picture field to and from a folder (picturefolder/TForm1PictureFolder.cpp).
+    void ExportPictures1Click();
+    void LoadPictures1Click();
+    void UndoPictureLoad1Click();
 
     // Export to the spreadsheet and write-back (TForm1Spreadsheet.cpp).
     void IntoExcel1Click();

@@ -18,7 +18,7 @@ void TForm1::editAndPostIgnoringErrors(TTable *table)
         return;
     try {
         // An activation must never add a record: editing a table without records would insert.
-        if (table->state() == TTable::Browse && table->recordCount() == 0)
+        if (table->state() == TTable::Browse && table->loadedRecordCount() == 0)
             return;
         table->edit();
         table->post();

@@ -58,7 +58,7 @@ void TForm1::applyLookDataSettings()
     File1 = Edit1 = Maintain1 = useExcel1 = Help1 = nullptr;
     Exit1 = LookData1 = InputPicture1 = N1 = InputLock1 = Compact1 = N3 = EmptyDBase1 = RestoreEnd1
         = N5 = DealError1 = KillDataTable1 = IntoExcel1 = N4 = SaveAndClose1 = Content1 = N2
-        = About1 = nullptr;
+        = About1 = N6 = ExportPictures1 = LoadPictures1 = UndoPictureLoad1 = nullptr;
     delete ToolBar1;
     ToolBar1 = nullptr;
     Label6 = Label4 = Label3 = Label5 = Label7 = Label8 = nullptr;

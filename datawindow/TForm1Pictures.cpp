@@ -43,12 +43,14 @@ void TForm1::loadPictureFile(DBImage *image)
     if (fileName.isEmpty())
         return;
     // Read the file before the record is touched: a file that cannot be read leaves the record
-    // as it was, not in edit mode with a half-changed picture.
+    // as it was, not in edit mode with a half-changed picture. The file's bytes go along: the
+    // alias's picture form decides whether they or the bitmap are stored.
+    const QByteArray bytes = PictureFile::read(fileName);
     QImage picture;
     if (QFileInfo(fileName).suffix().compare(u"bmp", Qt::CaseInsensitive) == 0) {
-        picture = PictureFile::load(fileName);
+        picture = PictureFile::decodeNamed(bytes, fileName);
     } else {
-        GTempImg1->setPicture(PictureFile::load(fileName));
+        GTempImg1->setPicture(PictureFile::decodeNamed(bytes, fileName));
         QImage bitmap(GTempImg1->picture().size(), QImage::Format_RGB32);
         bitmap.fill(Qt::white);
         QPainter(&bitmap).drawImage(0, 0, GTempImg1->picture());
@@ -61,7 +63,7 @@ void TForm1::loadPictureFile(DBImage *image)
     if (!table)
         throw EngineError(QCoreApplication::translate("TForm1Pictures", "The picture has no table to be stored in."));
     table->edit();
-    image->setPicture(picture);
+    image->setPicture(picture, PictureSource::file(bytes, picture));
     try {
         table->post();
     } catch (...) {

@@ -338,6 +338,9 @@ void TForm1::writeBackSheet(const QString &database, Worksheet &sheet, const QSt
     try {
         ControlsStill still(*Table1);
         Table1->open();
+        // The write-back walks the records inside one transaction: the record list is read to
+        // its end first, so that its loader does not read while the transaction holds the file.
+        Table1->waitForRecordList();
         Table1->first();
         // One transaction for the sheet: fast, and a failure leaves the table as it was.
         Transaction transaction(*Engine::database(database));

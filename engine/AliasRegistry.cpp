@@ -165,6 +165,18 @@ Alias AliasRegistry::find(const QString &name)
             .arg(name, QDir::toNativeSeparators(aliasFilePath())));
 }
 
+PictureForm AliasRegistry::pictureForm(const Alias &alias)
+{
+    const QString form = alias.pictureForm.trimmed();
+    if (form.isEmpty() || form.compare(u"bitmap", Qt::CaseInsensitive) == 0)
+        return PictureForm::Bitmap;
+    if (form.compare(u"file", Qt::CaseInsensitive) == 0)
+        return PictureForm::File;
+    throw EngineError(tr("The database alias “%1” asks for the picture form “%2”, which Tabvale does "
+                         "not know: write PictureForm=bitmap or PictureForm=file in “%3”.")
+                          .arg(alias.name, form, QDir::toNativeSeparators(aliasFilePath())));
+}
+
 void AliasRegistry::add(const Alias &alias)
 {
     if (alias.name.trimmed().isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/PictureSource.h"
+
 #include <QCoreApplication>
 #include <QList>
 #include <QString>
@@ -32,6 +34,11 @@ public:
     // sample database and picture folder first.
     static QList<Alias> load();
     static Alias find(const QString &name); // raises EngineError when unknown
+
+    // The alias's PictureForm key: "bitmap" or "file" in any letter case, missing = bitmap. Any
+    // other value raises EngineError naming the alias file, so no picture is stored in a form
+    // nobody chose.
+    static PictureForm pictureForm(const Alias &alias);
 
     // Administration (the tabvale-aliases tool): names are unique, compared exactly.
     static void add(const Alias &alias);

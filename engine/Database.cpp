@@ -218,6 +218,57 @@ QString Database::quote(const QString &identifier)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
+quint64 Database::tableGeneration(const QString &table) const
+{
+    const auto it = m_changes.constFind(table);
+    return it == m_changes.constEnd() ? 0 : it->generation;
+}
+
+void Database::tableChanged(const QString &table)
+{
+    TableChanges &changes = m_changes[table];
+    changes.generation = ++m_generationCounter;
+    changes.knownSince = changes.generation;
+    changes.log.clear();
+}
+
+void Database::recordChanged(const QString &table, RecordSetChange change)
+{
+    TableChanges &changes = m_changes[table];
+    changes.generation = ++m_generationCounter;
+    changes.log.emplace_back(changes.generation, change);
+    if (changes.log.size() > size_t(KeptChanges)) {
+        changes.knownSince = changes.log.front().first;
+        changes.log.pop_front();
+    }
+}
+
+void Database::recordInserted(const QString &table, qint64 key)
+{
+    recordChanged(table, {true, key});
+}
+
+void Database::recordDeleted(const QString &table, qint64 key)
+{
+    recordChanged(table, {false, key});
+}
+
+std::optional<std::vector<Database::RecordSetChange>> Database::changesSince(
+    const QString &table, quint64 since) const
+{
+    const auto it = m_changes.constFind(table);
+    if (it == m_changes.constEnd())
+        return std::vector<RecordSetChange>();
+    if (since < it->knownSince)
+        return std::nullopt;
+    std::vector<RecordSetChange> result;
+    for (const auto &[generation, change] : it->log) {
+        if (generation > since)
+            result.push_back(change);
+    }
+    return result;
+}
+
 qint64 Database::dataVersion()
 {
     Statement s = prepare(QStringLiteral("PRAGMA data_version"));
@@ -263,8 +314,22 @@ void Database::setInterruptCheck(std::function<bool()> check)
     m_interruptCheck = std::move(check);
     if (!m_interruptCheck) {
         sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, BusyTimeoutMs);
         return;
     }
+    // A wait for another connection's lock is broken too: it is not a step of the statement.
+    constexpr int BusySleepMs = 10;
+    sqlite3_busy_handler(
+        m_db,
+        [](void *context, int tries) -> int {
+            const auto *self = static_cast<const Database *>(context);
+            if ((self->m_interruptCheck && self->m_interruptCheck())
+                || tries * BusySleepMs >= BusyTimeoutMs)
+                return 0;
+            sqlite3_sleep(BusySleepMs);
+            return 1;
+        },
+        this);
     constexpr int StepsBetweenChecks = 200;
     sqlite3_progress_handler(
         m_db, StepsBetweenChecks,

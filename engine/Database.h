@@ -4,8 +4,11 @@
 
 #include <QHash>
 #include <QString>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 struct sqlite3;
 
@@ -48,8 +51,23 @@ public:
     // Change tracking for cheap re-reads. A table's generation goes up whenever records of it are
     // inserted or deleted, or it is created, emptied or dropped through this connection; other
     // connections' commits show up in dataVersion(), schema changes in schemaVersion().
-    quint64 tableGeneration(const QString &table) const { return m_generations.value(table); }
-    void tableChanged(const QString &table) { m_generations.insert(table, ++m_generationCounter); }
+    // recordInserted and recordDeleted also say which record, so that another table object of
+    // this connection can apply the change to its record list instead of reading the list again;
+    // tableChanged says that anything may have changed.
+    struct RecordSetChange
+    {
+        bool inserted = false; // else deleted
+        qint64 key = 0;
+    };
+    quint64 tableGeneration(const QString &table) const;
+    void tableChanged(const QString &table);
+    void recordInserted(const QString &table, qint64 key);
+    void recordDeleted(const QString &table, qint64 key);
+    // The table's changes after generation since, oldest first; nullopt when they are not all
+    // known (anything changed, or more changes than are kept).
+    std::optional<std::vector<RecordSetChange>> changesSince(
+        const QString &table, quint64 since) const;
+    static constexpr int KeptChanges = 256; // per table
     qint64 dataVersion();
     qint64 schemaVersion();
 
@@ -59,9 +77,9 @@ public:
     // Sees the text of every statement this connection runs (tests watch what an operation asks
     // SQLite to do). An empty function stops watching.
     void setStatementObserver(std::function<void(const QString &sql)> observer);
-    // Asked every few hundred SQLite steps while a statement runs; returning true interrupts the
-    // statement, which then raises. Lets a worker's stop break a long read on the worker's own
-    // thread. An empty function stops asking.
+    // Asked every few hundred SQLite steps while a statement runs, and while it waits for another
+    // connection's lock; returning true interrupts the statement, which then raises. Lets a
+    // worker's stop break a long read on the worker's own thread. An empty function stops asking.
     void setInterruptCheck(std::function<bool()> check);
 
     // SQLite's own text for the last error of this connection: for the log, never for a message.
@@ -83,8 +101,16 @@ private:
     bool m_readOnly = false;
     QString m_readOnlyReason;
     QString m_command;
+    struct TableChanges
+    {
+        quint64 generation = 0;
+        quint64 knownSince = 0; // changes after this generation are all in the log
+        std::deque<std::pair<quint64, RecordSetChange>> log;
+    };
+    void recordChanged(const QString &table, RecordSetChange change);
+
     quint64 m_generationCounter = 0;
-    QHash<QString, quint64> m_generations;
+    QHash<QString, TableChanges> m_changes;
     std::function<void(const QString &)> m_observer;
     std::function<bool()> m_interruptCheck;
 };

@@ -68,4 +68,9 @@ std::shared_ptr<Database> database(const QString &alias)
     return Database::open(a.path);
 }
 
+PictureForm pictureForm(const QString &alias)
+{
+    return AliasRegistry::pictureForm(AliasRegistry::find(alias));
+}
+
 } // namespace Engine

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/PictureSource.h"
+
 #include <QStringList>
 #include <memory>
 
@@ -22,5 +24,9 @@ QStringList fieldNames(const QString &alias, const QString &table);
 // The calling thread's connection to the alias's database (one per alias per thread). Raises for
 // an unknown alias, another driver, or a missing database file.
 std::shared_ptr<Database> database(const QString &alias);
+
+// How the alias stores pictures (see AliasRegistry::pictureForm); raises for an unknown alias or
+// form.
+PictureForm pictureForm(const QString &alias);
 
 } // namespace Engine

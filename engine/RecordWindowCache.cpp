@@ -33,34 +33,41 @@ void RecordWindowCache::prepare(Database &db, const QString &quotedTable, const 
                 quotedTable));
 }
 
-const RecordWindowCache::Window &RecordWindowCache::window(
-    int row, const std::vector<qint64> &rowids)
+const RecordWindowCache::Window &RecordWindowCache::window(int row, const RecordList &keys)
 {
     const int first = row / m_windowRows * m_windowRows;
-    for (Window &w : m_windows) {
-        if (w.first == first) {
-            w.lastUse = ++m_useCounter;
-            return w;
+    const int count = std::min(m_windowRows, keys.count() - first);
+    for (auto w = m_windows.begin(); w != m_windows.end(); ++w) {
+        if (w->first != first)
+            continue;
+        if (w->count == count) {
+            w->lastUse = ++m_useCounter;
+            return *w;
         }
+        m_windows.erase(w); // read while the list was shorter
+        break;
     }
     const size_t fieldCount = m_codes.size();
     Window w;
     w.first = first;
-    w.count = std::min(m_windowRows, int(rowids.size()) - first);
+    w.count = count;
     w.values.resize(size_t(w.count) * fieldCount);
     w.flags.assign(size_t(w.count) * fieldCount, CellNull); // records gone meanwhile read as empty
     w.lastUse = ++m_useCounter;
 
+    std::vector<RecordKey> rowids(size_t(w.count));
+    for (int i = 0; i < w.count; ++i)
+        rowids[size_t(i)] = keys.keyAt(first + i);
     Statement &query = *m_query;
     query.reset();
-    query.bindInt64(1, rowids[size_t(first)]);
-    query.bindInt64(2, rowids[size_t(first + w.count - 1)]);
+    query.bindInt64(1, rowids.front());
+    query.bindInt64(2, rowids.back());
     int i = 0;
     while (query.step() && i < w.count) {
         const qint64 rowid = query.columnInt64(0);
-        while (i < w.count && rowids[size_t(first + i)] < rowid)
+        while (i < w.count && rowids[size_t(i)] < rowid)
             ++i;
-        if (i >= w.count || rowids[size_t(first + i)] != rowid)
+        if (i >= w.count || rowids[size_t(i)] != rowid)
             continue; // a record another connection added: not ours until a refresh
         for (size_t f = 0; f < fieldCount; ++f) {
             const size_t cell = size_t(i) * fieldCount + f;

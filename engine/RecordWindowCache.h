@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/RecordList.h"
 #include "engine/Statement.h"
 
 #include <QString>
@@ -45,9 +46,10 @@ public:
     // them); drops what was kept.
     void prepare(Database &db, const QString &quotedTable, const QString &rowidName,
         const std::vector<std::unique_ptr<TField>> &fields);
-    // The window holding the record at position row of rowids (ascending, the record order). A
-    // record that is no longer stored reads as empty; one another connection added is not seen.
-    const Window &window(int row, const std::vector<qint64> &rowids);
+    // The window holding the record at position row of keys (the record order). A record that
+    // is no longer stored reads as empty; one another connection added is not seen. A window
+    // read at the end of a list still loading is read again once the list holds more of it.
+    const Window &window(int row, const RecordList &keys);
     void clear(); // the values went stale
     int windowRows() const { return m_windowRows; }
 

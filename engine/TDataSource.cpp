@@ -23,7 +23,9 @@ void TDataSource::setDataSet(TTable *table)
                       << connect(table, &TTable::recordChanged, this, &TDataSource::recordChanged)
                       << connect(table, &TTable::stateChanged, this, &TDataSource::stateChanged)
                       << connect(table, &TTable::updateRecordRequested, this,
-                             &TDataSource::updateRecordRequested);
+                             &TDataSource::updateRecordRequested)
+                      << connect(
+                             table, &TTable::recordListGrew, this, &TDataSource::recordListGrew);
     }
     emit dataSetSwitched();
 }

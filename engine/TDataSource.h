@@ -22,6 +22,7 @@ signals:
     void recordChanged(); // the current record moved or its values changed
     void stateChanged(); // browse / edit / insert
     void updateRecordRequested(); // a post is under way: write pending control changes now
+    void recordListGrew(); // more of the record list is loaded, or all of it
     void dataSetSwitched();
 
 private:

@@ -1,8 +1,10 @@
 #include "engine/TField.h"
 
+#include "engine/Engine.h"
 #include "engine/FieldType.h"
 #include "engine/FieldValue.h"
 #include "engine/TTable.h"
+#include "picture/StoredPicture.h"
 
 TField::TField(TTable *table, int index, const QString &name, int dataType, int size,
     const QString &declaredType)
@@ -50,6 +52,16 @@ void TField::setValue(const QVariant &value)
 void TField::setBytes(const QByteArray &bytes)
 {
     m_table->setCurrentValue(m_index, bytes.isEmpty() ? QVariant() : QVariant(bytes));
+}
+
+void TField::setPicture(const PictureSource &source)
+{
+    if (source.isEmpty()) {
+        clear();
+        return;
+    }
+    const PictureForm form = Engine::pictureForm(m_table->databaseName());
+    setBytes(StoredPicture::valueFor(form, m_dataType, source));
 }
 
 void TField::clear()

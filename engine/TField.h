@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/PictureSource.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -36,6 +38,10 @@ public:
     // and leaves the field unchanged. An empty string sets a non-string field to null.
     void setValue(const QVariant &value);
     void setBytes(const QByteArray &bytes); // empty = null
+    // A picture-like field: stores the picture in its alias's picture form (see
+    // StoredPicture::valueFor); an empty source sets null. Raises PictureError for a source that
+    // must be decoded and cannot be, EngineError for an unknown form; the field is then unchanged.
+    void setPicture(const PictureSource &source);
     void clear();
 
 private:

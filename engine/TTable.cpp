@@ -81,10 +81,10 @@ void TTable::open()
     p->seenGeneration = db.tableGeneration(m_tableName);
     const QList<TFieldDef> defs = TableSchema::readFields(db, m_tableName, m_databaseName);
     p->readStructure(defs);
-    p->readRowids();
-    p->pos = p->rowids.empty() ? -1 : 0;
+    p->readKeys();
+    p->pos = p->keys.isEmpty() ? -1 : 0;
     p->bof = true;
-    p->eof = p->rowids.empty();
+    p->eof = p->keys.isEmpty();
 
     d = std::move(p);
     m_state = Browse;
@@ -159,7 +159,26 @@ TField *TTable::fieldByName(const QString &name) const
 
 int TTable::recordCount() const
 {
+    if (!active())
+        return 0;
+    d->ensureComplete();
+    return d->count();
+}
+
+int TTable::loadedRecordCount() const
+{
     return active() ? d->count() : 0;
+}
+
+bool TTable::recordListComplete() const
+{
+    return !active() || d->complete();
+}
+
+void TTable::waitForRecordList() const
+{
+    if (active())
+        d->ensureComplete();
 }
 
 int TTable::recNo() const
@@ -203,6 +222,7 @@ void TTable::last()
 {
     checkActive();
     storePendingEdit();
+    d->ensureComplete();
     d->setPosition(d->count() - 1);
     d->eof = true;
     d->bof = d->count() == 0;
@@ -222,14 +242,19 @@ int TTable::moveBy(int n)
 {
     checkActive();
     storePendingEdit();
-    const int count = d->count();
+    int count = d->count();
     if (count == 0) {
         d->bof = d->eof = true;
         return 0;
     }
     if (n == 0)
         return 0;
-    const int target = int(std::clamp<qint64>(qint64(d->pos) + n, 0, count - 1));
+    const qint64 wanted = qint64(d->pos) + n;
+    if (n > 0) {
+        d->ensureLoaded(int(std::min<qint64>(wanted, std::numeric_limits<int>::max())));
+        count = d->count();
+    }
+    const int target = int(std::clamp<qint64>(wanted, 0, count - 1));
     const int moved = target - d->pos;
     d->bof = n < 0 && moved != n;
     d->eof = n > 0 && moved != n;
@@ -241,6 +266,7 @@ void TTable::moveTo(int position)
 {
     checkActive();
     storePendingEdit();
+    d->ensureLoaded(position);
     const int count = d->count();
     d->setPosition(count == 0 ? -1 : std::clamp(position, 0, count - 1));
     d->bof = d->eof = count == 0;
@@ -250,12 +276,15 @@ TBookmark TTable::bookmark() const
 {
     if (!active() || m_state == Insert || d->pos < 0)
         return {};
-    return {d->rowids[size_t(d->pos)], true};
+    return {d->keys.keyAt(d->pos), true};
 }
 
-std::vector<qint64> TTable::bookmarks() const
+RecordList TTable::bookmarks() const
 {
-    return active() ? d->rowids : std::vector<qint64>();
+    if (!active())
+        return {};
+    d->ensureComplete();
+    return d->keys;
 }
 
 void TTable::gotoBookmark(const TBookmark &mark)
@@ -264,7 +293,8 @@ void TTable::gotoBookmark(const TBookmark &mark)
     if (!mark.valid)
         throw EngineError(QCoreApplication::translate("TTable", "The bookmark marks no record."));
     storePendingEdit();
-    const int position = d->positionOf(mark.rowid);
+    d->ensureLoadedThrough(mark.rowid);
+    const int position = d->keys.positionOf(mark.rowid);
     bool stored = false;
     if (position >= 0) {
         Statement s = d->db->prepare(
@@ -306,6 +336,8 @@ void TTable::insert()
     checkActive();
     storePendingEdit();
     d->db->checkWritable(QCoreApplication::translate("TTable", "adding a record to the table “%1”").arg(m_tableName));
+    // The new record comes after the last one: the whole list is needed to show it there.
+    d->ensureComplete();
     d->startBuffer();
     m_state = Insert;
     emit stateChanged();
@@ -344,7 +376,7 @@ void TTable::doPost()
                                      .arg(columns.size() + 1));
         for (size_t i = 0; i < written.size(); ++i)
             s.bind(int(i) + 1, FieldValue::toStorage(d->buffer[size_t(written[i])]));
-        const qint64 rowid = d->rowids[size_t(d->pos)];
+        const qint64 rowid = d->keys.keyAt(d->pos);
         s.bindInt64(int(written.size()) + 1, rowid);
         s.step();
         if (s.changes() == 0)
@@ -355,9 +387,15 @@ void TTable::doPost()
         if (d->rowidAliasField >= 0 && d->changed[size_t(d->rowidAliasField)]) {
             // The key is the rowid: the record moves to the place of its new key.
             const qint64 newRowid = d->buffer[size_t(d->rowidAliasField)].toLongLong();
-            d->rowids.erase(d->rowids.begin() + d->pos);
-            d->pos = d->insertRowid(newRowid);
-            d->recordSetChangedHere();
+            d->noteOwnChange([&] {
+                db.recordDeleted(m_tableName, rowid);
+                db.recordInserted(m_tableName, newRowid);
+            });
+            d->applyChange(false, rowid);
+            d->applyChange(true, newRowid);
+            d->pos = std::min(d->pos, d->count() - 1);
+            d->ensureLoadedThrough(newRowid);
+            d->pos = d->keys.positionOf(newRowid);
             recordSetChanged = true;
         }
     } else if (was == Insert) {
@@ -377,8 +415,10 @@ void TTable::doPost()
             s.bind(int(i) + 1, FieldValue::toStorage(d->buffer[size_t(written[i])]));
         s.step();
         const qint64 newRowid = db.lastInsertRowid();
-        d->pos = d->insertRowid(newRowid);
-        d->recordSetChangedHere();
+        d->noteOwnChange([&] { db.recordInserted(m_tableName, newRowid); });
+        d->applyChange(true, newRowid);
+        d->ensureLoadedThrough(newRowid);
+        d->pos = d->keys.positionOf(newRowid);
         recordSetChanged = true;
     }
     d->dropValues();
@@ -418,14 +458,13 @@ void TTable::deleteRecord()
     d->db->checkWritable(QCoreApplication::translate("TTable", "deleting a record of the table “%1”").arg(m_tableName));
     Statement s = d->db->prepare(
         QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(d->table(), d->rowidName));
-    s.bindInt64(1, d->rowids[size_t(d->pos)]);
+    const qint64 rowid = d->keys.keyAt(d->pos);
+    s.bindInt64(1, rowid);
     s.step();
-    d->rowids.erase(d->rowids.begin() + d->pos);
-    d->recordSetChangedHere();
+    d->noteOwnChange([&] { d->db->recordDeleted(m_tableName, rowid); });
+    d->keys.erase(d->pos);
     d->dropValues();
-    if (d->pos >= d->count())
-        d->pos = d->count() - 1;
-    d->bof = d->eof = d->count() == 0;
+    d->settleAt(d->pos); // the next record takes its place
     notifyDataSetChanged();
 }
 
@@ -447,7 +486,9 @@ void TTable::resync(bool structureMayHaveChanged)
     const qint64 dataVersion = db.dataVersion();
     const qint64 schemaVersion = db.schemaVersion();
     const quint64 generation = db.tableGeneration(m_tableName);
-    bool recordSetChanged = dataVersion != d->seenDataVersion || generation != d->seenGeneration;
+    // Another connection's commit may have changed anything; this connection's own changes are
+    // known one by one, unless there were too many or one that said no more.
+    bool readAgain = dataVersion != d->seenDataVersion;
     if (structureMayHaveChanged || schemaVersion != d->seenSchemaVersion) {
         const QList<TFieldDef> defs = TableSchema::readFields(db, m_tableName, m_databaseName);
         bool same = defs.size() == fieldCount();
@@ -457,23 +498,29 @@ void TTable::resync(bool structureMayHaveChanged)
         if (!same) {
             // Another table object rebuilt this table: the old fields are gone with it.
             d->readStructure(defs);
-            recordSetChanged = true;
+            readAgain = true;
         } else {
             d->prepareWindowQuery(); // same fields, a statement made for the new schema
         }
         d->seenSchemaVersion = schemaVersion;
     }
-    if (recordSetChanged) {
-        const qint64 current = d->pos >= 0 ? d->rowids[size_t(d->pos)] : 0;
-        d->readRowids();
-        const auto at = std::lower_bound(d->rowids.begin(), d->rowids.end(), current);
-        int position = int(at - d->rowids.begin());
-        if (position >= d->count())
-            position = d->count() - 1;
-        d->pos = position;
-        d->bof = d->eof = d->count() == 0;
+    if (readAgain || generation != d->seenGeneration) {
+        std::optional<RecordKey> current;
+        if (d->pos >= 0)
+            current = d->keys.keyAt(d->pos);
+        std::optional<std::vector<Database::RecordSetChange>> changes;
+        if (!readAgain)
+            changes = db.changesSince(m_tableName, d->seenGeneration);
+        if (changes) {
+            for (const Database::RecordSetChange &change : *changes)
+                d->applyChange(change.inserted, change.key);
+        } else {
+            d->readKeys(current);
+        }
         d->seenDataVersion = dataVersion;
         d->seenGeneration = generation;
+        // The current record keeps its place, or the one after it takes it.
+        d->settleAt(current ? d->keys.lowerBound(*current) : 0);
     }
     d->dropValues();
 }
@@ -501,6 +548,24 @@ void TTable::notifyRecordChanged()
         m_pendingNotify = true;
     else
         emit recordChanged();
+}
+
+void TTable::notifyRecordListGrew()
+{
+    if (m_disableCount > 0)
+        m_pendingNotify = true;
+    else
+        emit recordListGrew();
+}
+
+void TTable::takeLoadedRecords(quint64 generation)
+{
+    if (!active() || !d->loader || d->loader->generation() != generation)
+        return; // a notice from a run stopped meanwhile
+    if (d->takeLoaded())
+        notifyRecordListGrew();
+    if (!d->loadError.isEmpty())
+        d->raiseLoadError();
 }
 
 void TTable::notifyDataSetChanged()

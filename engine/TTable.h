@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/RecordList.h"
 #include "engine/TField.h"
 
 #include <QList>
@@ -19,8 +20,11 @@ struct TBookmark
     bool valid = false;
 };
 
-// A table of an alias, record by record, in rowid order. Opening reads the rowid list only;
-// values are fetched by rowid a window at a time and picture bytes only when asked for.
+// A table of an alias, record by record, in rowid order. Opening reads the first rowids only;
+// the rest of the list arrives from a loader on a connection of its own (recordListGrew tells of
+// each part). Values are fetched by rowid a window at a time and picture bytes only when asked
+// for. Whatever needs records not loaded yet (the last record, the count, a move past the loaded
+// part, a bookmark beyond it, a new record) waits for them, with the wait hook around the wait.
 // Every failure raises EngineError. GUI-thread object (one connection per alias per thread).
 class TTable : public QObject
 {
@@ -50,9 +54,17 @@ public:
     TField *fieldByName(const QString &name) const; // raises when missing
     TField *findField(const QString &name) const; // nullptr when missing
 
+    // Called around every wait for records not loaded yet (true before, false after), so that
+    // the windows can show the busy cursor. GUI thread.
+    static void setWaitHook(std::function<void(bool waiting)> hook);
+
     // Navigation. Moving while editing posts a modified record first (or cancels an unmodified
     // one).
-    int recordCount() const;
+    int recordCount() const; // waits for the whole list
+    // The records loaded so far: the first ones in record order; all of them once complete.
+    int loadedRecordCount() const;
+    bool recordListComplete() const;
+    void waitForRecordList() const; // until the whole list is loaded
     int recNo() const; // 0-based position of the current record; -1 with no records;
                        // recordCount() while a new record is being inserted
     void first();
@@ -66,8 +78,8 @@ public:
 
     TBookmark bookmark() const;
     // The bookmarks of all records in record order (a copy: workers read from it while the
-    // table moves on).
-    std::vector<qint64> bookmarks() const;
+    // table moves on). Waits for the whole list.
+    RecordList bookmarks() const;
     void gotoBookmark(const TBookmark &mark); // raises when the record no longer exists
     void freeBookmark(TBookmark &mark) { mark = {}; }
 
@@ -121,12 +133,17 @@ signals:
     void recordChanged(); // moved to another record, or the current record's values changed
     void stateChanged();
     void updateRecordRequested(); // emitted by post() before it writes
+    // More of the record list is loaded (loadedRecordCount() grew), or it became complete. Rows
+    // before the old count keep their records.
+    void recordListGrew();
 
 private:
     void checkActive() const;
     void doPost();
     void notifyRecordChanged();
     void notifyDataSetChanged();
+    void notifyRecordListGrew();
+    void takeLoadedRecords(quint64 generation); // a loader's notice
     void resync(bool structureMayHaveChanged);
     std::shared_ptr<Database> connection() const; // the open table's, else the alias's
 

@@ -6,20 +6,7 @@
 #include "engine/TableSchema.h"
 
 #include <algorithm>
-
-int TTable::Private::positionOf(qint64 rowid) const
-{
-    const auto it = std::lower_bound(rowids.begin(), rowids.end(), rowid);
-    return it != rowids.end() && *it == rowid ? int(it - rowids.begin()) : -1;
-}
-
-int TTable::Private::insertRowid(qint64 rowid)
-{
-    const auto at = std::lower_bound(rowids.begin(), rowids.end(), rowid);
-    const int position = int(at - rowids.begin());
-    rowids.insert(at, rowid);
-    return position;
-}
+#include <functional>
 
 void TTable::Private::readStructure(const QList<TFieldDef> &defs)
 {
@@ -46,65 +33,157 @@ void TTable::Private::prepareWindowQuery()
     values.prepare(*db, table(), rowidName, fields);
 }
 
-bool TTable::Private::recordsAreSmall()
+namespace {
+
+// Each loader run has its own number, so a notice from a run that was stopped is recognised.
+quint64 loaderRuns = 0;
+
+std::function<void(bool)> &waitHook()
 {
-    QStringList lengths;
-    for (const auto &f : fields) {
-        // Memo texts would have to be read to be measured (and behind a picture, that picture's
-        // overflow chain too): pictures are what makes records large.
-        if (isPictureLike(f->dataType()))
-            lengths << QStringLiteral("ifnull(length(%1), 0)").arg(Database::quote(f->fieldName()));
-    }
-    if (lengths.isEmpty())
-        return true;
-    // length() of a blob is answered from the record header, so the sample reads no picture.
-    Statement sample
-        = db->prepare(QStringLiteral("SELECT avg(size) FROM (SELECT %1 AS size FROM %2 LIMIT 64)")
-                          .arg(lengths.join(u" + "), table()));
-    constexpr double LargeRecordBytes
-        = 3000; // beyond this, records start to spill into overflow pages
-    return !sample.step() || sample.columnDouble(0) < LargeRecordBytes;
+    static std::function<void(bool)> hook;
+    return hook;
 }
 
-void TTable::Private::readRowids()
+// The wait hook around a wait for records, so the windows show the busy cursor meanwhile.
+struct Waiting
 {
-    // The scan touches every leaf page of the table (or of its smallest index, which SQLite picks
-    // when there is one). When records are small those pages are most of the file, and reading
-    // them through a memory map saves a read call and a copy per page. With large records the
-    // map's read-ahead would pull in the pictures' overflow pages too, so plain reads are kept.
-    // The map goes again at once: an open table keeps no file pages resident.
-    struct MappedScan
+    Waiting()
     {
-        Database &db;
-        bool on;
-        MappedScan(Database &d, bool use) : db(d), on(use)
-        {
-            if (on)
-                db.exec(QStringLiteral("PRAGMA mmap_size = 2147418112"));
-        }
-        ~MappedScan()
-        {
-            try {
-                if (on)
-                    db.exec(QStringLiteral("PRAGMA mmap_size = 0"));
-            } catch (const EngineError &) {
-                // Only the speed of later reads is at stake.
-            }
-        }
-    } mapped(*db, recordsAreSmall());
-    Statement s = db->prepare(QStringLiteral("SELECT %1 FROM %2").arg(rowidName, table()));
-    rowids.clear();
-    bool ascending = true;
-    qint64 previous = std::numeric_limits<qint64>::min();
-    while (s.step()) {
-        const qint64 r = s.columnInt64(0);
-        ascending = ascending && r > previous;
-        previous = r;
-        rowids.push_back(r);
+        if (waitHook())
+            waitHook()(true);
     }
-    if (!ascending)
-        std::sort(rowids.begin(), rowids.end());
-    rowids.shrink_to_fit();
+    ~Waiting()
+    {
+        if (waitHook())
+            waitHook()(false);
+    }
+    Waiting(const Waiting &) = delete;
+    Waiting &operator=(const Waiting &) = delete;
+};
+
+} // namespace
+
+void TTable::setWaitHook(std::function<void(bool waiting)> hook)
+{
+    waitHook() = std::move(hook);
+}
+
+void TTable::Private::readKeys(std::optional<RecordKey> throughKey)
+{
+    stopLoading();
+    keys.clear();
+    beyond.clear();
+    loadError.clear();
+    through = std::numeric_limits<RecordKey>::max();
+    if (throughKey) {
+        // Everything up to the current record, so that it keeps its place (a record far down a
+        // big table makes this a wait).
+        const Waiting waiting;
+        Statement upTo = db->prepare(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %1 <= ?1 ORDER BY %1").arg(rowidName, table()));
+        upTo.bindInt64(1, *throughKey);
+        while (upTo.step())
+            keys.append(upTo.columnInt64(0));
+    }
+    Statement first = db->prepare(
+        QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %1 LIMIT %4")
+            .arg(rowidName, table(),
+                throughKey ? QStringLiteral(" WHERE %1 > ?1").arg(rowidName) : QString())
+            .arg(FirstKeys));
+    if (throughKey)
+        first.bindInt64(1, *throughKey);
+    int read = 0;
+    while (first.step()) {
+        keys.append(first.columnInt64(0));
+        ++read;
+    }
+    if (read < FirstKeys)
+        return; // that was all of it
+    through = keys.lastKey();
+    loader
+        = std::make_unique<RecordListLoader>(++loaderRuns, db->path(), table(), rowidName, through);
+    QObject::connect(loader.get(), &RecordListLoader::partReady, q, &TTable::takeLoadedRecords,
+        Qt::QueuedConnection);
+    loader->start();
+}
+
+void TTable::Private::stopLoading()
+{
+    loader.reset(); // stops it at once and waits for its thread
+}
+
+bool TTable::Private::takeLoaded()
+{
+    if (!loader)
+        return false;
+    RecordListLoader::Part part = loader->take();
+    // Records added or deleted here meanwhile, among those this part brings.
+    for (auto it = beyond.begin(); it != beyond.end() && it->first <= part.through;
+         it = beyond.erase(it)) {
+        if (it->second)
+            part.keys.insert(it->first);
+        else
+            part.keys.remove(it->first);
+    }
+    const bool grew = !part.keys.isEmpty();
+    keys.append(std::move(part.keys));
+    through = part.through;
+    if (!part.finished)
+        return grew;
+    loader.reset();
+    loadError = part.error;
+    return true;
+}
+
+void TTable::Private::raiseLoadError() const
+{
+    throw EngineError(TTable::tr("Only the first %1 records of the table “%2” could be read: "
+                                 "%3 Refresh the table to read it again.")
+                          .arg(count())
+                          .arg(q->m_tableName, loadError));
+}
+
+void TTable::Private::ensureLoaded(int position)
+{
+    if (loader && position >= count()) {
+        const Waiting waiting;
+        bool grew = false;
+        while (loader && position >= count()) {
+            loader->waitForPart();
+            grew = takeLoaded() || grew;
+        }
+        if (grew)
+            q->notifyRecordListGrew();
+    }
+    if (!loadError.isEmpty() && position >= count())
+        raiseLoadError();
+}
+
+void TTable::Private::ensureLoadedThrough(RecordKey key)
+{
+    if (loader && key > through) {
+        const Waiting waiting;
+        bool grew = false;
+        while (loader && key > through) {
+            loader->waitForPart();
+            grew = takeLoaded() || grew;
+        }
+        if (grew)
+            q->notifyRecordListGrew();
+    }
+    if (!loadError.isEmpty())
+        raiseLoadError();
+}
+
+void TTable::Private::applyChange(bool inserted, RecordKey key)
+{
+    if (key > through) {
+        beyond[key] = inserted; // the part that brings it settles it
+    } else if (inserted) {
+        keys.insert(key);
+    } else {
+        keys.remove(key);
+    }
 }
 
 void TTable::Private::dropValues()
@@ -136,10 +215,24 @@ void TTable::Private::setPosition(int position)
     q->notifyRecordChanged();
 }
 
-void TTable::Private::recordSetChangedHere()
+void TTable::Private::settleAt(int position)
 {
+    auto place = [&] {
+        pos = std::min(position, count() - 1);
+        bof = eof = count() == 0;
+    };
+    place();
+    ensureLoaded(position);
+    place();
+}
+
+void TTable::Private::noteOwnChange(const std::function<void()> &log)
+{
+    // A table that had seen every change before its own stays in step: its own change is already
+    // in its list. One that had not applies the log at its next refresh, its own change included
+    // (applying a change twice changes nothing).
     const bool inStep = db->tableGeneration(q->m_tableName) == seenGeneration;
-    db->tableChanged(q->m_tableName);
+    log();
     if (inStep)
         seenGeneration = db->tableGeneration(q->m_tableName);
 }

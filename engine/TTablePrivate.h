@@ -1,17 +1,29 @@
 #pragma once
 
 #include "engine/Database.h"
+#include "engine/RecordList.h"
+#include "engine/RecordListLoader.h"
 #include "engine/RecordWindowCache.h"
 #include "engine/TTable.h"
 #include "engine/TableSchema.h"
 
 #include <QHash>
+#include <limits>
+#include <map>
 #include <optional>
 #include <vector>
 
 // The open table's working state, shared by the files that implement TTable.
+//
+// The record list arrives in two steps: open() reads the first FirstKeys keys itself, and a
+// loader reads the rest on its own thread. Until the loader is done the list holds the keys up to
+// `through` exactly; changes made meanwhile through this connection to records beyond that wait
+// in `beyond` and are applied to the part that brings their key. Whatever needs records not yet
+// loaded waits for them (ensureLoaded); nothing takes the part for the whole.
 struct TTable::Private
 {
+    static constexpr int FirstKeys = 1000; // read at once: the first screens
+
     explicit Private(TTable *table) : q(table) { }
 
     TTable *q;
@@ -19,10 +31,15 @@ struct TTable::Private
     QString rowidName; // how SQL names the rowid of this table
     int rowidAliasField = -1; // an INTEGER PRIMARY KEY field: its value is the rowid
     std::vector<std::unique_ptr<TField>> fields;
-    std::vector<qint64> rowids; // ascending: the record order
+    RecordList keys; // the record order
     int pos = -1;
     bool bof = true;
     bool eof = true;
+
+    std::unique_ptr<RecordListLoader> loader; // while the rest of the list is being read
+    RecordKey through = std::numeric_limits<RecordKey>::max(); // keys up to here are all known
+    std::map<RecordKey, bool> beyond; // inserted (true) or deleted beyond `through`
+    QString loadError; // why the list could not be read to its end
 
     std::vector<QVariant> buffer; // the record being edited or inserted
     std::vector<char> changed;
@@ -36,16 +53,34 @@ struct TTable::Private
     qint64 seenSchemaVersion = 0;
 
     QString table() const { return Database::quote(q->m_tableName); }
-    int count() const { return int(rowids.size()); }
-    int positionOf(qint64 rowid) const; // -1 when not in the list
-    int insertRowid(qint64 rowid); // returns its position
+    int count() const { return keys.count(); } // the records loaded so far
+    bool complete() const { return !loader && loadError.isEmpty(); }
     void readStructure(const QList<TFieldDef> &defs); // makes the fields
     void prepareWindowQuery();
-    void readRowids();
-    bool recordsAreSmall(); // from a sample of records: most of them fit in the leaf pages
+
+    // Reads the first keys (and with through, every key up to it) and starts the loader for the
+    // rest when there is more.
+    void readKeys(std::optional<RecordKey> throughKey = std::nullopt);
+    void stopLoading();
+    // Takes what the loader has read; true when the list grew or became complete. Raises when
+    // the loader could not read the rest.
+    bool takeLoaded();
+    // Waits (with the wait hook) until the record at position is loaded or the list is complete;
+    // also until the key is known when given. Raises when the rest cannot be read.
+    void ensureLoaded(int position);
+    void ensureLoadedThrough(RecordKey key);
+    void ensureComplete() { ensureLoaded(std::numeric_limits<int>::max()); }
+    void raiseLoadError() const;
+    // A record inserted or deleted through this connection (by this table or another one).
+    void applyChange(bool inserted, RecordKey key);
+
     void dropValues();
     void startBuffer();
     void clearBuffer();
     void setPosition(int position); // tells bound controls when the record changes
-    void recordSetChangedHere(); // after an insert or delete through this table
+    // Makes the record at position current, or the last one when there are fewer; a record after
+    // the loaded ones is waited for (the position stays valid should the wait raise).
+    void settleAt(int position);
+    // Runs log, which tells the connection of changes made through this table.
+    void noteOwnChange(const std::function<void()> &log);
 };

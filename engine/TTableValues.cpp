@@ -23,7 +23,7 @@ QVariant TTable::valueAt(int row, int fieldIndex) const
         return {};
     if (m_state == Edit && row == d->pos && d->changed[f])
         return d->buffer[f];
-    const RecordWindowCache::Window &w = d->values.window(row, d->rowids);
+    const RecordWindowCache::Window &w = d->values.window(row, d->keys);
     return w.values[w.cell(row, f, d->fields.size())];
 }
 
@@ -38,7 +38,7 @@ bool TTable::isNullAt(int row, int fieldIndex) const
         return true;
     if (m_state == Edit && row == d->pos && d->changed[f])
         return !d->buffer[f].isValid();
-    const RecordWindowCache::Window &w = d->values.window(row, d->rowids);
+    const RecordWindowCache::Window &w = d->values.window(row, d->keys);
     return w.flags[w.cell(row, f, d->fields.size())] & RecordWindowCache::CellNull;
 }
 
@@ -80,7 +80,7 @@ QVariant TTable::currentValue(int fieldIndex) const
         const QByteArray bytes = currentBytes(fieldIndex);
         return bytes.isEmpty() ? QVariant() : QVariant(bytes);
     }
-    const qint64 rowid = d->rowids[size_t(d->pos)];
+    const qint64 rowid = d->keys.keyAt(d->pos);
     if (code == ftMemo) {
         if (d->memoRowid != rowid) {
             d->memoTexts.clear();
@@ -113,7 +113,7 @@ QVariant TTable::currentValue(int fieldIndex) const
         d->memoTexts.insert(fieldIndex, text);
         return text;
     }
-    const RecordWindowCache::Window &w = d->values.window(d->pos, d->rowids);
+    const RecordWindowCache::Window &w = d->values.window(d->pos, d->keys);
     const size_t cell = w.cell(d->pos, i, d->fields.size());
     if (w.flags[cell] & RecordWindowCache::CellUnreadable)
         throw EngineError(
@@ -142,7 +142,7 @@ QByteArray TTable::currentBytes(int fieldIndex) const
     Statement s
         = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
                              .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
-    s.bindInt64(1, d->rowids[size_t(d->pos)]);
+    s.bindInt64(1, d->keys.keyAt(d->pos));
     if (!s.step() || s.isNull(0))
         return {};
     return s.columnType(0) == SQLITE_BLOB ? s.columnBlob(0) : s.columnText(0).toUtf8();

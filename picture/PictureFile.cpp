@@ -77,6 +77,17 @@ bool gifFirstFrameIsWhole(const QByteArray &bytes)
     return false;
 }
 
+// True for ".bmp", false for ".jpg" and ".jpeg"; any other name raises.
+bool isBitmapByName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"bmp")
+        return true;
+    if (suffix != u"jpg" && suffix != u"jpeg")
+        throw PictureError(QCoreApplication::translate("PictureFile", "\"%1\" is not a JPEG or bitmap file.").arg(path));
+    return false;
+}
+
 } // namespace
 
 bool isPictureFileName(const QString &fileName)
@@ -87,10 +98,12 @@ bool isPictureFileName(const QString &fileName)
 
 QImage load(const QString &path, QSize maxSize)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const bool bitmap = suffix == u"bmp";
-    if (!bitmap && suffix != u"jpg" && suffix != u"jpeg")
-        throw PictureError(QCoreApplication::translate("PictureFile", "\"%1\" is not a JPEG or bitmap file.").arg(path));
+    isBitmapByName(path); // a name of another kind is refused before the file is read
+    return decodeNamed(read(path), path, maxSize);
+}
+
+QByteArray read(const QString &path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw PictureError(QCoreApplication::translate("PictureFile", "Cannot open the picture file \"%1\": %2")
@@ -99,7 +112,12 @@ QImage load(const QString &path, QSize maxSize)
     if (file.error() != QFileDevice::NoError)
         throw PictureError(QCoreApplication::translate("PictureFile", "Cannot read the picture file \"%1\": %2")
                                .arg(path, file.errorString()));
-    return bitmap ? BmpCodec::decode(bytes) : JpegCodec::decode(bytes, maxSize);
+    return bytes;
+}
+
+QImage decodeNamed(const QByteArray &bytes, const QString &path, QSize maxSize)
+{
+    return isBitmapByName(path) ? BmpCodec::decode(bytes) : JpegCodec::decode(bytes, maxSize);
 }
 
 QImage decode(const QByteArray &bytes, QSize maxSize)
@@ -121,6 +139,32 @@ QImage decode(const QByteArray &bytes, QSize maxSize)
     }
     throw PictureError(QCoreApplication::translate("PictureFile", "The data is not a picture: it is neither a bitmap nor a "
                                       "JPEG, PNG or GIF file."));
+}
+
+QSize declaredSize(const QByteArray &bytes)
+{
+    switch (formatOf(bytes)) {
+    case Format::Jpeg:
+        return JpegCodec::imageSize(bytes);
+    case Format::Png:
+    case Format::Gif: {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const bool png = formatOf(bytes) == Format::Png;
+        QImageReader reader(&buffer, png ? "png" : "gif");
+        reader.setDecideFormatFromContent(false);
+        const QSize size = reader.size();
+        if (!size.isValid())
+            throw PictureError(QStringLiteral("The %1 picture cannot be read: %2.")
+                                   .arg(QLatin1String(png ? "PNG" : "GIF"), reader.errorString()));
+        return size;
+    }
+    case Format::Bitmap:
+    case Format::Unknown:
+        break;
+    }
+    return decode(bytes).size();
 }
 
 Format formatOf(const QByteArray &bytes)

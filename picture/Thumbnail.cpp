@@ -18,6 +18,9 @@ namespace {
 
 constexpr double AspectTolerance = 0.01;
 
+// Starts a packed thumbnail that is a small stored value kept as it is (a JPEG starts FF D8).
+const QByteArray KeptValueMark = QByteArrayLiteral("TVK:");
+
 // The embedded thumbnail, upright, when it may stand for the picture; else a null image.
 QImage embeddedThumbnail(const QByteArray &jpegFile, QSize pictureSize, QSize size)
 {
@@ -71,7 +74,16 @@ QByteArray pack(const QImage &thumbnail)
 
 QImage unpack(const QByteArray &packed)
 {
+    if (packed.startsWith(KeptValueMark))
+        return fromStoredValue(packed.sliced(KeptValueMark.size()));
     return packed.isEmpty() ? QImage() : JpegCodec::decodeAsStored(packed);
+}
+
+QByteArray packStoredValue(const QByteArray &value, const QImage &thumbnail)
+{
+    if (value.size() <= KeptValueBytes && thumbnail.size() == StripSize)
+        return KeptValueMark + value;
+    return pack(thumbnail);
 }
 
 bool embeddedThumbnailFits(QSize thumb, QSize picture, QSize size)

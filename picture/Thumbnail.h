@@ -39,6 +39,12 @@ Reduced reducedFromFile(const QString &path, QSize size = StripSize);
 // image and unpacks to one.
 QByteArray pack(const QImage &thumbnail);
 QImage unpack(const QByteArray &packed);
+// A picture field value's strip thumbnail packed, given that thumbnail (fromStoredValue(value)).
+// A value no larger than KeptValueBytes is kept itself instead: it costs no more to hold than the
+// JPEG, and making its thumbnail again when it is shown costs less than encoding one for every
+// record of a column that shows only a few. unpack() takes either form.
+constexpr qsizetype KeptValueBytes = 2048;
+QByteArray packStoredValue(const QByteArray &value, const QImage &thumbnail);
 
 // Whether an embedded thumbnail of size thumb (upright) may stand for a picture of size picture.
 bool embeddedThumbnailFits(QSize thumb, QSize picture, QSize size = StripSize);

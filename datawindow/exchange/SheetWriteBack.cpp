@@ -8,7 +8,6 @@
 #include "engine/EngineError.h"
 #include "engine/FieldType.h"
 #include "engine/TTable.h"
-#include "picture/StoredPicture.h"
 #include "spreadsheet/SheetShape.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Worksheet.h"
@@ -137,5 +136,6 @@ void SheetWriteBack::writePicture(TField &field)
     // An untouched picture stays as it is stored, byte for byte, not re-encoded.
     if (leaveAsShown(object, ExportRecord::digest(image)))
         return;
-    tryChange([&] { field.setBytes(StoredPicture::encode(image, field.dataType())); });
+    // A picture changed in the sheet has no file of its own: stored in the alias's picture form.
+    tryChange([&] { field.setPicture(PictureSource::picture(image)); });
 }

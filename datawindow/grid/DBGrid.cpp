@@ -16,6 +16,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -47,6 +49,11 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent)
             part->installEventFilter(this);
         }
     }
+    m_recordBar = new QScrollBar(Qt::Vertical, this);
+    m_recordBar->hide();
+    connect(m_recordBar, &QScrollBar::valueChanged, this, &DBGrid::onRecordBarMoved);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DBGrid::onViewScrolled);
+    verticalScrollBar()->installEventFilter(this); // the record bar goes where it goes
 }
 
 void DBGrid::setDataSource(TDataSource *source)
@@ -56,6 +63,7 @@ void DBGrid::setDataSource(TDataSource *source)
     m_model = new TableModel(source, this);
     setModel(m_model);
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followTable);
+    connect(m_model, &TableModel::recordRowsChanged, this, &DBGrid::placeRecordBar);
     connect(source, &TDataSource::recordChanged, this, &DBGrid::followTable);
     connect(source, &TDataSource::dataSetChanged, this, &DBGrid::followTable);
     followTable();
@@ -142,7 +150,7 @@ DBGrid::GridCoord DBGrid::mouseCoord(const QPoint &p) const
 int DBGrid::recordAtRow(int row) const
 {
     const int top = std::max(rowAt(0), 0);
-    return top + row - 1;
+    return (m_model ? m_model->recordOf(top) : top) + row - 1;
 }
 
 QRect DBGrid::cellRect(int col, int row) const
@@ -150,7 +158,7 @@ QRect DBGrid::cellRect(int col, int row) const
     if (col < 1 || row < 1 || !m_model)
         return {};
     const int leftCol = std::max(columnAt(0), 0);
-    const QModelIndex index = m_model->index(recordAtRow(row), leftCol + col - 1);
+    const QModelIndex index = m_model->index(std::max(rowAt(0), 0) + row - 1, leftCol + col - 1);
     if (!index.isValid())
         return {};
     return visualRect(index).translated(viewport()->pos());
@@ -166,7 +174,7 @@ void DBGrid::setSelectedIndex(int dataColumn)
     TTable *t = table();
     if (!m_model || !t || !t->active() || dataColumn < 0 || dataColumn >= m_model->columnCount())
         return;
-    setCurrentIndex(m_model->index(std::max(t->recNo(), 0), dataColumn));
+    setCurrentIndex(m_model->index(std::max(m_model->rowOf(t->recNo()), 0), dataColumn));
 }
 
 TField *DBGrid::selectedField() const
@@ -261,6 +269,11 @@ bool DBGrid::event(QEvent *event)
 
 bool DBGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == verticalScrollBar()) {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+            placeRecordBar();
+        return QTableView::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         auto *part = static_cast<QWidget *>(watched);
@@ -300,6 +313,17 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
             t->insert();
             return;
         }
+        // The view knows only its window of rows: the table's first and last record are the
+        // table's to find.
+        const bool toEnd = event->key() == Qt::Key_End || event->key() == Qt::Key_Home;
+        if (toEnd && (event->modifiers() & Qt::ControlModifier) && m_model && m_model->windowed()
+            && t && t->active()) {
+            if (event->key() == Qt::Key_End)
+                t->last();
+            else
+                t->first();
+            return;
+        }
         QTableView::keyPressEvent(event);
     });
 }
@@ -318,12 +342,15 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
 {
     QTableView::currentChanged(current, previous);
     TTable *t = table();
-    if (m_following || !current.isValid() || !t || !t->active() || current.row() == t->recNo())
+    if (m_following || !current.isValid() || !t || !t->active() || !m_model)
+        return;
+    const int record = m_model->recordOf(current.row());
+    if (record == t->recNo())
         return;
     Guarded::run([&] {
-        if (current.row() >= t->recordCount() && t->state() == TTable::Insert)
+        if (record >= t->loadedRecordCount() && t->state() == TTable::Insert)
             return;
-        t->moveTo(current.row());
+        t->moveTo(record);
     });
     followTable();
 }
@@ -333,8 +360,9 @@ void DBGrid::followTable()
     TTable *t = table();
     if (!m_model || !t || !t->active() || m_model->rowCount() == 0)
         return;
-    const int row = t->state() == TTable::Insert ? t->recordCount() : t->recNo();
-    if (row < 0 || row >= m_model->rowCount())
+    const int row
+        = m_model->rowOf(t->state() == TTable::Insert ? t->loadedRecordCount() : t->recNo());
+    if (row < 0)
         return;
     const int column = std::max(currentIndex().column(), 0);
     const QModelIndex target = m_model->index(row, std::min(column, m_model->columnCount() - 1));
@@ -344,4 +372,89 @@ void DBGrid::followTable()
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     m_following = false;
     scrollTo(target);
+}
+
+int DBGrid::visibleRows() const
+{
+    return std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()));
+}
+
+void DBGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    placeRecordBar();
+}
+
+// The view's own scroll bar covers the model's window only: while the table has more records,
+// the record bar lies over it, in its place, and the view's bar is kept shown underneath so that
+// its place stays.
+void DBGrid::placeRecordBar()
+{
+    if (m_placingRecordBar || !m_recordBar) // not yet made while the constructor sets up
+        return;
+    m_placingRecordBar = true;
+    const bool windowed = m_model && m_model->windowed();
+    const Qt::ScrollBarPolicy policy = windowed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
+    if (verticalScrollBarPolicy() != policy)
+        setVerticalScrollBarPolicy(policy);
+    if (windowed) {
+        const QScrollBar *own = verticalScrollBar();
+        m_recordBar->setGeometry(QRect(own->mapTo(this, QPoint(0, 0)), own->size()));
+        m_recordBar->raise();
+    }
+    m_recordBar->setVisible(windowed);
+    m_placingRecordBar = false;
+    updateRecordBar();
+}
+
+void DBGrid::updateRecordBar()
+{
+    if (!m_model || !m_model->windowed())
+        return;
+    // The view's own bar knows how many rows fit at the end of its window; the table ends the
+    // same way.
+    const int fitAtEnd = m_model->rowCount() - verticalScrollBar()->maximum();
+    const QSignalBlocker quiet(m_recordBar);
+    m_recordBar->setRange(0, std::max(0, m_model->recordRows() - fitAtEnd));
+    m_recordBar->setPageStep(std::max(1, verticalScrollBar()->pageStep()));
+    m_recordBar->setValue(m_model->recordOf(std::max(rowAt(0), 0)));
+}
+
+void DBGrid::onRecordBarMoved(int topRecord)
+{
+    if (!m_model || !m_model->windowed())
+        return;
+    const int first = m_model->firstRecord();
+    if (topRecord < first || topRecord + visibleRows() > first + m_model->rowCount())
+        showFromRecord(topRecord, true);
+    else
+        showFromRecord(topRecord, false);
+}
+
+void DBGrid::showFromRecord(int topRecord, bool moveWindow)
+{
+    m_movingWindow = true;
+    // A window that moves resets the model; the grid takes up the current record again then
+    // (followTable), and is scrolled back to where it is asked to be.
+    if (moveWindow)
+        m_model->moveWindow(topRecord - TableModel::WindowRows / 2);
+    verticalScrollBar()->setValue(topRecord - m_model->firstRecord());
+    m_movingWindow = false;
+}
+
+// Scrolling within the window (wheel, keys, a move of the table): the record bar follows, and a
+// window whose end comes near moves on, so the view never stops at it.
+void DBGrid::onViewScrolled()
+{
+    if (!m_model || !m_model->windowed() || m_movingWindow)
+        return;
+    const int top = std::max(rowAt(0), 0);
+    const int margin = TableModel::WindowRows / 4;
+    const int rows = m_model->rowCount();
+    const bool nearStart = top < margin && m_model->firstRecord() > 0;
+    const bool nearEnd = top + visibleRows() > rows - margin
+        && m_model->firstRecord() + rows < m_model->recordRows();
+    if (nearStart || nearEnd)
+        showFromRecord(m_model->recordOf(top), true);
+    updateRecordBar();
 }

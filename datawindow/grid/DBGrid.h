@@ -14,6 +14,10 @@ class TableModel;
 // The data grid. Grid coordinates are those users of such grids know: column 0 is the indicator
 // column, row 0 the title row, data cells start at (1, 1), and a grid row is a row on screen (row 1
 // is the top visible record). Client coordinates are the grid widget's own, headers included.
+// When the table has more records than its model's window holds, a record bar over the whole
+// table stands in for the view's own scroll bar, and the window follows where it is moved.
+class QScrollBar;
+
 class DBGrid : public QTableView
 {
     Q_OBJECT
@@ -24,6 +28,8 @@ public:
     TDataSource *dataSource() const { return m_source; }
     TTable *table() const;
     TableModel *tableModel() const { return m_model; }
+    // The scroll bar over all the table's records; shown only while the model holds a window.
+    QScrollBar *recordBar() const { return m_recordBar; }
 
     // Colours: data cells, title row and indicator column, cell font.
     QColor color() const { return m_color; }
@@ -85,18 +91,28 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void updateGeometries() override;
 
 private:
     // Runs the mouse hooks (on copies, so that a hook may replace itself).
     void mouseHook(QMouseEvent *event, QPoint clientPos);
     void followTable();
     void applyStyle();
+    void placeRecordBar();
+    void updateRecordBar();
+    void onRecordBarMoved(int topRecord);
+    void showFromRecord(int topRecord, bool moveWindow); // topRecord in grid row 1
+    void onViewScrolled();
+    int visibleRows() const;
 
     TDataSource *m_source = nullptr;
     TableModel *m_model = nullptr;
+    QScrollBar *m_recordBar = nullptr;
     QColor m_color = Qt::white;
     QColor m_fixedColor = QColor(Qt::lightGray);
     QColor m_fontColor = Qt::black;
     bool m_editing = false;
     bool m_following = false;
+    bool m_placingRecordBar = false;
+    bool m_movingWindow = false;
 };

@@ -4,6 +4,23 @@
 #include "engine/TDataSource.h"
 #include "engine/TTable.h"
 
+#include <algorithm>
+
+namespace {
+
+int rowsOf(const TTable &t)
+{
+    return t.loadedRecordCount() + (t.state() == TTable::Insert ? 1 : 0);
+}
+
+// The record the indicator points at: the pending insert's row while inserting.
+int currentRecordOf(const TTable &t)
+{
+    return t.state() == TTable::Insert ? t.loadedRecordCount() : t.recNo();
+}
+
+} // namespace
+
 TableModel::TableModel(TDataSource *source, QObject *parent)
     : QAbstractTableModel(parent), m_source(source)
 {
@@ -11,6 +28,7 @@ TableModel::TableModel(TDataSource *source, QObject *parent)
     connect(source, &TDataSource::dataSetChanged, this, &TableModel::resync);
     connect(source, &TDataSource::stateChanged, this, &TableModel::resync);
     connect(source, &TDataSource::recordChanged, this, &TableModel::onRecordChanged);
+    connect(source, &TDataSource::recordListGrew, this, &TableModel::onRecordListGrew);
     attach();
 }
 
@@ -19,32 +37,57 @@ TTable *TableModel::table() const
     return m_source ? m_source->dataSet() : nullptr;
 }
 
+int TableModel::rowOf(int record) const
+{
+    const int row = record - m_first;
+    return row >= 0 && row < m_rows ? row : -1;
+}
+
+void TableModel::noteRecordRows(int rows)
+{
+    if (rows == m_recordRows)
+        return;
+    m_recordRows = rows;
+    emit recordRowsChanged();
+}
+
 void TableModel::attach()
 {
     beginResetModel();
     m_table = table();
+    m_first = 0;
     m_rows = 0;
     m_columns = 0;
+    int recordRows = 0;
+    m_lastCurrentRecord = -1;
     if (m_table && m_table->active()) {
-        m_rows = m_table->recordCount() + (m_table->state() == TTable::Insert ? 1 : 0);
+        recordRows = rowsOf(*m_table);
         m_columns = m_table->fieldCount();
+        m_lastCurrentRecord = currentRecordOf(*m_table);
+        if (m_lastCurrentRecord >= WindowRows)
+            m_first = std::min(m_lastCurrentRecord - WindowRows / 2, recordRows - WindowRows);
+        m_rows = std::min(WindowRows, recordRows - m_first);
     }
-    m_lastCurrentRow = m_table && m_table->active() ? m_table->recNo() : -1;
     endResetModel();
+    noteRecordRows(recordRows);
 }
 
-void TableModel::resync()
+void TableModel::fitWindow(int first, bool keepCurrent)
 {
     TTable *t = table();
-    const bool open = t && t->active();
-    const int rows = open ? t->recordCount() + (t->state() == TTable::Insert ? 1 : 0) : 0;
-    const int columns = open ? t->fieldCount() : 0;
-    if (t != m_table || columns != m_columns || !open) {
-        attach();
-        return;
-    }
-    // Same fields: keep the view's scroll position and selection; only the row count may move.
-    if (rows > m_rows) {
+    const int recordRows = rowsOf(*t);
+    const int current = currentRecordOf(*t);
+    if (keepCurrent && current >= 0 && (current < first || current >= first + WindowRows))
+        first = current - WindowRows / 2;
+    first = std::clamp(first, 0, std::max(0, recordRows - WindowRows));
+    const int rows = std::min(WindowRows, recordRows - first);
+    if (first != m_first) {
+        beginResetModel();
+        m_first = first;
+        m_rows = rows;
+        endResetModel();
+    } else if (rows > m_rows) {
+        // New records after the last row: the rows there are keep their records.
         beginInsertRows({}, m_rows, rows - 1);
         m_rows = rows;
         endInsertRows();
@@ -53,12 +96,36 @@ void TableModel::resync()
         m_rows = rows;
         endRemoveRows();
     }
-    if (m_rows > 0 && m_columns > 0)
-        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
-    // An empty table has no row header to change.
-    if (m_rows > 0)
-        emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
-    m_lastCurrentRow = t->recNo();
+    noteRecordRows(recordRows);
+}
+
+void TableModel::moveWindow(int first)
+{
+    TTable *t = table();
+    if (t && t == m_table && t->active() && t->fieldCount() == m_columns)
+        fitWindow(first, false);
+}
+
+void TableModel::resync()
+{
+    TTable *t = table();
+    const bool open = t && t->active();
+    const int columns = open ? t->fieldCount() : 0;
+    if (t != m_table || columns != m_columns || !open) {
+        attach();
+        return;
+    }
+    // Same fields: keep the view's scroll position and selection; only the row count may move.
+    const int first = m_first;
+    fitWindow(m_first, true);
+    if (m_first == first) {
+        if (m_rows > 0 && m_columns > 0)
+            emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+        // An empty table has no row header to change.
+        if (m_rows > 0)
+            emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
+    }
+    m_lastCurrentRecord = currentRecordOf(*t);
 }
 
 void TableModel::onRecordChanged()
@@ -66,19 +133,31 @@ void TableModel::onRecordChanged()
     TTable *t = table();
     if (!t || !t->active())
         return;
-    const int rows = t->recordCount() + (t->state() == TTable::Insert ? 1 : 0);
-    if (rows != m_rows) {
-        resync();
+    if (t != m_table || t->fieldCount() != m_columns) {
+        attach();
         return;
     }
-    const int current = t->recNo();
-    for (int row : {m_lastCurrentRow, current}) {
-        if (row >= 0 && row < m_rows) {
-            emit dataChanged(index(row, 0), index(row, m_columns - 1));
-            emit headerDataChanged(Qt::Vertical, row, row);
+    const int first = m_first;
+    fitWindow(m_first, true);
+    const int current = currentRecordOf(*t);
+    if (m_first == first) {
+        for (int record : {m_lastCurrentRecord, current}) {
+            const int row = rowOf(record);
+            if (row >= 0) {
+                emit dataChanged(index(row, 0), index(row, m_columns - 1));
+                emit headerDataChanged(Qt::Vertical, row, row);
+            }
         }
     }
-    m_lastCurrentRow = current;
+    m_lastCurrentRecord = current;
+}
+
+void TableModel::onRecordListGrew()
+{
+    TTable *t = table();
+    if (!t || t != m_table || !t->active() || t->fieldCount() != m_columns)
+        return;
+    fitWindow(m_first, false);
 }
 
 int TableModel::rowCount(const QModelIndex &parent) const
@@ -106,13 +185,14 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     const TField *f = t->field(index.column());
+    const int record = recordOf(index.row());
     if (fieldClassOf(f->dataType()) != FieldClass::Ordinary)
-        return typeNameCellText(f->dataType(), t->isNullAt(index.row(), index.column()));
+        return typeNameCellText(f->dataType(), t->isNullAt(record, index.column()));
     if (role == Qt::EditRole) {
-        const QVariant v = t->valueAt(index.row(), index.column());
-        return v.isValid() ? QVariant(t->displayTextAt(index.row(), index.column())) : QVariant();
+        const QVariant v = t->valueAt(record, index.column());
+        return v.isValid() ? QVariant(t->displayTextAt(record, index.column())) : QVariant();
     }
-    return t->displayTextAt(index.row(), index.column());
+    return t->displayTextAt(record, index.column());
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -122,7 +202,7 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
         return {};
     if (orientation == Qt::Horizontal)
         return section < m_columns ? t->field(section)->fieldName() : QVariant();
-    if (section != t->recNo())
+    if (recordOf(section) != t->recNo())
         return QString();
     switch (t->state()) {
     case TTable::Edit:
@@ -149,8 +229,8 @@ bool TableModel::setData(const QModelIndex &index, const QVariant &value, int ro
     TTable *t = table();
     if (role != Qt::EditRole || !index.isValid() || !t || !t->active())
         return false;
-    if (index.row() != t->recNo())
-        t->moveTo(index.row());
+    if (recordOf(index.row()) != t->recNo())
+        t->moveTo(recordOf(index.row()));
     TField *f = t->field(index.column());
     if (f->value().isValid() && f->displayText() == value.toString())
         return false; // the editor was opened and left unchanged

@@ -17,10 +17,14 @@ CarriedValue CarriedValue::take(const TField &field, const DBImage *image, const
     case FieldClass::PictureLike:
         if (image) {
             v.picture = image->picture();
+            v.source = image->source();
             v.error = image->loadError();
         } else {
             try {
-                v.picture = StoredPicture::decode(field.asBytes());
+                const QByteArray value = field.asBytes();
+                v.picture = StoredPicture::decode(value);
+                if (!v.picture.isNull())
+                    v.source = PictureSource::value(value);
             } catch (const PictureError &e) {
                 v.error = e.message();
             }
@@ -55,12 +59,15 @@ bool CarriedValue::putInto(TField &target, DBImage *image, DBMemo *memo) const
         return false;
     refuseUnreadable(target);
     switch (fieldClassOf(target.dataType())) {
-    case FieldClass::PictureLike:
+    case FieldClass::PictureLike: {
+        // A picture carried without bytes of its own is stored from its pixels.
+        const PictureSource from = source.isEmpty() ? PictureSource::picture(picture) : source;
         if (image)
-            image->setPicture(picture);
+            image->setPicture(picture, from);
         else
-            target.setBytes(StoredPicture::encode(picture, target.dataType()));
+            target.setPicture(from);
         return true;
+    }
     case FieldClass::Memo:
         if (memo)
             memo->setPlainText(text);

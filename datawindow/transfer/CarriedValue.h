@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/PictureSource.h"
+
 #include <QImage>
 #include <QString>
 #include <QVariant>
@@ -10,12 +12,14 @@ class TField;
 
 // One cell's value on its way to another cell, held in memory by the field's class: a picture,
 // a text or a variant. Picture and memo fields are read from and written through the window's
-// control for the field, which stores a picture in the target's own stored form on post.
+// control for the field. A picture carries its stored bytes too, and is stored in the target
+// alias's picture form (bytes kept where that form allows it).
 struct CarriedValue
 {
     int fieldType = 0;
     QVariant value; // ordinary field
-    QImage picture; // picture-like field; null = no picture
+    QImage picture; // picture-like field: as shown; null = no picture
+    PictureSource source; // what storing the picture starts from (the source's own bytes)
     QString text; // memo field
     QString error; // the source could not be read; writing it raises this
 

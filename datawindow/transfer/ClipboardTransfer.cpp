@@ -3,6 +3,7 @@
 #include "common/SharedState.h"
 #include "controls/DBImage.h"
 #include "controls/DBMemo.h"
+#include "controls/PictureMime.h"
 #include "datawindow/transfer/CarriedValue.h"
 #include "datawindow/transfer/GridTransfer.h"
 #include "engine/FieldType.h"
@@ -27,7 +28,7 @@ void take(const TField &field, const DBImage *image, DBMemo *memo)
         DragSourceEmpty = v.error.isEmpty() && v.picture.isNull();
         if (!v.picture.isNull()) {
             auto *data = new QMimeData;
-            data->setImageData(v.picture);
+            PictureMime::put(*data, v.picture, v.source);
             QApplication::clipboard()->setMimeData(data);
         }
         break;
@@ -72,12 +73,10 @@ bool drop(TField &target, DBImage *image, DBMemo *memo)
     const QMimeData *data = QApplication::clipboard()->mimeData();
     if (kind == FieldClass::PictureLike) {
         // Only a picture is pasted; whatever else the clipboard holds now writes nothing.
-        if (!data || !data->hasImage())
-            return false;
         CarriedValue v;
         v.fieldType = target.dataType();
-        v.picture = qvariant_cast<QImage>(data->imageData());
-        return !v.picture.isNull() && v.putInto(target, image, memo);
+        v.source = PictureMime::take(data, &v.picture);
+        return !v.source.isEmpty() && v.putInto(target, image, memo);
     }
     if (!data || !data->hasText())
         return false;

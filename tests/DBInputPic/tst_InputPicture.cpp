@@ -6,6 +6,7 @@
 #include "DBInputPic/FileThumbPanel.h"
 #include "DBInputPic/FilterComboBox.h"
 #include "DBInputPic/PictureControl.h"
+#include "DBInputPic/PictureToStore.h"
 #include "DBInputPic/TFDBInputPic.h"
 #include "DBInputPic/TagControls.h"
 #include "USeePicture/TSeePicture.h"
@@ -16,11 +17,13 @@
 #include "controls/DBImage.h"
 #include "controls/TScrollBar.h"
 #include "datawindow/TForm1.h"
+#include "engine/RecordListLoader.h"
 #include "engine/TTable.h"
 #include "picture/BmpCodec.h"
 #include "picture/JpegCodec.h"
 #include "picture/StoredPicture.h"
 #include "tests/datawindow/DataFixture.h"
+#include "tests/picture/samples/PictureSamples.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
@@ -522,6 +525,34 @@ private slots:
         QTRY_VERIFY(!w());
     }
 
+    void theColumnCoversEveryRecordOfATableStillLoading()
+    {
+        makeTable(0);
+        DataFixture::exec(m_db,
+            QStringLiteral("INSERT INTO Photos (No, Title, Pic) WITH RECURSIVE c(x) AS (SELECT 1 "
+                           "UNION ALL SELECT x + 1 FROM c WHERE x < 2500) SELECT x, 'title ' || "
+                           "x, %1 FROM c")
+                .arg(hex(StoredPicture::encode(solid(40, 30, Green), 17))));
+        RecordListLoader::holdForTests(true);
+        struct Release
+        {
+            ~Release() { RecordListLoader::holdForTests(false); }
+        } release;
+        m_main = std::make_unique<TForm1>(true);
+        m_main->show();
+        QCOMPARE(m_main->Table1->loadedRecordCount(), 1000);
+        m_main->InputPicture1Click();
+        QVERIFY(w());
+        waitForRuns();
+        QVERIFY(w()->Table1->recordListComplete());
+        QCOMPARE(w()->CanKaoLabels.size(), 2500);
+        QCOMPARE(w()->CanKaoLabels.last(), QStringLiteral("2500"));
+        QCOMPARE(w()->FieldThumbLast, 2499);
+        QCOMPARE(w()->FieldThumbs.last().Tag, 2499);
+        QVERIFY(near(w()->FieldThumbs.last().picture().pixel(29, 29), Green, 10));
+        QVERIFY(!m_main->Table1->recordListComplete()); // the main window's own list is held still
+    }
+
     void theThreeGesturesStoreThePictureByTheirRules_data()
     {
         QTest::addColumn<QSize>("file");
@@ -586,6 +617,47 @@ private slots:
             = DataFixture::blob(m_db, QStringLiteral("SELECT Pic FROM Photos WHERE No = 2"));
         QVERIFY(StoredPicture::hasGraphicHeader(value));
         QCOMPARE(value.mid(8, 2), QByteArray("BM"));
+    }
+
+    void everyCopyGestureStoresTheAliasesPictureForm_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::newRow("bitmap: the picture as the gesture fits it") << "bitmap";
+        QTest::newRow("file: the camera file itself") << "file";
+    }
+
+    void everyCopyGestureStoresTheAliasesPictureForm()
+    {
+        QFETCH(QString, form);
+        makeTable(4);
+        DataFixture::writeAliases({{QStringLiteral("Input"), m_db}}, form);
+        openWindow();
+        const QString dir = folder(QStringLiteral("forms ") + form);
+        const QByteArray camera = PictureSamples::withExif(JpegCodec::encode(pattern(300, 240), 90), 1);
+        writeFile(dir + QStringLiteral("/camera.jpg"), camera);
+        openDirectory(dir);
+        runStrip();
+        const QByteArray expected = form == u"file"
+            ? camera
+            : StoredPicture::encode(PictureToStore::fitted(JpegCodec::decode(camera)), 17);
+        auto stored = [this](int row) {
+            return DataFixture::blob(
+                m_db, QStringLiteral("SELECT Pic FROM Photos WHERE No = %1").arg(row + 1));
+        };
+        // The column copy, and its restore, which puts back the very bytes.
+        const QByteArray old = stored(3);
+        pressColumnThumb(3, Qt::RightButton, Qt::ControlModifier);
+        QCOMPARE(stored(3), expected);
+        QTest::mouseClick(w()->DBPicFuYuan, Qt::LeftButton);
+        QCOMPARE(stored(3), old);
+        pressColumnThumb(3, Qt::RightButton, Qt::ControlModifier);
+        pressColumnThumb(0, Qt::LeftButton); // commits
+        QCOMPARE(stored(3), expected);
+        // The strip copy and the list copy.
+        pressStripThumb(0, Qt::RightButton, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(stored(0), expected);
+        releaseInFileList(0, Qt::RightButton, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(stored(1), expected);
     }
 
     void aListCopyOfNothingEmptiesTheRecord()

@@ -33,15 +33,20 @@ QString DataFixture::makeDatabase(const QString &alias, const QStringList &state
     return path;
 }
 
-void DataFixture::writeAliases(const QList<QPair<QString, QString>> &aliases)
+void DataFixture::writeAliases(
+    const QList<QPair<QString, QString>> &aliases, const QString &pictureForm)
 {
     const QString file = qEnvironmentVariable("TABVALE_ALIASES");
     QDir().mkpath(QFileInfo(file).path());
     QFile f(file);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write the alias file");
+    const QString form
+        = pictureForm.isEmpty() ? QString() : QStringLiteral("PictureForm=%1\n").arg(pictureForm);
     for (const auto &a : aliases)
-        f.write(QStringLiteral("[%1]\nDriver=SQLITE\nPath=%2\n\n").arg(a.first, a.second).toUtf8());
+        f.write(QStringLiteral("[%1]\nDriver=SQLITE\nPath=%2\n%3\n")
+                    .arg(a.first, a.second, form)
+                    .toUtf8());
 }
 
 void DataFixture::exec(const QString &path, const QString &sql)

@@ -7,9 +7,11 @@
 #include "controls/DBMemo.h"
 #include "datawindow/TForm1.h"
 #include "datawindow/exchange/WorkbookLocation.h"
+#include "engine/RecordListLoader.h"
 #include "engine/TTable.h"
 #include "picture/BmpCodec.h"
 #include "picture/JpegCodec.h"
+#include "picture/PictureFile.h"
 #include "picture/StoredPicture.h"
 #include "spreadsheet/Cells.h"
 #include "spreadsheet/OfficeLockFile.h"
@@ -514,8 +516,17 @@ private slots:
             QVariant(QStringLiteral("Panda")));
     }
 
+    void memosAndPicturesComeBackAsTheSheetShowsThem_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::newRow("bitmap form: a changed picture becomes the stored bitmap") << "bitmap";
+        QTest::newRow("file form: a changed picture becomes a PNG file") << "file";
+    }
+
     void memosAndPicturesComeBackAsTheSheetShowsThem()
     {
+        QFETCH(QString, form);
+        DataFixture::writeAliases({{Zoo, m_db}}, form);
         const QByteArray rawBitmap = BmpCodec::encode(pattern(24, 16, 5));
         const QByteArray jpeg = JpegCodec::encode(pattern(32, 24, 7), 85);
         DataFixture::exec(m_db,
@@ -540,7 +551,10 @@ private slots:
         const QByteArray newPhoto
             = DataFixture::blob(m_db, QStringLiteral("SELECT Photo FROM Animals WHERE rowid = 1"));
         QVERIFY(newPhoto != pandaPhoto);
-        QVERIFY(StoredPicture::hasGraphicHeader(newPhoto));
+        if (form == u"file")
+            QCOMPARE(PictureFile::formatOf(newPhoto), PictureFile::Format::Png); // no header
+        else
+            QVERIFY(StoredPicture::hasGraphicHeader(newPhoto));
         QVERIFY(samePixels(StoredPicture::decode(newPhoto), pattern(20, 20, 9)));
         // Untouched: byte for byte as it was, even a bitmap stored without the graphic header.
         QCOMPARE(
@@ -710,6 +724,32 @@ private slots:
         QCOMPARE(m_main->Table1->tableName(), QStringLiteral("Keepers"));
         QCOMPARE(m_main->CBTable->count(), 3);
         checkTheWindowIsUsable(QStringLiteral("Keepers"));
+    }
+
+    void aTableStillLoadingGoesInWhole()
+    {
+        const QString big = DataFixture::makeDatabase(QStringLiteral("Big"),
+            {QStringLiteral("CREATE TABLE Many (Name VARCHAR(10), No INTEGER)"),
+                QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                               "WHERE i < 2500) INSERT INTO Many SELECT 'n' || i, i FROM c")});
+        DataFixture::writeAliases({{Zoo, m_db}, {QStringLiteral("Big"), big}});
+        m_main = std::make_unique<TForm1>(true);
+        m_main->show();
+        RecordListLoader::holdForTests(true);
+        struct Release
+        {
+            ~Release() { RecordListLoader::holdForTests(false); }
+        } release;
+        choose(QStringLiteral("Many"), QStringLiteral("Big"));
+        QVERIFY(!m_main->Table1->recordListComplete());
+        m_main->IntoExcel1->trigger();
+        QCOMPARE(errors(), QStringList());
+        auto cells = sheet(QStringLiteral("Many"), QStringLiteral("Big"))->cells();
+        QCOMPARE(cells->item(1001, 1), QVariant(QStringLiteral("n1000")));
+        QCOMPARE(cells->item(1002, 1), QVariant(QStringLiteral("n1001")));
+        QCOMPARE(cells->item(2501, 1), QVariant(QStringLiteral("n2500")));
+        QCOMPARE(cells->item(2501, 2), QVariant(2500.0));
+        QCOMPARE(cells->item(2502, 1).toString(), QString());
     }
 
     void aSpreadsheetKilledDuringTheExportGivesOneMessageAndAUsableWindow()

@@ -2,10 +2,12 @@
 // cell follows the cursor, which keys do what, what a value may go into, and how a carried value
 // is written.
 #include "datawindow/transfer/CarriedValue.h"
+#include "datawindow/transfer/ClipboardTransfer.h"
 #include "datawindow/transfer/GridTransfer.h"
 #include "engine/EngineError.h"
 #include "engine/FieldType.h"
 #include "engine/TTable.h"
+#include "picture/JpegCodec.h"
 #include "picture/PictureError.h"
 #include "picture/StoredPicture.h"
 #include "tests/datawindow/DataFixture.h"
@@ -232,6 +234,58 @@ private slots:
         QCOMPARE(field("Name")->value(), QVariant("abc"));
     }
 
+    void aCopiedPictureKeepsItsBytesWhereTheTargetsFormAllows_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("throughClipboard");
+        const QByteArray jpeg = JpegCodec::encode(picture(Qt::red), 95);
+        const QByteArray bitmap = StoredPicture::encode(picture(Qt::blue), 17);
+        for (bool clipboard : {false, true}) {
+            const char *how = clipboard ? "left drag" : "right drag";
+            QTest::addRow("%s: a JPEG into a file-form field stays that JPEG", how)
+                << jpeg << "file" << "Photo" << jpeg << clipboard;
+            QTest::addRow("%s: a JPEG into a bitmap-form field becomes a bitmap", how)
+                << jpeg << "bitmap" << "Photo"
+                << StoredPicture::encode(JpegCodec::decode(jpeg), 17) << clipboard;
+            QTest::addRow("%s: a bitmap value into a file-form field stays as it was", how)
+                << bitmap << "file" << "Raw" << bitmap << clipboard;
+            QTest::addRow("%s: a bitmap value keeps its bytes in a bitmap-form BLOB", how)
+                << bitmap << "bitmap" << "Raw" << StoredPicture::bitmapPart(bitmap) << clipboard;
+        }
+    }
+
+    void aCopiedPictureKeepsItsBytesWhereTheTargetsFormAllows()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, form);
+        QFETCH(QString, target);
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, throughClipboard);
+        DataFixture::execBound(m_db, QStringLiteral("UPDATE T SET Raw = ?1 WHERE rowid = 1"), {value});
+        DataFixture::writeAliases({{QStringLiteral("Transfer"), m_db}}, form);
+        m_table->refresh();
+        m_table->first();
+        TField *to = m_table->fieldByName(target);
+        if (throughClipboard) {
+            ClipboardTransfer::take(*field("Raw"), nullptr, nullptr);
+            m_table->last();
+            m_table->edit();
+            QVERIFY(ClipboardTransfer::drop(*to, nullptr, nullptr));
+        } else {
+            const CarriedValue v = CarriedValue::take(*field("Raw"), nullptr, nullptr);
+            m_table->last();
+            m_table->edit();
+            QVERIFY(v.putInto(*to, nullptr, nullptr));
+        }
+        m_table->post();
+        QCOMPARE(DataFixture::blob(
+                     m_db, QStringLiteral("SELECT \"%1\" FROM T WHERE rowid = 2").arg(target)),
+            stored);
+    }
+
     void aPictureArrivesInTheTargetsStoredForm_data()
     {
         QTest::addColumn<QString>("target");
@@ -256,7 +310,7 @@ private slots:
         QCOMPARE(StoredPicture::decode(stored).pixelColor(2, 2), QColor(Qt::red));
         // No picture, no value.
         m_table->edit();
-        const CarriedValue nothing {ftBlob, {}, {}, {}, {}};
+        const CarriedValue nothing {ftBlob, {}, {}, {}, {}, {}};
         QVERIFY(nothing.putInto(*m_table->fieldByName(target), nullptr, nullptr));
         m_table->post();
         QVERIFY(DataFixture::scalar(

@@ -15,8 +15,10 @@
 #include "engine/TTable.h"
 #include "picture/BmpCodec.h"
 #include "picture/JpegCodec.h"
+#include "picture/PictureFile.h"
 #include "picture/StoredPicture.h"
 #include "tests/datawindow/DataFixture.h"
+#include "tests/picture/samples/PictureSamples.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
@@ -269,6 +271,52 @@ private slots:
                                     " IS NOT NULL")
                          .arg(field)),
             QVariant(qlonglong(1)));
+    }
+
+    void aRightClickStoresTheFileInTheAliasesPictureForm_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("file");
+        for (const char *form : {"file", "bitmap"}) {
+            QTest::addRow("%s form: a turned camera JPEG into a graphic", form)
+                << form << "Photo"
+                << "turned.jpg";
+            QTest::addRow("%s form: a turned camera JPEG into a BLOB", form) << form << "Raw"
+                                                                           << "turned.jpg";
+            QTest::addRow("%s form: a bitmap into a typed binary", form) << form << "Typed"
+                                                                         << "caps.BMP";
+        }
+    }
+
+    void aRightClickStoresTheFileInTheAliasesPictureForm()
+    {
+        QFETCH(QString, form);
+        QFETCH(QString, field);
+        QFETCH(QString, file);
+        // Held turned: stored 64 × 48, shown upright 48 × 64.
+        QTemporaryDir own;
+        writeFile(own.filePath(QStringLiteral("turned.jpg")),
+            PictureSamples::withExif(JpegCodec::encode(pattern(64, 48), 95), 6));
+        QFile::copy(m_files.filePath(QStringLiteral("caps.BMP")), own.filePath(QStringLiteral("caps.BMP")));
+        DataFixture::writeAliases({{QStringLiteral("Pics"), m_db}}, form);
+        m_chosenFile = own.filePath(file);
+        m_main->DBImageMouseUp(pictureOf(field), Qt::RightButton, {}, {});
+        const QByteArray stored = DataFixture::blob(
+            m_db, QStringLiteral("SELECT \"%1\" FROM Pics WHERE rowid=1").arg(field));
+        QFile chosen(m_chosenFile);
+        QVERIFY(chosen.open(QIODevice::ReadOnly));
+        const QByteArray bytes = chosen.readAll();
+        const QImage upright = PictureFile::load(m_chosenFile);
+        if (form == u"file")
+            QCOMPARE(stored, bytes); // the EXIF block included
+        else
+            QCOMPARE(stored,
+                StoredPicture::encode(upright, m_main->Table1->fieldByName(field)->dataType()));
+        // The field panel shows it upright either way.
+        QCOMPARE(pictureOf(field)->picture().size(), upright.size());
+        if (file.endsWith(u".jpg"))
+            QCOMPARE(upright.size(), QSize(48, 64));
     }
 
     void cancellingTheDialogLeavesTheRecordUntouched()

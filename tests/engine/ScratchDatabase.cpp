@@ -15,7 +15,8 @@ ScratchDatabase::ScratchDatabase(const QString &aliasPrefix)
     : ScratchDatabase(aliasPrefix, QString())
 { }
 
-ScratchDatabase::ScratchDatabase(const QString &aliasPrefix, const QString &journalMode)
+ScratchDatabase::ScratchDatabase(
+    const QString &aliasPrefix, const QString &journalMode, const QString &pictureForm)
     : m_alias(QStringLiteral("%1 %2").arg(aliasPrefix).arg(++scratchCounter)),
       m_path(m_dir.filePath(QStringLiteral("scratch.sqlite")))
 {
@@ -32,6 +33,8 @@ ScratchDatabase::ScratchDatabase(const QString &aliasPrefix, const QString &jour
     if (!aliases.open(QIODevice::Append))
         qFatal("cannot write the alias file");
     aliases.write(QStringLiteral("[%1]\nDriver=SQLITE\nPath=%2\n").arg(m_alias, m_path).toUtf8());
+    if (!pictureForm.isEmpty())
+        aliases.write(QStringLiteral("PictureForm=%1\n").arg(pictureForm).toUtf8());
 }
 
 ScratchDatabase::~ScratchDatabase()

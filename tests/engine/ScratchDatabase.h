@@ -14,8 +14,10 @@ class ScratchDatabase
 {
 public:
     explicit ScratchDatabase(const QString &aliasPrefix = QStringLiteral("Scratch"));
-    // A database as another program makes one: its journal mode as given ("delete", "wal", ...).
-    ScratchDatabase(const QString &aliasPrefix, const QString &journalMode);
+    // A database as another program makes one: its journal mode as given ("delete", "wal", ...;
+    // empty: as Tabvale makes one). pictureForm: the alias's PictureForm key, none when empty.
+    ScratchDatabase(const QString &aliasPrefix, const QString &journalMode,
+        const QString &pictureForm = {});
     ~ScratchDatabase();
     ScratchDatabase(const ScratchDatabase &) = delete;
     ScratchDatabase &operator=(const ScratchDatabase &) = delete;

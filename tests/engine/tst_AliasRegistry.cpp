@@ -83,6 +83,8 @@ private slots:
     void addAndRemoveRefuseWhatTheyCannotDo();
     void relativePathsAreTakenFromTheAliasFileFolder();
     void badAliasesGiveClearMessages();
+    void thePictureFormIsReadFromTheAliasesSection_data();
+    void thePictureFormIsReadFromTheAliasesSection();
     void theToolListsAddsAndRemovesAliases();
     void anOpenedFileReusesItsAliasOrGetsOneNamedAfterIt_data();
     void anOpenedFileReusesItsAliasOrGetsOneNamedAfterIt();
@@ -305,6 +307,39 @@ void AliasRegistryTest::badAliasesGiveClearMessages()
         } catch (const EngineError &e) {
             QVERIFY2(e.message().contains(expected), qPrintable(e.message()));
         }
+    }
+}
+
+void AliasRegistryTest::thePictureFormIsReadFromTheAliasesSection_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("form"); // -1: refused
+    QTest::newRow("no key is bitmap") << QByteArray() << int(PictureForm::Bitmap);
+    QTest::newRow("bitmap") << QByteArray("PictureForm=bitmap\n") << int(PictureForm::Bitmap);
+    QTest::newRow("file in any letter case") << QByteArray("pictureform = FILE\n")
+                                             << int(PictureForm::File);
+    QTest::newRow("an unknown form") << QByteArray("PictureForm=jpeg\n") << -1;
+}
+
+void AliasRegistryTest::thePictureFormIsReadFromTheAliasesSection()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(int, form);
+    AliasFileSwitch file;
+    // The key belongs to its own section only.
+    file.write("[Other]\nDriver=SQLITE\nPath=/o.sqlite\nPictureForm=file\n[Photos]\nDriver=SQLITE\n"
+        + key + "Path=/p.sqlite\n");
+    QCOMPARE(Engine::pictureForm(QStringLiteral("Other")), PictureForm::File);
+    if (form >= 0) {
+        QCOMPARE(int(Engine::pictureForm(QStringLiteral("Photos"))), form);
+        return;
+    }
+    try {
+        Engine::pictureForm(QStringLiteral("Photos"));
+        QFAIL("an unknown form was taken");
+    } catch (const EngineError &e) {
+        QVERIFY2(e.message().contains(u"“jpeg”") && e.message().contains(u"PictureForm=file"),
+            qPrintable(e.message()));
     }
 }
 

@@ -54,8 +54,8 @@ private slots:
         table.setDatabaseName(db.alias());
         table.setTableName(QStringLiteral("p"));
         table.open();
-        const std::vector<qint64> bookmarks = table.bookmarks();
-        QCOMPARE(bookmarks.size(), size_t(2));
+        const RecordList bookmarks = table.bookmarks();
+        QCOMPARE(bookmarks.count(), 2);
         // Between two reads the reader holds no lock: the GUI thread's post goes through.
         QByteArray first;
         QByteArray second;
@@ -63,11 +63,11 @@ private slots:
         std::atomic_bool written {false};
         std::thread worker([&] {
             FieldBytesReader reader(db.path(), QStringLiteral("p"), QStringLiteral("pic"));
-            first = reader.read(bookmarks[0]).value_or("gone");
+            first = reader.read(bookmarks.keyAt(0)).value_or("gone");
             firstRead = true;
             while (!written)
                 std::this_thread::yield();
-            second = reader.read(bookmarks[1]).value_or("gone");
+            second = reader.read(bookmarks.keyAt(1)).value_or("gone");
         });
         while (!firstRead)
             std::this_thread::yield();

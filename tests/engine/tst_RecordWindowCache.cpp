@@ -20,11 +20,11 @@ std::vector<std::unique_ptr<TField>> fieldsOf(const QList<QPair<QString, int>> &
     return fields;
 }
 
-std::vector<qint64> rowidsOf(ScratchDatabase &db)
+RecordList rowidsOf(ScratchDatabase &db)
 {
-    std::vector<qint64> rowids;
+    RecordList rowids;
     for (const QVariant &v : db.column(QStringLiteral("SELECT rowid FROM t ORDER BY rowid")))
-        rowids.push_back(v.toLongLong());
+        rowids.append(v.toLongLong());
     return rowids;
 }
 
@@ -38,6 +38,7 @@ private slots:
     void memoAndPictureCellsSayOnlyWhetherTheyAreEmpty();
     void recordsGoneOrAddedElsewhereDoNotShiftTheRows();
     void onlyTheWindowsUsedLastAreKept();
+    void aWindowReadWhileTheListWasShorterIsReadAgain();
     void aMemoBeforeAnOrdinaryFieldMakesWindowsShort_data();
     void aMemoBeforeAnOrdinaryFieldMakesWindowsShort();
 };
@@ -52,7 +53,7 @@ void RecordWindowCacheTest::aWindowHoldsTheValuesOfItsRecords()
     db.exec(QStringLiteral("UPDATE t SET name = NULL WHERE rowid = 9"));
     const auto fields
         = fieldsOf({{QStringLiteral("name"), ftString}, {QStringLiteral("n"), ftInteger}});
-    const std::vector<qint64> rowids = rowidsOf(db);
+    const RecordList rowids = rowidsOf(db);
     RecordWindowCache cache;
     const auto connection = Database::open(db.path());
     cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
@@ -80,7 +81,7 @@ void RecordWindowCacheTest::memoAndPictureCellsSayOnlyWhetherTheyAreEmpty()
     db.exec(QStringLiteral("INSERT INTO t VALUES ('text', zeroblob(200000)), (NULL, NULL)"));
     const auto fields
         = fieldsOf({{QStringLiteral("note"), ftMemo}, {QStringLiteral("pic"), ftGraphic}});
-    const std::vector<qint64> rowids = rowidsOf(db);
+    const RecordList rowids = rowidsOf(db);
     RecordWindowCache cache;
     const auto connection = Database::open(db.path());
     cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
@@ -103,7 +104,7 @@ void RecordWindowCacheTest::recordsGoneOrAddedElsewhereDoNotShiftTheRows()
     db.exec(QStringLiteral("CREATE TABLE t (n INTEGER)"));
     db.exec(QStringLiteral("INSERT INTO t (rowid, n) VALUES (10, 1), (20, 2), (30, 3)"));
     const auto fields = fieldsOf({{QStringLiteral("n"), ftInteger}});
-    const std::vector<qint64> rowids = rowidsOf(db); // 10, 20, 30 as the table object read them
+    const RecordList rowids = rowidsOf(db); // 10, 20, 30 as the table object read them
     db.exec(QStringLiteral("DELETE FROM t WHERE rowid = 20"));
     db.exec(QStringLiteral("INSERT INTO t (rowid, n) VALUES (15, 99), (25, 98)"));
     RecordWindowCache cache;
@@ -123,7 +124,7 @@ void RecordWindowCacheTest::onlyTheWindowsUsedLastAreKept()
     db.exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
                            "WHERE i < 2000) INSERT INTO t SELECT i FROM c"));
     const auto fields = fieldsOf({{QStringLiteral("n"), ftInteger}});
-    const std::vector<qint64> rowids = rowidsOf(db);
+    const RecordList rowids = rowidsOf(db);
     RecordWindowCache cache;
     const auto connection = Database::open(db.path());
     cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
@@ -147,6 +148,28 @@ void RecordWindowCacheTest::onlyTheWindowsUsedLastAreKept()
     QCOMPARE(cache.window(0, rowids).values[0].toLongLong(), 1);
     QCOMPARE(queries, RecordWindowCache::MaxWindows + 3);
     connection->setStatementObserver({});
+}
+
+void RecordWindowCacheTest::aWindowReadWhileTheListWasShorterIsReadAgain()
+{
+    ScratchDatabase db;
+    db.exec(QStringLiteral("CREATE TABLE t (n INTEGER)"));
+    db.exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                           "WHERE i < 300) INSERT INTO t SELECT i FROM c"));
+    const auto fields = fieldsOf({{QStringLiteral("n"), ftInteger}});
+    const RecordList all = rowidsOf(db);
+    RecordList loading; // the first 120 records of a list still loading
+    for (int i = 0; i < 120; ++i)
+        loading.append(all.keyAt(i));
+    RecordWindowCache cache;
+    const auto connection = Database::open(db.path());
+    cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
+    QCOMPARE(cache.window(100, loading).count, 120);
+    for (int i = 120; i < 300; ++i)
+        loading.append(all.keyAt(i));
+    const RecordWindowCache::Window &w = cache.window(150, loading);
+    QCOMPARE(w.count, RecordWindowCache::WindowRows);
+    QCOMPARE(w.values[w.cell(150, 0, 1)].toLongLong(), 151);
 }
 
 void RecordWindowCacheTest::aMemoBeforeAnOrdinaryFieldMakesWindowsShort_data()

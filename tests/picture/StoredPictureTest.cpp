@@ -1,6 +1,8 @@
 #include "picture/StoredPicture.h"
 #include "picture/BmpCodec.h"
+#include "picture/Exif.h"
 #include "picture/PictureError.h"
+#include "picture/PictureFile.h"
 #include "tests/picture/samples/PictureSamples.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -44,6 +46,13 @@ private slots:
     void pictureFilesOfEveryCommonFormatAreRead();
     void aCutOffPictureFileIsUnreadable_data();
     void aCutOffPictureFileIsUnreadable();
+    void theFileFormKeepsThePicturesOwnBytes_data();
+    void theFileFormKeepsThePicturesOwnBytes();
+    void theBitmapFormConvertsFilesAndKeepsBitmapValues_data();
+    void theBitmapFormConvertsFilesAndKeepsBitmapValues();
+    void aFileFormJpegKeepsItsExifAndIsReadUpright();
+    void aSourceThatIsNoPictureIsRefusedInBothForms_data();
+    void aSourceThatIsNoPictureIsRefusedInBothForms();
 };
 
 void StoredPictureTest::headerIsSkippedOnlyWhenAllThreeValuesMatch_data()
@@ -196,6 +205,110 @@ void StoredPictureTest::aCutOffPictureFileIsUnreadable()
 {
     QFETCH(QByteArray, value);
     QVERIFY_THROWS_EXCEPTION(PictureError, StoredPicture::decode(value));
+}
+
+void StoredPictureTest::theFileFormKeepsThePicturesOwnBytes_data()
+{
+    QTest::addColumn<PictureSource>("source");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("stored");
+    const QImage picture = PictureSamples::quadrants(SampleSize);
+    for (const auto &[format, file] : pictureFiles()) {
+        QTest::addRow("%s file into a graphic field", format)
+            << PictureSource::file(file, picture) << 17 << file;
+        QTest::addRow("%s file into a BLOB", format) << PictureSource::file(file) << 15 << file;
+    }
+    // A value carried from another field goes in as it was, so a restore is exact.
+    const QByteArray withHeader = StoredPicture::encode(picture, 17);
+    QTest::newRow("bitmap value with its header into a BLOB")
+        << PictureSource::value(withHeader) << 15 << withHeader;
+}
+
+void StoredPictureTest::theFileFormKeepsThePicturesOwnBytes()
+{
+    QFETCH(PictureSource, source);
+    QFETCH(int, code);
+    QFETCH(QByteArray, stored);
+    QCOMPARE(StoredPicture::valueFor(PictureForm::File, code, source), stored);
+}
+
+void StoredPictureTest::theBitmapFormConvertsFilesAndKeepsBitmapValues_data()
+{
+    QTest::addColumn<PictureSource>("source");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("stored");
+    const QImage picture = PictureSamples::quadrants(SampleSize);
+    const QByteArray jpeg = PictureSamples::jpeg(picture, PictureSamples::JpegKind::Baseline, 95);
+    // An 8-bit bitmap file is a bitmap, but the form is the 24-bit one the windows write.
+    const QImage stripes = PictureSamples::stripes(QSize(9, 5), 8);
+    const QByteArray indexed = PictureSamples::bmp(stripes, PictureSamples::BmpKind::Indexed8);
+    QTest::newRow("a gesture's picture is what is stored")
+        << PictureSource::file(jpeg, picture) << 17 << StoredPicture::encode(picture, 17);
+    QTest::newRow("a JPEG file is decoded")
+        << PictureSource::file(jpeg) << 15 << BmpCodec::encode(PictureFile::decode(jpeg));
+    QTest::newRow("a bitmap file is written anew")
+        << PictureSource::file(indexed) << 21 << StoredPicture::encode(stripes, 21);
+    QTest::newRow("a bitmap value keeps its bytes, the header follows the field")
+        << PictureSource::value(indexed) << 17
+        << header(1, 0x0100, quint32(indexed.size())) + indexed;
+    QTest::newRow("a bitmap value with a header loses it in a BLOB")
+        << PictureSource::value(header(1, 0x0100, quint32(indexed.size())) + indexed) << 15
+        << indexed;
+    // A picture with transparency is drawn onto white, as the windows draw a file.
+    QImage clear(4, 4, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    QImage white(4, 4, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    QTest::newRow("a transparent PNG value becomes white")
+        << PictureSource::value(PictureSamples::png(clear)) << 15 << BmpCodec::encode(white);
+}
+
+void StoredPictureTest::theBitmapFormConvertsFilesAndKeepsBitmapValues()
+{
+    QFETCH(PictureSource, source);
+    QFETCH(int, code);
+    QFETCH(QByteArray, stored);
+    QCOMPARE(StoredPicture::valueFor(PictureForm::Bitmap, code, source), stored);
+}
+
+void StoredPictureTest::aFileFormJpegKeepsItsExifAndIsReadUpright()
+{
+    // Taken with the camera turned: stored 40 × 30, shown 30 × 40.
+    const QByteArray photo = PictureSamples::withExif(
+        PictureSamples::jpeg(PictureSamples::quadrants(QSize(40, 30)),
+            PictureSamples::JpegKind::Baseline),
+        6);
+    const QByteArray stored
+        = StoredPicture::valueFor(PictureForm::File, 17, PictureSource::file(photo));
+    QCOMPARE(stored, photo);
+    QCOMPARE(Exif::read(stored).orientation, 6);
+    QCOMPARE(StoredPicture::decode(stored).size(), QSize(30, 40));
+    // The bitmap form keeps what is seen, upright.
+    QCOMPARE(StoredPicture::decode(StoredPicture::valueFor(
+                                       PictureForm::Bitmap, 17, PictureSource::file(photo)))
+                 .size(),
+        QSize(30, 40));
+}
+
+void StoredPictureTest::aSourceThatIsNoPictureIsRefusedInBothForms_data()
+{
+    QTest::addColumn<PictureForm>("form");
+    QTest::newRow("file") << PictureForm::File;
+    QTest::newRow("bitmap") << PictureForm::Bitmap;
+}
+
+void StoredPictureTest::aSourceThatIsNoPictureIsRefusedInBothForms()
+{
+    QFETCH(PictureForm, form);
+    QVERIFY_THROWS_EXCEPTION(PictureError,
+        StoredPicture::valueFor(form, 15, PictureSource::file(QByteArray("no picture at all"))));
+    QVERIFY(StoredPicture::valueFor(form, 15, PictureSource()).isEmpty());
+    // A picture without bytes of its own: a PNG file, or a bitmap.
+    const QImage picture = PictureSamples::quadrants(SampleSize);
+    const QByteArray stored = StoredPicture::valueFor(form, 15, PictureSource::picture(picture));
+    QCOMPARE(PictureFile::formatOf(stored),
+        form == PictureForm::File ? PictureFile::Format::Png : PictureFile::Format::Bitmap);
+    QCOMPARE(StoredPicture::decode(stored), picture.convertToFormat(QImage::Format_RGB32));
 }
 
 TABVALE_TEST_MAIN(StoredPictureTest, QCoreApplication)

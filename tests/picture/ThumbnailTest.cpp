@@ -2,6 +2,7 @@
 // when it is large enough and has the picture's proportions; either way the result is upright.
 #include "picture/Thumbnail.h"
 #include "picture/PictureError.h"
+#include "picture/StoredPicture.h"
 #include "tests/picture/samples/PictureSamples.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -120,6 +121,30 @@ private slots:
         QByteArray cut = file;
         cut.truncate(file.size() - 400); // the picture's data is damaged, its thumbnail is not
         QVERIFY_THROWS_EXCEPTION(PictureError, Thumbnail::fromStoredValue(cut));
+    }
+
+    void aStoredValueIsPackedAsItselfOnlyWhenThatIsSmaller_data()
+    {
+        QTest::addColumn<QSize>("pictureSize");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("an icon is kept as it is") << QSize(16, 16) << true;
+        QTest::newRow("a photo is packed as a JPEG thumbnail") << QSize(200, 150) << false;
+    }
+
+    void aStoredValueIsPackedAsItselfOnlyWhenThatIsSmaller()
+    {
+        QFETCH(QSize, pictureSize);
+        QFETCH(bool, kept);
+        const QByteArray value = StoredPicture::encode(PictureSamples::quadrants(pictureSize), 17);
+        const QImage thumbnail = Thumbnail::fromStoredValue(value);
+        const QByteArray packed = Thumbnail::packStoredValue(value, thumbnail);
+        QCOMPARE(packed.startsWith("\xFF\xD8"), !kept); // else a JPEG
+        QCOMPARE(packed.contains(value), kept);
+        const QImage unpacked = Thumbnail::unpack(packed);
+        QCOMPARE(unpacked.size(), Thumbnail::StripSize);
+        for (const QPoint at : {QPoint(10, 10), QPoint(48, 10), QPoint(10, 48), QPoint(48, 48)})
+            QVERIFY(near(unpacked.pixel(at), thumbnail.pixel(at), 12));
+        QCOMPARE(unpacked == thumbnail, kept); // a kept value gives back the very same pixels
     }
 
     void transparentPartsBecomeWhite()

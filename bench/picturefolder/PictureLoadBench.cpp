@@ -1,0 +1,287 @@
+// tabvale-bench-pictureload: 100 camera JPEGs loaded by name into a table of an alias that keeps
+// picture files as they are, against copying the same files into a folder. Prints how much the
+// database grew against the files' total size, and the load's time against the copy's (with and
+// without making the copies durable, as the load's commit does), in a database with a write-ahead
+// log (as Tabvale makes them) and one with a rollback journal (as most other programs do: the
+// usual case of an alias that keeps picture files).
+//
+//   tabvale-bench-pictureload [--folder DIR] [--data-dir DIR] [--runs N]
+//
+// Without --folder it generates (once, under the cache or --data-dir) 100 camera-sized 4000 × 3000
+// JPEGs with EXIF blocks. With --folder, the first 100 JPEG files of that folder are used.
+#include "engine/Database.h"
+#include "picture/JpegCodec.h"
+#include "picturefolder/LoadPlan.h"
+#include "picturefolder/PictureColumns.h"
+#include "picturefolder/PictureLoad.h"
+#include "tests/picture/samples/PictureSamples.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Photos = 100;
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+double seconds(const QElapsedTimer &t)
+{
+    return t.nsecsElapsed() / 1e9;
+}
+
+double megabytes(qint64 bytes)
+{
+    return bytes / (1024.0 * 1024.0);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Smooth light, texture and grain, so that the JPEG has a camera photo's size.
+QImage photo(QSize size, int seed)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 noise = 2166136261u ^ quint32(seed);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            const int grain = int(noise >> 28) - 8;
+            const int texture = ((x / 7 + y / 5 + seed) % 23) * 3;
+            line[x] = qRgb(std::clamp(x * 200 / size.width() + texture + grain, 0, 255),
+                std::clamp(y * 180 / size.height() + 40 + grain, 0, 255),
+                std::clamp(120 + texture - grain + seed * 13 % 60, 0, 255));
+        }
+    }
+    return image;
+}
+
+// Ten distinct photos, each written ten times with another orientation tag, so every file differs.
+QString generatedFolder(const QString &dataDir)
+{
+    const QString dir = dataDir + QStringLiteral("/photos");
+    if (QFile::exists(dir + QStringLiteral("/.complete")))
+        return dir;
+    out() << "generating " << dir << " (once) ..." << Qt::endl;
+    QDir().mkpath(dir);
+    for (int k = 0; k < 10; ++k) {
+        const QImage camera = photo(QSize(4000, 3000), k);
+        const QByteArray plain = JpegCodec::encode(camera, 92);
+        const QByteArray thumb = JpegCodec::encode(
+            camera.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 85);
+        for (int i = k; i < Photos; i += 10)
+            writeFile(QStringLiteral("%1/IMG_%2.jpg").arg(dir).arg(i, 4, 10, QLatin1Char('0')),
+                PictureSamples::withExif(plain, 1 + i / 10 % 8, thumb));
+    }
+    writeFile(dir + QStringLiteral("/.complete"), "1");
+    return dir;
+}
+
+QFileInfoList photosOf(const QString &folder)
+{
+    QFileInfoList files = QDir(folder).entryInfoList(
+        {QStringLiteral("*.jpg"), QStringLiteral("*.JPG"), QStringLiteral("*.jpeg")}, QDir::Files,
+        QDir::Name);
+    if (files.size() > Photos)
+        files.resize(Photos);
+    return files;
+}
+
+qint64 totalSize(const QFileInfoList &files)
+{
+    qint64 total = 0;
+    for (const QFileInfo &f : files)
+        total += f.size();
+    return total;
+}
+
+qint64 fileSize(const QString &path)
+{
+    return QFileInfo::exists(path) ? QFileInfo(path).size() : 0;
+}
+
+// A file-form alias over a new database with a table "Photos" (Name, Pic) naming every photo.
+// wal: made as Tabvale makes one; otherwise as most other programs make one (a rollback journal).
+QString makeDatabase(const QString &dir, const QFileInfoList &files, const QString &alias, bool wal)
+{
+    const QString path = QStringLiteral("%1/%2.sqlite").arg(dir, alias);
+    if (wal)
+        Database::create(path);
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_exec(db, "CREATE TABLE Photos (Name TEXT, Pic BLOB); BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO Photos (Name) VALUES (?)", -1, &insert, nullptr);
+    for (const QFileInfo &f : files) {
+        const QByteArray name = f.completeBaseName().toUtf8();
+        sqlite3_bind_text(insert, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT; PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QFile aliases(qEnvironmentVariable("TABVALE_ALIASES"));
+    if (!aliases.open(QIODevice::Append))
+        qFatal("cannot write the alias file");
+    aliases.write(QStringLiteral("[%1]\nDriver=SQLITE\nPath=%2\nPictureForm=file\n\n")
+                      .arg(alias, path)
+                      .toUtf8());
+    return path;
+}
+
+// Reads each file and writes it anew; durable: each copy is flushed to the disk before it counts.
+double copyFiles(const QFileInfoList &files, const QString &to, bool durable)
+{
+    QDir().mkpath(to);
+    QElapsedTimer timer;
+    timer.start();
+    for (const QFileInfo &f : files) {
+        QFile in(f.filePath());
+        QFile copy(to + u'/' + f.fileName());
+        if (!in.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot copy %s", qPrintable(f.filePath()));
+        const QByteArray bytes = in.readAll();
+        if (copy.write(bytes) != bytes.size() || !copy.flush())
+            qFatal("cannot copy %s", qPrintable(f.filePath()));
+        if (durable)
+            ::fsync(copy.handle());
+    }
+    return seconds(timer);
+}
+
+struct LoadRun
+{
+    double seconds = 0;
+    qint64 walGrowth = 0; // right after the commit: database and its log
+    qint64 fileGrowth = 0; // after the log is checkpointed into the database file
+};
+
+LoadRun loadFolder(
+    const QString &dir, const QString &folder, const QFileInfoList &files, int run, bool wal)
+{
+    const QString alias = QStringLiteral("%1 %2").arg(wal ? "wal" : "rollback").arg(run);
+    const QString path = makeDatabase(dir, files, alias, wal);
+    const qint64 before = fileSize(path) + fileSize(path + QStringLiteral("-wal"));
+    QElapsedTimer timer;
+    timer.start();
+    const PictureColumns columns = PictureColumns::resolve(alias, QStringLiteral("Photos"), QStringLiteral("Pic"), QStringLiteral("Name"));
+    const LoadPlan plan = LoadPlan::make(columns, folder);
+    const auto result = PictureLoad::apply(plan);
+    LoadRun r;
+    r.seconds = seconds(timer);
+    if (!result || result->loaded != files.size())
+        qFatal("the load did not load every photo (%d of %d)", result ? result->loaded : -1,
+            int(files.size()));
+    r.walGrowth = fileSize(path) + fileSize(path + QStringLiteral("-wal")) - before;
+    if (wal)
+        columns.db->exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    r.fileGrowth = fileSize(path) + fileSize(path + QStringLiteral("-wal")) - before;
+    QFile::remove(path); // its space comes back when the connection closes
+    return r;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // the picture codecs
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption folderOption(QStringLiteral("folder"),
+        QStringLiteral("A folder of camera JPEGs (the first 100 are used)."), QStringLiteral("dir"));
+    const QCommandLineOption dataOption(QStringLiteral("data-dir"),
+        QStringLiteral("Where generated photos are kept."), QStringLiteral("dir"),
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+            + QStringLiteral("/tabvale-bench-pictureload"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"),
+        QStringLiteral("Timed runs of each (the median is printed)."), QStringLiteral("n"),
+        QStringLiteral("3"));
+    parser.addOptions({folderOption, dataOption, runsOption});
+    parser.process(app);
+
+    const QString folder = parser.isSet(folderOption) ? parser.value(folderOption)
+                                                      : generatedFolder(parser.value(dataOption));
+    const QFileInfoList files = photosOf(folder);
+    if (files.isEmpty())
+        qFatal("no JPEG files in %s", qPrintable(folder));
+    const qint64 total = totalSize(files);
+    const int runs = std::max(1, parser.value(runsOption).toInt());
+
+    QTemporaryDir work;
+    qputenv("TABVALE_ALIASES", QFile::encodeName(work.filePath(QStringLiteral("aliases.conf"))));
+    // A first read of every file, so each run finds them in the page cache alike.
+    copyFiles(files, work.filePath(QStringLiteral("warm")), false);
+
+    QList<double> copyTimes, durableTimes;
+    QList<double> loadTimes[2];
+    LoadRun last[2];
+    for (int run = 1; run <= runs; ++run) {
+        copyTimes << copyFiles(files, work.filePath(QStringLiteral("copy-%1").arg(run)), false);
+        durableTimes
+            << copyFiles(files, work.filePath(QStringLiteral("synced-%1").arg(run)), true);
+        for (bool wal : {true, false}) {
+            last[wal] = loadFolder(work.path(), folder, files, run, wal);
+            loadTimes[wal] << last[wal].seconds;
+        }
+        QDir(work.filePath(QStringLiteral("copy-%1").arg(run))).removeRecursively();
+        QDir(work.filePath(QStringLiteral("synced-%1").arg(run))).removeRecursively();
+    }
+
+    const double copy = median(copyTimes);
+    const double durable = median(durableTimes);
+    out() << "== " << files.size() << " camera JPEGs loaded by name into a file-form table ("
+          << runs << " runs, medians) ==\n";
+    out() << QStringLiteral("files in all:                  %1 MB\n").arg(megabytes(total), 0, 'f', 1);
+    out() << QStringLiteral("copying the files:             %1 s\n").arg(copy, 0, 'f', 3);
+    out() << QStringLiteral("copying, each file synced:     %1 s\n").arg(durable, 0, 'f', 3);
+    for (bool wal : {true, false}) {
+        const LoadRun &r = last[wal];
+        const double load = median(loadTimes[wal]);
+        out() << (wal ? "-- a database as Tabvale makes one (write-ahead log)\n"
+                      : "-- a database as most other programs make one (rollback journal)\n");
+        if (wal)
+            out() << QStringLiteral("growth at commit, with log:    %1 MB (%2 % of the files)\n")
+                         .arg(megabytes(r.walGrowth), 0, 'f', 1)
+                         .arg(100.0 * (r.walGrowth - total) / total, 0, 'f', 2);
+        out() << QStringLiteral("database growth:               %1 MB (%2 % of the files; goal ±2 %)\n")
+                     .arg(megabytes(r.fileGrowth), 0, 'f', 1)
+                     .arg(100.0 * (r.fileGrowth - total) / total, 0, 'f', 2);
+        out() << QStringLiteral("the load (dry run included):   %1 s = %2 × the copy, %3 × the "
+                                "synced copy (goal ≤ 1.3 ×)\n")
+                     .arg(load, 0, 'f', 3)
+                     .arg(load / copy, 0, 'f', 2)
+                     .arg(load / durable, 0, 'f', 2);
+    }
+    out().flush();
+    return 0;
+}
