@@ -46,7 +46,8 @@ constexpr QRgb Black = 0xff000000;
 
 [[noreturn]] void failTruncated(const char *part)
 {
-    fail(QCoreApplication::translate("BmpCodec", "the file is truncated (its %1 is incomplete)").arg(QLatin1String(part)));
+    fail(QCoreApplication::translate("BmpCodec", "the file is truncated (its %1 is incomplete)")
+             .arg(QCoreApplication::translate("BmpCodec", part)));
 }
 
 // Little-endian reads that never leave the file: each checks its range first.
@@ -136,7 +137,7 @@ Layout readLayout(const Bytes &in)
     if (headerSize != 12 && (headerSize < 16 || (headerSize > 64 && !isWindowsHeader(headerSize))))
         fail(QCoreApplication::translate("BmpCodec", "its information header has an unknown size (%1 bytes)")
                  .arg(headerSize));
-    in.need(FileHeaderSize, headerSize, "information header");
+    in.need(FileHeaderSize, headerSize, QT_TRANSLATE_NOOP("BmpCodec", "information header"));
 
     Layout l;
     qint64 colorsUsed = 0;
@@ -167,7 +168,7 @@ Layout readLayout(const Bytes &in)
             const qint64 maskAt = FileHeaderSize + 40;
             if (headerSize == 40)
                 maskBytes = maskCount * 4;
-            in.need(maskAt, maskCount * 4, "colour masks");
+            in.need(maskAt, maskCount * 4, QT_TRANSLATE_NOOP("BmpCodec", "colour masks"));
             for (int i = 0; i < maskCount; ++i)
                 l.masks[i] = in.u32(maskAt + 4 * i);
             if (maskCount == 3 && headerSize >= 56)
@@ -231,7 +232,8 @@ Layout readLayout(const Bytes &in)
     if (l.bitCount > 0 && l.bitCount <= 8) {
         const qint64 maxColors = qint64(1) << l.bitCount;
         l.paletteCount = (colorsUsed > 0 && colorsUsed < maxColors) ? colorsUsed : maxColors;
-        in.need(l.paletteOffset, l.paletteCount * l.paletteEntrySize, "colour table");
+        in.need(l.paletteOffset, l.paletteCount * l.paletteEntrySize,
+            QT_TRANSLATE_NOOP("BmpCodec", "colour table"));
     }
     // Some writers leave the pixel offset zero or point it into the headers; the pixels then
     // follow the colour table.
@@ -295,7 +297,8 @@ QImage readUncompressed(const Bytes &in, const Layout &l)
     const qint64 bitsPerRow = l.width * l.bitCount;
     const qint64 stride = (bitsPerRow + 31) / 32 * 4;
     // The last row needs no padding: some writers leave it off.
-    in.need(l.pixelOffset, stride * (l.height - 1) + (bitsPerRow + 7) / 8, "pixel data");
+    in.need(l.pixelOffset, stride * (l.height - 1) + (bitsPerRow + 7) / 8,
+        QT_TRANSLATE_NOOP("BmpCodec", "pixel data"));
 
     const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]), alpha(l.masks[3]);
     const bool hasAlpha = alpha.present() || l.bitCount == 64;

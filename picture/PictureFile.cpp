@@ -156,8 +156,9 @@ QSize declaredSize(const QByteArray &bytes)
         reader.setDecideFormatFromContent(false);
         const QSize size = reader.size();
         if (!size.isValid())
-            throw PictureError(QStringLiteral("The %1 picture cannot be read: %2.")
-                                   .arg(QLatin1String(png ? "PNG" : "GIF"), reader.errorString()));
+            throw PictureError(
+                QCoreApplication::translate("PictureFile", "The %1 picture cannot be read: %2.")
+                    .arg(QLatin1String(png ? "PNG" : "GIF"), reader.errorString()));
         return size;
     }
     case Format::Bitmap:

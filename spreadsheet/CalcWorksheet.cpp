@@ -335,7 +335,8 @@ SheetShapePtr CalcWorksheet::findShape(const QString &name, const char *kind)
                 = !entry->picture && uno::Reference<text::XText>(entry->shape, uno::UNO_QUERY).is();
         if (!fits)
             throw SpreadsheetError(
-                QCoreApplication::translate("CalcWorksheet", "there is no %1 named %2").arg(QLatin1String(kind), name));
+                QCoreApplication::translate("CalcWorksheet", "there is no %1 named %2")
+                    .arg(QCoreApplication::translate("CalcWorksheet", kind), name));
         auto shape = std::make_shared<CalcShape>(m_book, index, *entry);
         m_book->adopt(shape);
         return shape;
@@ -344,17 +345,17 @@ SheetShapePtr CalcWorksheet::findShape(const QString &name, const char *kind)
 
 SheetShapePtr CalcWorksheet::picture(const QString &name)
 {
-    return findShape(name, "picture");
+    return findShape(name, QT_TRANSLATE_NOOP("CalcWorksheet", "picture"));
 }
 
 SheetShapePtr CalcWorksheet::textBox(const QString &name)
 {
-    return findShape(name, "text box");
+    return findShape(name, QT_TRANSLATE_NOOP("CalcWorksheet", "text box"));
 }
 
 SheetShapePtr CalcWorksheet::shape(const QString &name)
 {
-    return findShape(name, "shape");
+    return findShape(name, QT_TRANSLATE_NOOP("CalcWorksheet", "shape"));
 }
 
 QStringList CalcWorksheet::shapeNames()

@@ -2,6 +2,7 @@
 #include "engine/AliasRegistry.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "translations/MessageLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -126,6 +127,7 @@ int main(int argc, char **argv)
     // No GUI application: samples made from here (a first start through this tool) carry their
     // numbers but no written captions, which need fonts.
     QCoreApplication app(argc, argv);
+    MessageLanguage::installForTool(app);
     try {
         const int code = run(app.arguments().mid(1));
         out().flush();
