@@ -7,13 +7,12 @@
 #include "engine/TTable.h"
 #include "engine/TableMaintenance.h"
 #include "tests/engine/ScratchDatabase.h"
+#include "tests/support/TestEnvironment.h"
 #include "translations/MessageLanguage.h"
 
-#include "tests/support/TestEnvironment.h"
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <QTest>
 #include <memory>
 
