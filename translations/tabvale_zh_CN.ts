@@ -58,6 +58,42 @@
         <source>The file “%1” does not exist (add --create to make an empty database there).</source>
         <translation>文件“%1”不存在（加上 --create 可在该处新建一个空数据库）。</translation>
     </message>
+    <message>
+        <source>Usage:
+  tabvale-aliases list                       show every alias and its database
+  tabvale-aliases add [--create] NAME PATH   add an alias for the SQLite file PATH
+                                             (--create makes an empty database there)
+  tabvale-aliases add NAME postgresql://...  add an alias for a PostgreSQL database
+  tabvale-aliases add NAME --conninfo TEXT   ... named by libpq settings instead
+  tabvale-aliases add NAME --service NAME    ... named by a pg_service.conf service
+                                             (no password: keep it in ~/.pgpass)
+  tabvale-aliases remove NAME                remove an alias (the database stays)
+The aliases are kept in %1
+</source>
+        <translation>用法：
+  tabvale-aliases list                       列出每个别名及其数据库
+  tabvale-aliases add [--create] 名称 路径   为 SQLite 文件“路径”添加别名
+                                             （--create 在该处新建一个空数据库）
+  tabvale-aliases add 名称 postgresql://...  为 PostgreSQL 数据库添加别名
+  tabvale-aliases add 名称 --conninfo 文本   ……改用 libpq 连接设置指定
+  tabvale-aliases add 名称 --service 名称    ……用 pg_service.conf 中的服务指定
+                                             （不写密码：请把它保存在 ~/.pgpass 中）
+  tabvale-aliases remove 名称                删除别名（数据库保留）
+别名保存在 %1
+</translation>
+    </message>
+    <message>
+        <source>Added %1 -&gt; %2
+</source>
+        <translation>已添加 %1 -&gt; %2
+</translation>
+    </message>
+    <message>
+        <source>Removed %1
+</source>
+        <translation>已删除 %1
+</translation>
+    </message>
 </context>
 <context>
     <name>BmpCodec</name>
