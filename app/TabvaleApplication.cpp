@@ -1,6 +1,7 @@
 #include "app/TabvaleApplication.h"
 
 #include "common/Guarded.h"
+#include "translations/MessageLanguage.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
@@ -25,9 +26,7 @@ TabvaleApplication::TabvaleApplication(int &argc, char **argv) : QApplication(ar
 
 void TabvaleApplication::installMessageTranslations()
 {
-    auto *translator = new QTranslator(this);
-    if (translator->load(QStringLiteral(":/i18n/tabvale_zh_CN.qm")))
-        installTranslator(translator);
+    MessageLanguage::installChinese(*this);
 }
 
 bool TabvaleApplication::notify(QObject *receiver, QEvent *event)

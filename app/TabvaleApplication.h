@@ -11,7 +11,8 @@ public:
     TabvaleApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 
-    // The program's own messages in Simplified Chinese, as its captions are (whatever the
-    // desktop's language). Called at start-up; the tests read the messages as written.
+    // The program's own messages in Simplified Chinese, as its captions and standard buttons are
+    // (whatever the desktop's language). Called at start-up; the tests read the messages as
+    // written.
     void installMessageTranslations();
 };

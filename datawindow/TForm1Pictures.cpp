@@ -13,6 +13,7 @@
 #include "engine/TTable.h"
 #include "picture/PictureFile.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QPainter>
@@ -60,7 +61,7 @@ void TForm1::loadPictureFile(DBImage *image)
     }
     TTable *table = image->dataSource() ? image->dataSource()->dataSet() : nullptr;
     if (!table)
-        throw EngineError(QStringLiteral("The picture has no table to be stored in."));
+        throw EngineError(QCoreApplication::translate("TForm1Pictures", "The picture has no table to be stored in."));
     table->edit();
     image->setPicture(picture, PictureSource::file(bytes, picture));
     try {
@@ -79,7 +80,7 @@ void TForm1::ToolButton26Click()
     TField *field = DBGrid1->selectedField();
     if (!field) {
         Table1->cancel();
-        throw EngineError(QStringLiteral("No field is selected in the grid."));
+        throw EngineError(QCoreApplication::translate("TForm1Pictures", "No field is selected in the grid."));
     }
     field->clear();
     Table1->post();

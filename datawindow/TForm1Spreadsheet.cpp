@@ -24,6 +24,7 @@
 #include "spreadsheet/Workbooks.h"
 #include "spreadsheet/Worksheet.h"
 
+#include <QCoreApplication>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -127,10 +128,10 @@ void TForm1::IntoExcel1Click()
         return;
     // Nothing changes when the export cannot even begin.
     if (!TExcelApplication::available())
-        throw SpreadsheetError(QStringLiteral("the spreadsheet application is not installed"),
+        throw SpreadsheetError(QCoreApplication::translate("TForm1Spreadsheet", "the spreadsheet application is not installed"),
             SpreadsheetError::Kind::Unavailable);
     if (!Table1->active())
-        throw ExchangeError(QStringLiteral("No table is open: choose the table to put into the "
+        throw ExchangeError(QCoreApplication::translate("TForm1Spreadsheet", "No table is open: choose the table to put into the "
                                            "spreadsheet first."));
     if (LookData1->isChecked())
         closeLookData();
@@ -216,7 +217,7 @@ void TForm1::exportTable(Worksheet &sheet, const QString &workbookPath)
         } catch (const std::exception &) {
             // the first failure is the one to report
         }
-        throw ExchangeError(QStringLiteral("Putting the table “%1” into the spreadsheet stopped at "
+        throw ExchangeError(QCoreApplication::translate("TForm1Spreadsheet", "Putting the table “%1” into the spreadsheet stopped at "
                                            "row %2 of its sheet: %3")
                                 .arg(table)
                                 .arg(exporter.row())
@@ -266,7 +267,7 @@ void TForm1::SaveAndClose1Click()
         }
         if (dynamic_cast<const ExchangeError *>(&error))
             throw;
-        throw ExchangeError(QStringLiteral("Nothing was written back"), error);
+        throw ExchangeError(QCoreApplication::translate("TForm1Spreadsheet", "Nothing was written back"), error);
     }
     finishSpreadsheet();
 }
@@ -319,7 +320,7 @@ void TForm1::writeBackWorkbooks()
         }
         if (dynamic_cast<const ExchangeError *>(&error))
             throw;
-        throw ExchangeError(QStringLiteral("Writing back stopped"), error);
+        throw ExchangeError(QCoreApplication::translate("TForm1Spreadsheet", "Writing back stopped"), error);
     }
     restoreAfterWriteBack();
     DBMemo1->Tag = 1; // the window's table is open again already
@@ -347,7 +348,7 @@ void TForm1::writeBackSheet(const QString &database, Worksheet &sheet, const QSt
         transaction.commit();
     } catch (const std::exception &error) {
         Table1->close(); // its records may have been rolled back under it
-        throw ExchangeError(QStringLiteral("Writing back the sheet “%1” of %2 stopped at row %3: "
+        throw ExchangeError(QCoreApplication::translate("TForm1Spreadsheet", "Writing back the sheet “%1” of %2 stopped at row %3: "
                                            "%4 Nothing of that sheet was stored.")
                                 .arg(table, QFileInfo(workbookPath).fileName())
                                 .arg(writer.row())

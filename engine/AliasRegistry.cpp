@@ -5,6 +5,7 @@
 #include "engine/PgConnectionInfo.h"
 #include "engine/SampleDatabase.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -160,7 +161,7 @@ Alias AliasRegistry::find(const QString &name)
             return a;
     }
     throw EngineError(
-        QStringLiteral("There is no database alias “%1” (the aliases are kept in “%2”).")
+        QCoreApplication::translate("AliasRegistry", "There is no database alias “%1” (the aliases are kept in “%2”).")
             .arg(name, QDir::toNativeSeparators(aliasFilePath())));
 }
 
@@ -179,17 +180,17 @@ PictureForm AliasRegistry::pictureForm(const Alias &alias)
 void AliasRegistry::add(const Alias &alias)
 {
     if (alias.name.trimmed().isEmpty())
-        throw EngineError(QStringLiteral("An alias needs a name."));
+        throw EngineError(QCoreApplication::translate("AliasRegistry", "An alias needs a name."));
     if (alias.isServer())
         PgConnectionInfo::fromAlias(alias); // raises for no server, bad settings or a password
     else if (alias.path.isEmpty())
-        throw EngineError(QStringLiteral("The alias “%1” needs a database file.").arg(alias.name));
+        throw EngineError(QCoreApplication::translate("AliasRegistry", "The alias “%1” needs a database file.").arg(alias.name));
     load(); // a first start makes the file with its sample alias first
     const QString file = aliasFilePath();
     QList<Alias> aliases = read(file);
     for (const Alias &a : std::as_const(aliases)) {
         if (a.name == alias.name)
-            throw EngineError(QStringLiteral("The alias “%1” already exists.").arg(alias.name));
+            throw EngineError(QCoreApplication::translate("AliasRegistry", "The alias “%1” already exists.").arg(alias.name));
     }
     aliases << alias;
     write(file, aliases);
@@ -202,7 +203,7 @@ void AliasRegistry::remove(const QString &name)
     const auto it = std::find_if(
         aliases.begin(), aliases.end(), [&](const Alias &a) { return a.name == name; });
     if (it == aliases.end())
-        throw EngineError(QStringLiteral("There is no database alias “%1”.").arg(name));
+        throw EngineError(QCoreApplication::translate("AliasRegistry", "There is no database alias “%1”.").arg(name));
     aliases.erase(it);
     write(file, aliases);
 }
@@ -243,7 +244,7 @@ QList<Alias> AliasRegistry::read(const QString &file)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        throw EngineError(QStringLiteral("The alias file “%1” cannot be read: %2.")
+        throw EngineError(QCoreApplication::translate("AliasRegistry", "The alias file “%1” cannot be read: %2.")
                               .arg(QDir::toNativeSeparators(file), f.errorString()));
     QList<Alias> aliases;
     bool skipping = true; // before the first section, or in a repeated one
@@ -299,6 +300,6 @@ void AliasRegistry::write(const QString &file, const QList<Alias> &aliases)
     }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0 || !out.commit())
-        throw EngineError(QStringLiteral("The alias file “%1” cannot be written: %2.")
+        throw EngineError(QCoreApplication::translate("AliasRegistry", "The alias file “%1” cannot be written: %2.")
                               .arg(QDir::toNativeSeparators(file), out.errorString()));
 }

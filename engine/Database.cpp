@@ -1,11 +1,14 @@
 #include "engine/Database.h"
 
 #include "engine/EngineError.h"
+#include "engine/SqliteFailure.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+#include <utility>
 #include <sqlite3.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -44,12 +47,12 @@ QString readOnlyReasonFor(const QString &path)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (onReadOnlyDisk(path))
-        return QStringLiteral("it is on a read-only disk");
+        return QCoreApplication::translate("Database", "it is on a read-only disk");
     if (!hasWritePermissionBit(path) || ::access(QFile::encodeName(path).constData(), W_OK) != 0)
-        return QStringLiteral("the file is read-only");
+        return QCoreApplication::translate("Database", "the file is read-only");
     if (!hasWritePermissionBit(folder)
         || ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-        return QStringLiteral("its folder cannot be written to");
+        return QCoreApplication::translate("Database", "its folder cannot be written to");
     return {};
 }
 
@@ -72,9 +75,9 @@ std::shared_ptr<Database> Database::open(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         throw EngineError(
-            QStringLiteral("The database file “%1” does not exist.").arg(nativePath(path)));
+            QCoreApplication::translate("Database", "The database file “%1” does not exist.").arg(nativePath(path)));
     if (!info.isFile())
-        throw EngineError(QStringLiteral("“%1” is not a database file.").arg(nativePath(path)));
+        throw EngineError(QCoreApplication::translate("Database", "“%1” is not a database file.").arg(nativePath(path)));
     const QString key = info.canonicalFilePath();
     if (auto existing = threadConnections.value(key).lock())
         return existing;
@@ -88,23 +91,27 @@ std::shared_ptr<Database> Database::open(const QString &path)
     if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr)
         != SQLITE_OK) {
         if (!readOnly || sqlite3_errcode(db) == SQLITE_NOTADB)
-            connection->raise(QStringLiteral("open the database “%1”").arg(nativePath(key)));
+            connection->raise(
+                QCoreApplication::translate("Database", "opening the database “%1”")
+                    .arg(nativePath(key)));
         connection.reset();
         db = openHandle(key, true, true);
         connection.reset(new Database(db, key, true));
         if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr)
             != SQLITE_OK)
-            connection->raise(QStringLiteral("open the database “%1”").arg(nativePath(key)));
+            connection->raise(
+                QCoreApplication::translate("Database", "opening the database “%1”")
+                    .arg(nativePath(key)));
     }
     // The file's own journal mode is kept: switching it would rewrite the user's file for good.
     if (!readOnly && lockedByAnotherProgram(db)) {
-        reason = QStringLiteral("another program is using it");
+        reason = QCoreApplication::translate("Database", "another program is using it");
         connection.reset();
         db = openHandle(key, true, false);
         connection.reset(new Database(db, key, true));
     }
     if (reason.isEmpty() && sqlite3_db_readonly(db, "main") == 1)
-        reason = QStringLiteral("it cannot be opened for writing");
+        reason = QCoreApplication::translate("Database", "it cannot be opened for writing");
     connection->m_readOnly = !reason.isEmpty();
     connection->m_readOnlyReason = reason;
     threadConnections.insert(key, connection);
@@ -122,10 +129,11 @@ sqlite3 *Database::openHandle(const QString &path, bool readOnly, bool immutable
     }
     const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString reason
-            = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
+        qCWarning(lcSqlite) << nativePath(path) << code << (db ? sqlite3_errmsg(db) : "");
+        const QString reason = SqliteFailure::reason(code);
         sqlite3_close_v2(db);
-        throw EngineError(QStringLiteral("The database “%1” cannot be opened: %2.")
+        throw EngineError(QCoreApplication::translate("Database", "The database “%1” cannot be opened: %2.")
                               .arg(nativePath(path), reason));
     }
     sqlite3_extended_result_codes(db, 1);
@@ -136,7 +144,7 @@ sqlite3 *Database::openHandle(const QString &path, bool readOnly, bool immutable
 void Database::create(const QString &path)
 {
     if (QFileInfo::exists(path))
-        throw EngineError(QStringLiteral("The file “%1” already exists.").arg(nativePath(path)));
+        throw EngineError(QCoreApplication::translate("Database", "The file “%1” already exists.").arg(nativePath(path)));
     QDir().mkpath(QFileInfo(path).absolutePath());
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
@@ -144,11 +152,11 @@ void Database::create(const QString &path)
     // WAL is kept in the file; writing the mode also writes the file's first page.
     const bool ok = rc == SQLITE_OK
         && sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
-    const QString reason
-        = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const int code = db ? sqlite3_extended_errcode(db) : rc;
+    const QString reason = SqliteFailure::reason(code);
     sqlite3_close_v2(db);
     if (!ok)
-        throw EngineError(QStringLiteral("The database “%1” cannot be created: %2.")
+        throw EngineError(QCoreApplication::translate("Database", "The database “%1” cannot be created: %2.")
                               .arg(nativePath(path), reason));
 }
 
@@ -167,7 +175,7 @@ Database::~Database()
 void Database::checkWritable(const QString &what) const
 {
     if (m_readOnly)
-        throw EngineError(QStringLiteral("The database “%1” is read-only (%2): %3 is not possible.")
+        throw EngineError(QCoreApplication::translate("Database", "The database “%1” is read-only (%2): %3 is not possible.")
                               .arg(nativePath(m_path), m_readOnlyReason, what));
 }
 
@@ -175,7 +183,7 @@ QString Database::readOnlyMessage() const
 {
     if (!m_readOnly)
         return {};
-    return QStringLiteral("The database “%1” is opened read-only because %2. Its records can be "
+    return QCoreApplication::translate("Database", "The database “%1” is opened read-only because %2. Its records can be "
                           "read, but no change can be stored.")
         .arg(nativePath(m_path), m_readOnlyReason);
 }
@@ -185,7 +193,8 @@ void Database::exec(const QString &sql)
     char *error = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         sqlite3_free(error);
-        raise(QStringLiteral("run “%1”").arg(sql));
+        raise(QCoreApplication::translate("Database", "changing the database “%1”")
+                .arg(nativePath(m_path)));
     }
 }
 
@@ -338,9 +347,18 @@ QString Database::lastError() const
 
 void Database::raise(const QString &doing) const
 {
-    const int code = sqlite3_errcode(m_db) & 0xff;
-    if (code == SQLITE_READONLY)
-        throw EngineError(QStringLiteral("The database “%1” is read-only: could not %2 (%3).")
-                              .arg(nativePath(m_path), doing, lastError()));
-    throw EngineError(QStringLiteral("Could not %1: %2.").arg(doing, lastError()));
+    const QString command = m_command.isEmpty() ? doing : m_command;
+    const int code = sqlite3_extended_errcode(m_db);
+    qCWarning(lcSqlite) << nativePath(m_path) << command << code << lastError();
+    throw EngineError(SqliteFailure::message(command, code));
+}
+
+QString Database::displayPath() const
+{
+    return nativePath(m_path);
+}
+
+QString Database::setCommand(const QString &command)
+{
+    return std::exchange(m_command, command);
 }

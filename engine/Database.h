@@ -82,9 +82,15 @@ public:
     // worker's stop break a long read on the worker's own thread. An empty function stops asking.
     void setInterruptCheck(std::function<bool()> check);
 
-    // A clear message for the last SQLite error of this connection.
+    // SQLite's own text for the last error of this connection: for the log, never for a message.
     QString lastError() const;
+    // Raises the message for the last SQLite error: it names the command of the current
+    // CommandScope, else `doing` (a gerund clause, "reading the database “…”").
     [[noreturn]] void raise(const QString &doing) const;
+    // The file as the user writes it, for messages.
+    QString displayPath() const;
+    // The command failures are reported against; returns the one it replaces (see CommandScope).
+    QString setCommand(const QString &command);
 
 private:
     Database(sqlite3 *db, const QString &path, bool readOnly);
@@ -94,6 +100,7 @@ private:
     QString m_path;
     bool m_readOnly = false;
     QString m_readOnlyReason;
+    QString m_command;
     struct TableChanges
     {
         quint64 generation = 0;

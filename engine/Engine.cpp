@@ -5,6 +5,7 @@
 #include "engine/EngineError.h"
 #include "engine/TableSchema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -54,15 +55,15 @@ std::shared_ptr<Database> database(const QString &alias)
     const Alias a = AliasRegistry::find(alias);
     if (a.driver.compare(u"SQLITE", Qt::CaseInsensitive) != 0)
         throw EngineError(
-            QStringLiteral("The database “%1” uses the driver “%2”; only SQLITE is supported.")
+            QCoreApplication::translate("Engine", "The database “%1” uses the driver “%2”; only SQLITE is supported.")
                 .arg(a.name, a.driver));
     if (a.path.isEmpty())
         throw EngineError(
-            QStringLiteral("The database “%1” names no database file (Path= is empty).")
+            QCoreApplication::translate("Engine", "The database “%1” names no database file (Path= is empty).")
                 .arg(a.name));
     if (!QFileInfo::exists(a.path))
         throw EngineError(
-            QStringLiteral("The database file “%2” of the database “%1” does not exist.")
+            QCoreApplication::translate("Engine", "The database file “%2” of the database “%1” does not exist.")
                 .arg(a.name, QDir::toNativeSeparators(a.path)));
     return Database::open(a.path);
 }

@@ -6,6 +6,7 @@
 #include "engine/Statement.h"
 #include "picture/StoredPicture.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QImage>
@@ -42,9 +43,9 @@ QString shown(const QVariant &value)
     QString text;
     switch (value.metaType().id()) {
     case QMetaType::QByteArray:
-        return QStringLiteral("(%1 bytes of binary data)").arg(value.toByteArray().size());
+        return QCoreApplication::translate("FieldValue", "(%1 bytes of binary data)").arg(value.toByteArray().size());
     case QMetaType::QImage:
-        return QStringLiteral("(a picture)");
+        return QCoreApplication::translate("FieldValue", "(a picture)");
     default:
         text = value.toString();
     }
@@ -55,7 +56,7 @@ QString shown(const QVariant &value)
 
 [[noreturn]] void refuse(const QVariant &value, const QString &fieldName, const QString &reason)
 {
-    throw EngineError(QStringLiteral("The value %1 cannot be stored in the field “%2”: %3.")
+    throw EngineError(QCoreApplication::translate("FieldValue", "The value %1 cannot be stored in the field “%2”: %3.")
                           .arg(shown(value), fieldName, reason));
 }
 
@@ -146,23 +147,23 @@ QVariant integerFromInput(const QVariant &value, int code, const QString &fieldN
     } else if (isIntegral(value)) {
         if (value.metaType().id() == QMetaType::ULongLong
             && value.toULongLong() > quint64(std::numeric_limits<qlonglong>::max()))
-            refuse(value, fieldName, QStringLiteral("it is too large"));
+            refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is too large"));
         v = value.toLongLong();
     } else if (isFloating(value)) {
         const double d = value.toDouble();
         if (!std::isfinite(d) || d != std::floor(d) || std::fabs(d) > 9.0e18)
-            refuse(value, fieldName, QStringLiteral("it is not a whole number"));
+            refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not a whole number"));
         v = qlonglong(d);
     } else if (isTextual(value)) {
         const auto parsed = parseInteger(value.toString());
         if (!parsed)
-            refuse(value, fieldName, QStringLiteral("it is not a whole number"));
+            refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not a whole number"));
         v = *parsed;
     } else {
-        refuse(value, fieldName, QStringLiteral("it is not a whole number"));
+        refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not a whole number"));
     }
     if (code == ftSmallint && (v < -32768 || v > 32767))
-        refuse(value, fieldName, QStringLiteral("it is outside -32768 to 32767"));
+        refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is outside -32768 to 32767"));
     return QVariant::fromValue<qlonglong>(v);
 }
 
@@ -171,14 +172,14 @@ QVariant numberFromInput(const QVariant &value, const QString &fieldName)
     if (isIntegral(value) || isFloating(value)) {
         const double d = value.toDouble();
         if (!std::isfinite(d))
-            refuse(value, fieldName, QStringLiteral("it is not a finite number"));
+            refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not a finite number"));
         return d;
     }
     if (isTextual(value)) {
         if (const auto parsed = parseNumber(value.toString()))
             return *parsed;
     }
-    refuse(value, fieldName, QStringLiteral("it is not a number"));
+    refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not a number"));
 }
 
 QVariant booleanFromInput(const QVariant &value, const QString &fieldName)
@@ -191,7 +192,7 @@ QVariant booleanFromInput(const QVariant &value, const QString &fieldName)
         if (const auto parsed = parseBoolean(value.toString()))
             return *parsed;
     }
-    refuse(value, fieldName, QStringLiteral("it is not a yes/no value (true or false)"));
+    refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not a yes/no value (true or false)"));
 }
 
 QVariant dateFromInput(const QVariant &value, const QString &fieldName)
@@ -212,7 +213,7 @@ QVariant dateFromInput(const QVariant &value, const QString &fieldName)
                 return dt.date();
         }
     }
-    refuse(value, fieldName, QStringLiteral("it is not a valid date (year-month-day)"));
+    refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not a valid date (year-month-day)"));
 }
 
 QVariant timeFromInput(const QVariant &value, const QString &fieldName)
@@ -233,7 +234,7 @@ QVariant timeFromInput(const QVariant &value, const QString &fieldName)
                 return t;
         }
     }
-    refuse(value, fieldName, QStringLiteral("it is not a valid time (hours:minutes:seconds)"));
+    refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not a valid time (hours:minutes:seconds)"));
 }
 
 QVariant dateTimeFromInput(const QVariant &value, const QString &fieldName)
@@ -255,7 +256,7 @@ QVariant dateTimeFromInput(const QVariant &value, const QString &fieldName)
         }
     }
     refuse(value, fieldName,
-        QStringLiteral("it is not a valid date and time (year-month-day hours:minutes:seconds)"));
+        QCoreApplication::translate("FieldValue", "it is not a valid date and time (year-month-day hours:minutes:seconds)"));
 }
 
 QString textFromInput(const QVariant &value, const QString &fieldName)
@@ -279,7 +280,7 @@ QString textFromInput(const QVariant &value, const QString &fieldName)
         if (value.canConvert<QString>() && !value.metaType().flags().testFlag(QMetaType::IsPointer))
             return value.toString();
     }
-    refuse(value, fieldName, QStringLiteral("it is not text"));
+    refuse(value, fieldName, QCoreApplication::translate("FieldValue", "it is not text"));
 }
 
 QVariant pictureFromInput(const QVariant &value, int code, const QString &fieldName)
@@ -292,7 +293,7 @@ QVariant pictureFromInput(const QVariant &value, int code, const QString &fieldN
         return stored.isEmpty() ? QVariant() : QVariant(stored);
     }
     default:
-        refuse(value, fieldName, QStringLiteral("a picture field takes only pictures"));
+        refuse(value, fieldName, QCoreApplication::translate("FieldValue", "a picture field takes only pictures"));
     }
 }
 
@@ -329,7 +330,7 @@ QVariant fromInput(const QVariant &value, int code, int size, const QString &fie
     const QString text = textFromInput(value, fieldName);
     if (size > 0 && text.size() > size)
         refuse(value, fieldName,
-            QStringLiteral("it has %1 characters, the field holds at most %2")
+            QCoreApplication::translate("FieldValue", "it has %1 characters, the field holds at most %2")
                 .arg(text.size())
                 .arg(size));
     return text;
@@ -343,7 +344,7 @@ QVariant fromStorage(const Statement &row, int column, int code, bool *readable)
         return {};
     if (type == SQLITE_BLOB) {
         *readable = false;
-        return QStringLiteral("(%1 bytes of binary data)").arg(row.columnBlob(column).size());
+        return QCoreApplication::translate("FieldValue", "(%1 bytes of binary data)").arg(row.columnBlob(column).size());
     }
     if (isIntegerKind(code)) {
         if (type == SQLITE_INTEGER)
@@ -439,23 +440,23 @@ QString kindDescription(int code)
     case ftSmallint:
     case ftInteger:
     case ftAutoInc:
-        return QStringLiteral("a whole number");
+        return QCoreApplication::translate("FieldValue", "a whole number");
     case ftFloat:
     case ftCurrency:
     case ftBCD:
-        return QStringLiteral("a number");
+        return QCoreApplication::translate("FieldValue", "a number");
     case ftBoolean:
-        return QStringLiteral("a yes/no value");
+        return QCoreApplication::translate("FieldValue", "a yes/no value");
     case ftDate:
-        return QStringLiteral("a date");
+        return QCoreApplication::translate("FieldValue", "a date");
     case ftTime:
-        return QStringLiteral("a time");
+        return QCoreApplication::translate("FieldValue", "a time");
     case ftDateTime:
-        return QStringLiteral("a date and time");
+        return QCoreApplication::translate("FieldValue", "a date and time");
     case ftMemo:
-        return QStringLiteral("text");
+        return QCoreApplication::translate("FieldValue", "text");
     default:
-        return isPictureLike(code) ? QStringLiteral("a picture") : QStringLiteral("text");
+        return isPictureLike(code) ? QCoreApplication::translate("FieldValue", "a picture") : QCoreApplication::translate("FieldValue", "text");
     }
 }
 

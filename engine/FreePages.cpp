@@ -2,7 +2,9 @@
 
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/SqliteFailure.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -97,9 +99,9 @@ public:
 
     [[noreturn]] void raise() const
     {
-        const QString reason
-            = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
-        throw EngineError(QStringLiteral("Could not %1: %2.").arg(m_doing, reason));
+        const int code = m_db ? sqlite3_extended_errcode(m_db) : SQLITE_NOMEM;
+        qCWarning(lcSqlite) << m_doing << code << (m_db ? sqlite3_errmsg(m_db) : "");
+        throw EngineError(SqliteFailure::message(m_doing, code));
     }
 
 private:
@@ -160,11 +162,12 @@ private:
 void rebuild(const QString &path)
 {
     const QString doing
-        = QStringLiteral("compact the database “%1”").arg(QDir::toNativeSeparators(path));
+        = QCoreApplication::translate("FreePages", "compacting the database “%1”")
+              .arg(QDir::toNativeSeparators(path));
     QTemporaryFile copyFile(
         QFileInfo(path).dir().filePath(copyPrefix(path) + QStringLiteral("XXXXXX")));
     if (!copyFile.open())
-        throw EngineError(QStringLiteral("Could not %1: no file can be made beside it (%2).")
+        throw EngineError(QCoreApplication::translate("FreePages", "Could not finish %1: no file can be made beside it (%2).")
                               .arg(doing, copyFile.errorString()));
     takeHold(copyFile);
     const QString copyPath = copyFile.fileName();
@@ -189,11 +192,11 @@ void rebuild(const QString &path)
     Connection source(copyPath, doing);
     if (source.run("SELECT count(*) FROM sqlite_master") != objects)
         throw EngineError(
-            QStringLiteral("Could not %1: its packed copy is incomplete.").arg(doing));
+            QCoreApplication::translate("FreePages", "Could not finish %1: its packed copy is incomplete.").arg(doing));
     PageCopy copy(target, source);
     copy.lockTarget();
     if (target.dataVersion() != version)
-        throw EngineError(QStringLiteral("Could not %1: another program changed it meanwhile. "
+        throw EngineError(QCoreApplication::translate("FreePages", "Could not finish %1: another program changed it meanwhile. "
                                          "Nothing was changed; compact it again.")
                               .arg(doing));
     copy.copyAll();

@@ -42,18 +42,6 @@ QString PgFailure::sqlStateIn(const QByteArray &libpqText)
     return lastServerError(libpqText).captured(1);
 }
 
-QString PgFailure::reasonIn(const QByteArray &libpqText)
-{
-    const QRegularExpressionMatch match = lastServerError(libpqText);
-    if (match.hasMatch())
-        return match.captured(2).trimmed();
-    // libpq's own: "connection to server on socket "…" failed: Connection refused". The cause
-    // is the last part; the address is in the message already.
-    const QString first = QString::fromUtf8(libpqText).section(QLatin1Char('\n'), 0, 0);
-    const qsizetype cause = first.lastIndexOf(QLatin1String(": "));
-    return (cause < 0 ? first : first.mid(cause + 2)).trimmed();
-}
-
 QString PgFailure::connectMessage(const PgLogin &login, const Attempt &attempt)
 {
     qCWarning(lcPgsql) << "connecting to" << login.serverName << "failed:" << attempt.libpqText;
@@ -66,8 +54,8 @@ QString PgFailure::connectMessage(const PgLogin &login, const Attempt &attempt)
     if (state.isEmpty())
         return tr("The database server of “%1” cannot be reached at %2. It may not be running, "
                   "the address in the connection settings may be wrong, or a secure connection "
-                  "could not be made (%3).")
-            .arg(login.serverName, where(login), reasonIn(attempt.libpqText));
+                  "could not be made.")
+            .arg(login.serverName, where(login));
     if (state == u"28P01")
         return attempt.passwordTyped
             ? tr("The database server of “%1” refused the password given for user “%2”.")
@@ -94,7 +82,7 @@ QString PgFailure::connectMessage(const PgLogin &login, const Attempt &attempt)
                   "later.")
             .arg(login.serverName);
     return tr("Could not connect to the database server of “%1”: %2.")
-        .arg(login.serverName, reasonIn(attempt.libpqText));
+        .arg(login.serverName, commandReason(state));
 }
 
 QString PgFailure::passwordUnknownMessage(const PgLogin &login)
@@ -120,7 +108,43 @@ QString PgFailure::commandMessage(const QString &serverName, const QString &sqlS
                   "its time limit (%2).")
             .arg(serverName, statementTimeout);
     return tr("The database server of “%1” could not carry out the command: %2.")
-        .arg(serverName, serverMessage);
+        .arg(serverName, commandReason(sqlState));
+}
+
+QString PgFailure::commandReason(const QString &sqlState)
+{
+    static const struct
+    {
+        const char *state;
+        const char *reason;
+    } reasons[] = {
+        {"23505",
+            QT_TR_NOOP("another record already has the same value in a field that must be unique")},
+        {"23502", QT_TR_NOOP("a field that must have a value was left empty")},
+        {"23503", QT_TR_NOOP("the record is linked to records of another table")},
+        {"23514", QT_TR_NOOP("a value breaks a rule of the table")},
+        {"23", QT_TR_NOOP("the rules of the database refuse the change")},
+        {"22", QT_TR_NOOP("a value does not suit its field")},
+        {"25006", QT_TR_NOOP("the database can only be read")},
+        {"40", QT_TR_NOOP("another program was changing the same records; try again")},
+        {"55P03", QT_TR_NOOP("another program is using the records")},
+        {"42501", QT_TR_NOOP("the user may not do this")},
+        {"28", QT_TR_NOOP("the login was refused")},
+        {"42",
+            QT_TR_NOOP("the table or a field is not as Tabvale expects: it may have been changed "
+                       "meanwhile")},
+        {"53100", QT_TR_NOOP("the server's disk is full")},
+        {"53200", QT_TR_NOOP("the server has not enough memory")},
+        {"53", QT_TR_NOOP("the server has not enough resources")},
+        {"57P", QT_TR_NOOP("the server is shutting down")},
+        {"08", QT_TR_NOOP("the connection broke")},
+        {"XX", QT_TR_NOOP("the server reports an internal fault")},
+    };
+    // Most precise first: a full code, else its class.
+    for (const auto &r : reasons)
+        if (sqlState.startsWith(QLatin1String(r.state)))
+            return tr(r.reason);
+    return tr("the server refused it");
 }
 
 QString PgFailure::connectionLostMessage(const QString &serverName)

@@ -34,10 +34,10 @@ public:
     static QString commandMessage(const QString &serverName, const QString &sqlState,
         const QString &serverMessage, const QString &statementTimeout);
     static QString connectionLostMessage(const QString &serverName);
+    // The words for a server's SQLSTATE (a code, or the two-letter start of a class of codes).
+    static QString commandReason(const QString &sqlState);
 
     // The server's SQLSTATE in a connection failure's verbose text; empty when the server never
     // answered (it is down, unreachable, or the secure connection failed first).
     static QString sqlStateIn(const QByteArray &libpqText);
-    // The server's own words in such a text, else the cause libpq gives first.
-    static QString reasonIn(const QByteArray &libpqText);
 };

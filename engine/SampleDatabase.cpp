@@ -8,6 +8,7 @@
 #include "picture/JpegCodec.h"
 #include "picture/StoredPicture.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -269,7 +270,7 @@ void SampleDatabase::build(const QString &path)
         transaction.commit();
     } // closing the last connection folds the write-ahead log into the file
     if (!QFile::rename(building, path))
-        throw EngineError(QStringLiteral("The sample database “%1” cannot be put in place.")
+        throw EngineError(QCoreApplication::translate("SampleDatabase", "The sample database “%1” cannot be put in place.")
                               .arg(QDir::toNativeSeparators(path)));
 }
 
@@ -304,7 +305,7 @@ void SampleDatabase::writePictures(const QString &folder)
         if (!out.open(QIODevice::WriteOnly)
             || out.write(f.jpeg ? JpegCodec::encode(image) : BmpCodec::encode(image)) < 0
             || !out.commit())
-            throw EngineError(QStringLiteral("The sample picture “%1” cannot be written.")
+            throw EngineError(QCoreApplication::translate("SampleDatabase", "The sample picture “%1” cannot be written.")
                                   .arg(QDir::toNativeSeparators(path)));
     }
     // A file that claims to be a JPEG but is not: the program must say so, not fail.

@@ -1,5 +1,7 @@
 #include "engine/SchemaText.h"
 
+#include <QCoreApplication>
+
 #include "engine/Database.h"
 #include "engine/EngineError.h"
 
@@ -135,7 +137,7 @@ public:
     [[noreturn]] void refuse() const
     {
         throw EngineError(
-            QStringLiteral("The database holds a definition Tabvale cannot read: “%1”.")
+            QCoreApplication::translate("SchemaText", "The database holds a definition Tabvale cannot read: “%1”.")
                 .arg(m_sql));
     }
 

@@ -4,6 +4,9 @@
 
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/SqliteFailure.h"
+
+#include <QCoreApplication>
 
 #include <sqlite3.h>
 #include <utility>
@@ -15,7 +18,8 @@ Statement::Statement(Database &db, const QString &sql) : m_db(&db), m_sql(sql)
         != SQLITE_OK) {
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
-        db.raise(QStringLiteral("prepare “%1”").arg(sql));
+        db.raise(QCoreApplication::translate("Statement", "reading the database “%1”")
+                     .arg(db.displayPath()));
     }
 }
 
@@ -62,19 +66,19 @@ void Statement::bind(int index, const QVariant &value)
         }
     }
     if (rc != SQLITE_OK)
-        m_db->raise(QStringLiteral("bind a value to “%1”").arg(m_sql));
+        raise();
 }
 
 void Statement::bindInt64(int index, qint64 value)
 {
     if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK)
-        m_db->raise(QStringLiteral("bind a value to “%1”").arg(m_sql));
+        raise();
 }
 
 void Statement::bindValue(int index, const sqlite3_value *value)
 {
     if (sqlite3_bind_value(m_stmt, index, value) != SQLITE_OK)
-        m_db->raise(QStringLiteral("bind a value to “%1”").arg(m_sql));
+        raise();
 }
 
 bool Statement::step()
@@ -85,7 +89,17 @@ bool Statement::step()
     if (rc == SQLITE_DONE)
         return false;
     sqlite3_reset(m_stmt);
-    m_db->raise(QStringLiteral("run “%1”").arg(m_sql));
+    raise();
+}
+
+void Statement::raise() const
+{
+    // The statement itself goes to the log only; the user reads what kind of work failed.
+    qCWarning(lcSqlite) << m_sql;
+    m_db->raise((sqlite3_stmt_readonly(m_stmt)
+                        ? QCoreApplication::translate("Statement", "reading the database “%1”")
+                        : QCoreApplication::translate("Statement", "storing a change in the database “%1”"))
+                    .arg(m_db->displayPath()));
 }
 
 void Statement::reset()

@@ -9,7 +9,7 @@ struct sqlite3_value;
 class Database;
 
 // One prepared SQLite statement of a connection (RAII). Same thread as its connection.
-// Every failure raises EngineError with SQLite's message.
+// Every failure raises EngineError with a message in words (see SqliteFailure).
 class Statement
 {
 public:
@@ -40,6 +40,8 @@ public:
     sqlite3_value *columnValue(int column) const;
 
 private:
+    [[noreturn]] void raise() const;
+
     Database *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
     QString m_sql;

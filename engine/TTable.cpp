@@ -7,6 +7,7 @@
 #include "engine/TTablePrivate.h"
 #include "engine/TableSchema.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <algorithm>
 #include <sqlite3.h>
@@ -41,7 +42,7 @@ void TTable::setDatabaseName(const QString &alias)
 {
     if (active() && alias != m_databaseName)
         throw EngineError(
-            QStringLiteral("The table “%1” is open: close it before choosing another database.")
+            QCoreApplication::translate("TTable", "The table “%1” is open: close it before choosing another database.")
                 .arg(m_tableName));
     m_databaseName = alias;
 }
@@ -50,7 +51,7 @@ void TTable::setTableName(const QString &name)
 {
     if (active() && name != m_tableName)
         throw EngineError(
-            QStringLiteral("The table “%1” is open: close it before choosing another table.")
+            QCoreApplication::translate("TTable", "The table “%1” is open: close it before choosing another table.")
                 .arg(m_tableName));
     m_tableName = name;
 }
@@ -61,9 +62,9 @@ std::shared_ptr<Database> TTable::connection() const
         return d->db;
     if (m_databaseName.isEmpty())
         throw EngineError(
-            QStringLiteral("No database has been chosen for the table “%1”.").arg(m_tableName));
+            QCoreApplication::translate("TTable", "No database has been chosen for the table “%1”.").arg(m_tableName));
     if (m_tableName.isEmpty())
-        throw EngineError(QStringLiteral("No table name has been given."));
+        throw EngineError(QCoreApplication::translate("TTable", "No table name has been given."));
     return Engine::database(m_databaseName);
 }
 
@@ -106,18 +107,18 @@ void TTable::close()
 void TTable::checkActive() const
 {
     if (!active())
-        throw EngineError(QStringLiteral("The table “%1” is not open.").arg(m_tableName));
+        throw EngineError(QCoreApplication::translate("TTable", "The table “%1” is not open.").arg(m_tableName));
 }
 
 void TTable::deleteTable()
 {
     if (active())
-        throw EngineError(QStringLiteral("The table “%1” is open: close it before deleting it.")
+        throw EngineError(QCoreApplication::translate("TTable", "The table “%1” is open: close it before deleting it.")
                               .arg(m_tableName));
     const auto db = connection();
-    db->checkWritable(QStringLiteral("deleting the table “%1”").arg(m_tableName));
+    db->checkWritable(QCoreApplication::translate("TTable", "deleting the table “%1”").arg(m_tableName));
     if (!db->tableExists(m_tableName))
-        throw EngineError(QStringLiteral("The table “%1” does not exist in the database “%2”.")
+        throw EngineError(QCoreApplication::translate("TTable", "The table “%1” does not exist in the database “%2”.")
                               .arg(m_tableName, m_databaseName));
     db->exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(m_tableName)));
     db->tableChanged(m_tableName);
@@ -134,7 +135,7 @@ TField *TTable::field(int index) const
 {
     if (index < 0 || index >= fieldCount())
         throw EngineError(
-            QStringLiteral("The table “%1” has no field number %2.").arg(m_tableName).arg(index));
+            QCoreApplication::translate("TTable", "The table “%1” has no field number %2.").arg(m_tableName).arg(index));
     return d->fields[size_t(index)].get();
 }
 
@@ -151,7 +152,7 @@ TField *TTable::fieldByName(const QString &name) const
 {
     if (TField *f = findField(name))
         return f;
-    throw EngineError(QStringLiteral("The table “%1” has no field “%2”.").arg(m_tableName, name));
+    throw EngineError(QCoreApplication::translate("TTable", "The table “%1” has no field “%2”.").arg(m_tableName, name));
 }
 
 // ---- Navigation ------------------------------------------------------------------------------
@@ -290,7 +291,7 @@ void TTable::gotoBookmark(const TBookmark &mark)
 {
     checkActive();
     if (!mark.valid)
-        throw EngineError(QStringLiteral("The bookmark marks no record."));
+        throw EngineError(QCoreApplication::translate("TTable", "The bookmark marks no record."));
     storePendingEdit();
     d->ensureLoadedThrough(mark.rowid);
     const int position = d->keys.positionOf(mark.rowid);
@@ -303,7 +304,7 @@ void TTable::gotoBookmark(const TBookmark &mark)
     }
     if (!stored)
         throw EngineError(
-            QStringLiteral("The marked record is no longer in the table “%1”.").arg(m_tableName));
+            QCoreApplication::translate("TTable", "The marked record is no longer in the table “%1”.").arg(m_tableName));
     d->setPosition(position);
     d->bof = d->eof = false;
 }
@@ -324,7 +325,7 @@ void TTable::edit()
         insert();
         return;
     }
-    d->db->checkWritable(QStringLiteral("changing the table “%1”").arg(m_tableName));
+    d->db->checkWritable(QCoreApplication::translate("TTable", "changing the table “%1”").arg(m_tableName));
     d->startBuffer();
     m_state = Edit;
     emit stateChanged();
@@ -334,7 +335,7 @@ void TTable::insert()
 {
     checkActive();
     storePendingEdit();
-    d->db->checkWritable(QStringLiteral("adding a record to the table “%1”").arg(m_tableName));
+    d->db->checkWritable(QCoreApplication::translate("TTable", "adding a record to the table “%1”").arg(m_tableName));
     // The new record comes after the last one: the whole list is needed to show it there.
     d->ensureComplete();
     d->startBuffer();
@@ -366,7 +367,7 @@ void TTable::doPost()
     }
     bool recordSetChanged = false;
     if (was == Edit && !written.empty()) {
-        db.checkWritable(QStringLiteral("changing the table “%1”").arg(m_tableName));
+        db.checkWritable(QCoreApplication::translate("TTable", "changing the table “%1”").arg(m_tableName));
         QStringList assignments;
         for (int i = 0; i < columns.size(); ++i)
             assignments << QStringLiteral("%1 = ?%2").arg(columns[i]).arg(i + 1);
@@ -380,7 +381,7 @@ void TTable::doPost()
         s.step();
         if (s.changes() == 0)
             throw EngineError(
-                QStringLiteral("The record being changed is no longer in the table “%1”; "
+                QCoreApplication::translate("TTable", "The record being changed is no longer in the table “%1”; "
                                "the change was not saved.")
                     .arg(m_tableName));
         if (d->rowidAliasField >= 0 && d->changed[size_t(d->rowidAliasField)]) {
@@ -398,7 +399,7 @@ void TTable::doPost()
             recordSetChanged = true;
         }
     } else if (was == Insert) {
-        db.checkWritable(QStringLiteral("adding a record to the table “%1”").arg(m_tableName));
+        db.checkWritable(QCoreApplication::translate("TTable", "adding a record to the table “%1”").arg(m_tableName));
         QString sql;
         if (columns.isEmpty()) {
             sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(d->table());
@@ -453,8 +454,8 @@ void TTable::deleteRecord()
     cancel();
     if (d->count() == 0)
         throw EngineError(
-            QStringLiteral("The table “%1” has no record to delete.").arg(m_tableName));
-    d->db->checkWritable(QStringLiteral("deleting a record of the table “%1”").arg(m_tableName));
+            QCoreApplication::translate("TTable", "The table “%1” has no record to delete.").arg(m_tableName));
+    d->db->checkWritable(QCoreApplication::translate("TTable", "deleting a record of the table “%1”").arg(m_tableName));
     Statement s = d->db->prepare(
         QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(d->table(), d->rowidName));
     const qint64 rowid = d->keys.keyAt(d->pos);
@@ -480,7 +481,7 @@ void TTable::resync(bool structureMayHaveChanged)
 {
     Database &db = *d->db;
     if (!db.tableExists(m_tableName))
-        throw EngineError(QStringLiteral("The table “%1” is no longer in the database “%2”.")
+        throw EngineError(QCoreApplication::translate("TTable", "The table “%1” is no longer in the database “%2”.")
                               .arg(m_tableName, m_databaseName));
     const qint64 dataVersion = db.dataVersion();
     const qint64 schemaVersion = db.schemaVersion();

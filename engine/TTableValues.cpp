@@ -6,6 +6,7 @@
 #include "engine/FieldValue.h"
 #include "engine/TTablePrivate.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <sqlite3.h>
 
@@ -99,7 +100,7 @@ QVariant TTable::currentValue(int fieldIndex) const
                 const QString decoded = decoder(s.columnBlob(0));
                 if (decoder.hasError())
                     throw EngineError(
-                        QStringLiteral("The memo field “%1” of record %2 in the table “%3” "
+                        QCoreApplication::translate("TTableValues", "The memo field “%1” of record %2 in the table “%3” "
                                        "holds data that is not text.")
                             .arg(f->fieldName())
                             .arg(d->pos + 1)
@@ -116,7 +117,7 @@ QVariant TTable::currentValue(int fieldIndex) const
     const size_t cell = w.cell(d->pos, i, d->fields.size());
     if (w.flags[cell] & RecordWindowCache::CellUnreadable)
         throw EngineError(
-            QStringLiteral("The value “%1” of the field “%2” in record %3 of the table “%4” "
+            QCoreApplication::translate("TTableValues", "The value “%1” of the field “%2” in record %3 of the table “%4” "
                            "cannot be read as %5.")
                 .arg(w.values[cell].toString(), f->fieldName())
                 .arg(d->pos + 1)
@@ -160,7 +161,7 @@ void TTable::setCurrentValue(int fieldIndex, const QVariant &value)
     const TField *f = field(fieldIndex);
     if (m_state != Edit && m_state != Insert)
         throw EngineError(
-            QStringLiteral("The table “%1” is not being edited: the field “%2” cannot be changed.")
+            QCoreApplication::translate("TTableValues", "The table “%1” is not being edited: the field “%2” cannot be changed.")
                 .arg(m_tableName, f->fieldName()));
     const QVariant converted
         = FieldValue::fromInput(value, f->dataType(), f->size(), f->fieldName());

@@ -1,5 +1,7 @@
 #include "engine/TableDefinition.h"
 
+#include <QCoreApplication>
+
 #include "engine/Database.h"
 #include "engine/EngineError.h"
 #include "engine/SchemaText.h"
@@ -46,12 +48,12 @@ TableDefinition TableDefinition::read(Database &db, const QString &table)
         QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"));
     s.bind(1, table);
     if (!s.step())
-        throw EngineError(QStringLiteral("The table “%1” does not exist.").arg(table));
+        throw EngineError(QCoreApplication::translate("TableDefinition", "The table “%1” does not exist.").arg(table));
     TableDefinition def;
     def.table = table;
     def.createSql = s.columnText(0);
     if (!def.createSql.startsWith(QStringLiteral("CREATE TABLE"), Qt::CaseInsensitive))
-        throw EngineError(QStringLiteral(
+        throw EngineError(QCoreApplication::translate("TableDefinition", 
             "The table “%1” is not an ordinary table (%2); Tabvale cannot rebuild it.")
                               .arg(table, def.createSql.section(QLatin1Char('('), 0, 0).trimmed()));
     def.indexes = entries(db, QStringLiteral("index"), table);

@@ -1,5 +1,6 @@
 #include "engine/TableMaintenance.h"
 
+#include "engine/CommandScope.h"
 #include "engine/Database.h"
 #include "engine/Engine.h"
 #include "engine/EngineError.h"
@@ -13,6 +14,7 @@
 #include "engine/Transaction.h"
 #include "engine/UnreadableValues.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <limits>
 #include <sqlite3.h>
@@ -42,6 +44,7 @@ struct Subject
     std::shared_ptr<Database> db;
     QString table;
     QString alias;
+    QString command; // the user's command in words, for the messages of failures
 };
 
 // `doing` names the change for the message of a read-only database; empty for reading only.
@@ -50,13 +53,14 @@ Subject subjectOf(TTable &table, const QString &doing = {})
     Subject s;
     s.alias = table.databaseName();
     s.table = table.tableName();
+    s.command = doing.arg(s.table);
     if (s.table.isEmpty())
-        throw EngineError(QStringLiteral("No table is open."));
+        throw EngineError(QCoreApplication::translate("TableMaintenance", "No table is open."));
     s.db = Engine::database(s.alias);
     if (!doing.isEmpty())
-        s.db->checkWritable(doing.arg(s.table));
+        s.db->checkWritable(s.command);
     if (!s.db->tableExists(s.table))
-        throw EngineError(QStringLiteral("The table “%1” does not exist in the database “%2”.")
+        throw EngineError(QCoreApplication::translate("TableMaintenance", "The table “%1” does not exist in the database “%2”.")
                               .arg(s.table, s.alias));
     if (!doing.isEmpty())
         FreePages::removeLeftoverFiles(*s.db);
@@ -106,7 +110,7 @@ public:
         if (!m_wasOn)
             return;
         if (!sqlite3_get_autocommit(db.handle()))
-            throw EngineError(QStringLiteral(
+            throw EngineError(QCoreApplication::translate("TableMaintenance", 
                 "A transaction is open in the database: the table cannot be changed now."));
         db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
     }
@@ -312,7 +316,8 @@ bool isKeptTable(const QString &name)
 void compact(TTable &table, const Progress &progress)
 {
     table.storePendingEdit();
-    const Subject s = subjectOf(table, QStringLiteral("compacting the table “%1”"));
+    const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "compacting the table “%1”"));
+    const CommandScope command(*s.db, s.command);
     const Reporter report(progress);
     withTableClosed(table, [&] {
         Database &db = *s.db;
@@ -366,10 +371,11 @@ void compact(TTable &table, const Progress &progress)
 void emptyWithBackup(TTable &table, const Progress &progress)
 {
     table.storePendingEdit();
-    const Subject s = subjectOf(table, QStringLiteral("emptying the table “%1”"));
+    const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "emptying the table “%1”"));
+    const CommandScope command(*s.db, s.command);
     if (s.table.compare(BackupTable, Qt::CaseInsensitive) == 0)
         throw EngineError(
-            QStringLiteral("The backup table “%1” cannot be emptied into itself.").arg(s.table));
+            QCoreApplication::translate("TableMaintenance", "The backup table “%1” cannot be emptied into itself.").arg(s.table));
     const Reporter report(progress);
     withTableClosed(table, [&] {
         Database &db = *s.db;
@@ -395,12 +401,13 @@ void emptyWithBackup(TTable &table, const Progress &progress)
 bool restoreFromBackup(TTable &table, const Progress &progress)
 {
     table.storePendingEdit();
-    const Subject s = subjectOf(table, QStringLiteral("restoring the table “%1”"));
+    const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "restoring the table “%1”"));
+    const CommandScope command(*s.db, s.command);
     if (!s.db->tableExists(BackupTable))
         return false;
     if (s.table.compare(BackupTable, Qt::CaseInsensitive) == 0)
         throw EngineError(
-            QStringLiteral("The backup table “%1” cannot be restored onto itself.").arg(s.table));
+            QCoreApplication::translate("TableMaintenance", "The backup table “%1” cannot be restored onto itself.").arg(s.table));
     const Reporter report(progress);
     withTableClosed(table, [&] {
         Database &db = *s.db;
@@ -467,7 +474,8 @@ Look lookForUnreadable(TTable &table, const Progress &progress)
 std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
 {
     table.storePendingEdit();
-    const Subject s = subjectOf(table, QStringLiteral("clearing the unreadable values of “%1”"));
+    const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "clearing the unreadable values of “%1”"));
+    const CommandScope command(*s.db, s.command);
     const qint64 total = table.active() ? table.recordCount() : recordCount(*s.db, s.table);
     return withTableClosed(table, [&]() -> std::optional<int> {
         Database &db = *s.db;
@@ -511,10 +519,11 @@ std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
 void deleteTable(TTable &table)
 {
     if (table.openElsewhere() > 0)
-        throw EngineError(QStringLiteral("The table “%1” is open in another window: close it "
+        throw EngineError(QCoreApplication::translate("TableMaintenance", "The table “%1” is open in another window: close it "
                                          "there before deleting the table.")
                               .arg(table.tableName()));
-    const Subject s = subjectOf(table, QStringLiteral("deleting the table “%1”"));
+    const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "deleting the table “%1”"));
+    const CommandScope command(*s.db, s.command);
     const bool wasOpen = table.active();
     table.close();
     try {

@@ -4,6 +4,7 @@
 #include "engine/EngineError.h"
 #include "engine/FieldType.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 namespace TableSchema {
@@ -11,7 +12,7 @@ namespace TableSchema {
 QList<TFieldDef> readFields(Database &db, const QString &table, const QString &alias)
 {
     if (!db.tableExists(table))
-        throw EngineError(QStringLiteral("The table “%1” does not exist in the database “%2”.")
+        throw EngineError(QCoreApplication::translate("TableSchema", "The table “%1” does not exist in the database “%2”.")
                               .arg(table, alias));
     Statement s
         = db.prepare(QStringLiteral("SELECT name, type, pk, hidden FROM pragma_table_xinfo(?)"));
@@ -62,7 +63,7 @@ QString rowidColumn(Database &db, const QList<TFieldDef> &fields, const QString 
         return name;
     }
     throw EngineError(
-        QStringLiteral("The table “%1” has no rowid (a WITHOUT ROWID table, or columns "
+        QCoreApplication::translate("TableSchema", "The table “%1” has no rowid (a WITHOUT ROWID table, or columns "
                        "named rowid, _rowid_ and oid); Tabvale cannot tell its records apart.")
             .arg(table));
 }

@@ -4,6 +4,7 @@
 #include "picture/PictureError.h"
 #include "picture/PictureLimits.h"
 
+#include <QCoreApplication>
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageReader>
@@ -40,12 +41,13 @@ constexpr QRgb Black = 0xff000000;
 
 [[noreturn]] void fail(const QString &what)
 {
-    throw PictureError(QStringLiteral("The picture cannot be read as a bitmap: %1.").arg(what));
+    throw PictureError(QCoreApplication::translate("BmpCodec", "The picture cannot be read as a bitmap: %1.").arg(what));
 }
 
 [[noreturn]] void failTruncated(const char *part)
 {
-    fail(QStringLiteral("the file is truncated (its %1 is incomplete)").arg(QLatin1String(part)));
+    fail(QCoreApplication::translate("BmpCodec", "the file is truncated (its %1 is incomplete)")
+             .arg(QCoreApplication::translate("BmpCodec", part)));
 }
 
 // Little-endian reads that never leave the file: each checks its range first.
@@ -127,15 +129,15 @@ bool isWindowsHeader(quint32 size)
 Layout readLayout(const Bytes &in)
 {
     if (in.size() < FileHeaderSize + 4)
-        fail(QStringLiteral("the file is too short"));
+        fail(QCoreApplication::translate("BmpCodec", "the file is too short"));
     if (in.u8(0) != 'B' || in.u8(1) != 'M')
-        fail(QStringLiteral("the file does not start with \"BM\""));
+        fail(QCoreApplication::translate("BmpCodec", "the file does not start with \"BM\""));
     const quint32 dataOffset = in.u32(10);
     const quint32 headerSize = in.u32(14);
     if (headerSize != 12 && (headerSize < 16 || (headerSize > 64 && !isWindowsHeader(headerSize))))
-        fail(QStringLiteral("its information header has an unknown size (%1 bytes)")
+        fail(QCoreApplication::translate("BmpCodec", "its information header has an unknown size (%1 bytes)")
                  .arg(headerSize));
-    in.need(FileHeaderSize, headerSize, "information header");
+    in.need(FileHeaderSize, headerSize, QT_TRANSLATE_NOOP("BmpCodec", "information header"));
 
     Layout l;
     qint64 colorsUsed = 0;
@@ -166,7 +168,7 @@ Layout readLayout(const Bytes &in)
             const qint64 maskAt = FileHeaderSize + 40;
             if (headerSize == 40)
                 maskBytes = maskCount * 4;
-            in.need(maskAt, maskCount * 4, "colour masks");
+            in.need(maskAt, maskCount * 4, QT_TRANSLATE_NOOP("BmpCodec", "colour masks"));
             for (int i = 0; i < maskCount; ++i)
                 l.masks[i] = in.u32(maskAt + 4 * i);
             if (maskCount == 3 && headerSize >= 56)
@@ -184,7 +186,7 @@ Layout readLayout(const Bytes &in)
         // Two bits per pixel is Windows CE's.
         if (l.bitCount != 1 && l.bitCount != 2 && l.bitCount != 4 && l.bitCount != 8
             && l.bitCount != 16 && l.bitCount != 24 && l.bitCount != 32 && l.bitCount != 64)
-            fail(QStringLiteral("%1 bits per pixel is not supported").arg(l.bitCount));
+            fail(QCoreApplication::translate("BmpCodec", "%1 bits per pixel is not supported").arg(l.bitCount));
         if (l.bitCount == 16) {
             l.masks[0] = 0x7c00;
             l.masks[1] = 0x03e0;
@@ -199,29 +201,29 @@ Layout readLayout(const Bytes &in)
     case BiRle8:
     case BiRle4:
         if (l.bitCount != (l.compression == BiRle8 ? 8 : 4))
-            fail(QStringLiteral("RLE%1 compression with %2 bits per pixel is not valid")
+            fail(QCoreApplication::translate("BmpCodec", "RLE%1 compression with %2 bits per pixel is not valid")
                      .arg(l.compression == BiRle8 ? 8 : 4)
                      .arg(l.bitCount));
         break;
     case BiBitfields:
     case BiAlphaBitfields:
         if (l.bitCount != 16 && l.bitCount != 32)
-            fail(QStringLiteral("bit-field masks with %1 bits per pixel are not supported")
+            fail(QCoreApplication::translate("BmpCodec", "bit-field masks with %1 bits per pixel are not supported")
                      .arg(l.bitCount));
         break;
     case Os2Rle24:
         if (l.bitCount != 24)
-            fail(QStringLiteral("RLE24 compression with %1 bits per pixel is not valid")
+            fail(QCoreApplication::translate("BmpCodec", "RLE24 compression with %1 bits per pixel is not valid")
                      .arg(l.bitCount));
         break;
     case Os2Huffman:
-        fail(QStringLiteral("OS/2 Huffman compression is not supported"));
+        fail(QCoreApplication::translate("BmpCodec", "OS/2 Huffman compression is not supported"));
     case BiJpeg:
     case BiPng:
         l.bitCount = 0; // the embedded file tells its own depth: no colour table here
         break;
     default:
-        fail(QStringLiteral("compression method %1 is unknown").arg(l.compression));
+        fail(QCoreApplication::translate("BmpCodec", "compression method %1 is unknown").arg(l.compression));
     }
 
     PictureLimits::check(l.width, l.height, "bitmap");
@@ -230,7 +232,8 @@ Layout readLayout(const Bytes &in)
     if (l.bitCount > 0 && l.bitCount <= 8) {
         const qint64 maxColors = qint64(1) << l.bitCount;
         l.paletteCount = (colorsUsed > 0 && colorsUsed < maxColors) ? colorsUsed : maxColors;
-        in.need(l.paletteOffset, l.paletteCount * l.paletteEntrySize, "colour table");
+        in.need(l.paletteOffset, l.paletteCount * l.paletteEntrySize,
+            QT_TRANSLATE_NOOP("BmpCodec", "colour table"));
     }
     // Some writers leave the pixel offset zero or point it into the headers; the pixels then
     // follow the colour table.
@@ -256,7 +259,7 @@ QImage allocate(const Layout &l, QImage::Format format)
 {
     QImage image(int(l.width), int(l.height), format);
     if (image.isNull())
-        fail(QStringLiteral("there is not enough memory for %1 × %2 pixels")
+        fail(QCoreApplication::translate("BmpCodec", "there is not enough memory for %1 × %2 pixels")
                  .arg(l.width)
                  .arg(l.height));
     return image;
@@ -294,7 +297,8 @@ QImage readUncompressed(const Bytes &in, const Layout &l)
     const qint64 bitsPerRow = l.width * l.bitCount;
     const qint64 stride = (bitsPerRow + 31) / 32 * 4;
     // The last row needs no padding: some writers leave it off.
-    in.need(l.pixelOffset, stride * (l.height - 1) + (bitsPerRow + 7) / 8, "pixel data");
+    in.need(l.pixelOffset, stride * (l.height - 1) + (bitsPerRow + 7) / 8,
+        QT_TRANSLATE_NOOP("BmpCodec", "pixel data"));
 
     const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]), alpha(l.masks[3]);
     const bool hasAlpha = alpha.present() || l.bitCount == 64;
@@ -494,14 +498,14 @@ QImage readEmbedded(const QByteArray &file, const Bytes &in, const Layout &l)
         failTruncated(jpeg ? "embedded JPEG file" : "embedded PNG file");
     const QByteArray embedded = file.mid(l.pixelOffset, size);
     if (!embedded.startsWith(jpeg ? "\xff\xd8\xff" : "\x89PNG\r\n\x1a\n"))
-        fail(QStringLiteral("its pixel data is not the %1 file its header announces").arg(name));
+        fail(QCoreApplication::translate("BmpCodec", "its pixel data is not the %1 file its header announces").arg(name));
     try {
         return jpeg ? JpegCodec::decode(embedded) : readPng(embedded);
     } catch (const PictureError &e) {
         QString reason = e.message();
         if (reason.endsWith(u'.'))
             reason.chop(1);
-        fail(QStringLiteral("its embedded %1 file cannot be read (%2)").arg(name, reason));
+        fail(QCoreApplication::translate("BmpCodec", "its embedded %1 file cannot be read (%2)").arg(name, reason));
     }
 }
 
@@ -560,7 +564,7 @@ QImage decode(const QByteArray &file)
 QByteArray encode(const QImage &source)
 {
     if (source.isNull())
-        throw PictureError(QStringLiteral("An empty picture cannot be written as a bitmap."));
+        throw PictureError(QCoreApplication::translate("BmpCodec", "An empty picture cannot be written as a bitmap."));
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     const qint64 width = image.width();
     const qint64 height = image.height();
@@ -568,7 +572,7 @@ QByteArray encode(const QImage &source)
     const qint64 pixelBytes = stride * height;
     const qint64 dataOffset = FileHeaderSize + InfoHeaderSize;
     if (dataOffset + pixelBytes > qint64(std::numeric_limits<quint32>::max()))
-        throw PictureError(QStringLiteral("A %1 × %2 picture is too large for a bitmap file.")
+        throw PictureError(QCoreApplication::translate("BmpCodec", "A %1 × %2 picture is too large for a bitmap file.")
                                .arg(width)
                                .arg(height));
 

@@ -1,6 +1,9 @@
 #include "picture/JpegCodec.h"
 
+#include <QCoreApplication>
+
 #include "picture/Exif.h"
+#include "picture/JpegFailure.h"
 #include "picture/PictureError.h"
 #include "picture/PictureLimits.h"
 
@@ -32,13 +35,15 @@ struct ErrorManager
 {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
+    char message[JMSG_LENGTH_MAX]; // libjpeg's text, for the log
+    int code; // its J_MESSAGE_CODE, for the user's message
 };
 
 [[noreturn]] void failWithMessage(j_common_ptr info)
 {
     auto *err = reinterpret_cast<ErrorManager *>(info->err);
     (*info->err->format_message)(info, err->message);
+    err->code = info->err->msg_code;
     std::longjmp(err->jump, 1);
 }
 
@@ -66,6 +71,7 @@ void installErrorManager(ErrorManager *err)
     err->pub.error_exit = failWithMessage;
     err->pub.emit_message = emitMessage;
     err->message[0] = '\0';
+    err->code = 0;
 }
 
 // The whole file in memory. Running out of data is an error ("Premature end of JPEG file"),
@@ -142,13 +148,14 @@ unsigned long sizeOf(const QByteArray &file)
 void throwIfEmpty(const QByteArray &file)
 {
     if (file.isEmpty())
-        throw PictureError(QStringLiteral("The JPEG file is empty."));
+        throw PictureError(QCoreApplication::translate("JpegCodec", "The JPEG file is empty."));
 }
 
 [[noreturn]] void throwDecodeError(const Decoder &d)
 {
-    throw PictureError(QStringLiteral("The picture cannot be read as JPEG: %1.")
-                           .arg(QString::fromLocal8Bit(d.err.message)));
+    qWarning("JPEG not read: %s", d.err.message);
+    throw PictureError(QCoreApplication::translate("JpegCodec", "The picture cannot be read as JPEG: %1.")
+                           .arg(JpegFailure::reason(d.err.code)));
 }
 
 // Creates the decompressor over the bytes and reads the header; with a maximum size, also picks
@@ -267,7 +274,7 @@ QImage decodeAsStored(const QByteArray &file, QSize maxSize)
     PictureLimits::check(d.cinfo.image_width, d.cinfo.image_height, "JPEG");
     QImage image(int(d.cinfo.output_width), int(d.cinfo.output_height), QImage::Format_RGB32);
     if (image.isNull())
-        throw PictureError(QStringLiteral("There is not enough memory for a %1 × %2 picture.")
+        throw PictureError(QCoreApplication::translate("JpegCodec", "There is not enough memory for a %1 × %2 picture.")
                                .arg(d.cinfo.output_width)
                                .arg(d.cinfo.output_height));
     if (!readPixels(&d, image.bits(), image.bytesPerLine()))
@@ -342,14 +349,14 @@ private:
 QByteArray encode(const QImage &source, int quality)
 {
     if (source.isNull())
-        throw PictureError(QStringLiteral("An empty picture cannot be written as JPEG."));
+        throw PictureError(QCoreApplication::translate("JpegCodec", "An empty picture cannot be written as JPEG."));
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     Encoder e {};
     installErrorManager(&e.err);
     EncoderGuard guard(e);
     if (!writeAll(&e, &image, qBound(1, quality, 100)))
-        throw PictureError(QStringLiteral("The picture cannot be written as JPEG: %1.")
-                               .arg(QString::fromLocal8Bit(e.err.message)));
+        throw PictureError(QCoreApplication::translate("JpegCodec", "The picture cannot be written as JPEG: %1.")
+                               .arg(JpegFailure::reason(e.err.code)));
     return QByteArray(reinterpret_cast<const char *>(e.buffer), qsizetype(e.size));
 }
 

@@ -5,6 +5,7 @@
 #include "picture/PictureError.h"
 #include "picture/PictureLimits.h"
 
+#include <QCoreApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -26,12 +27,12 @@ QImage decodeWithQt(const QByteArray &bytes, const char *format, const char *for
     reader.setDecideFormatFromContent(false);
     const QSize declared = reader.size();
     if (!declared.isValid())
-        throw PictureError(QStringLiteral("The %1 picture cannot be read: %2.")
+        throw PictureError(QCoreApplication::translate("PictureFile", "The %1 picture cannot be read: %2.")
                                .arg(QLatin1String(formatName), reader.errorString()));
     PictureLimits::check(declared.width(), declared.height(), formatName);
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        throw PictureError(QStringLiteral("The %1 picture cannot be read: %2.")
+        throw PictureError(QCoreApplication::translate("PictureFile", "The %1 picture cannot be read: %2.")
                                .arg(QLatin1String(formatName), reader.errorString()));
     return image.convertToFormat(
         image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -83,7 +84,7 @@ bool isBitmapByName(const QString &path)
     if (suffix == u"bmp")
         return true;
     if (suffix != u"jpg" && suffix != u"jpeg")
-        throw PictureError(QStringLiteral("\"%1\" is not a JPEG or bitmap file.").arg(path));
+        throw PictureError(QCoreApplication::translate("PictureFile", "\"%1\" is not a JPEG or bitmap file.").arg(path));
     return false;
 }
 
@@ -105,11 +106,11 @@ QByteArray read(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw PictureError(QStringLiteral("Cannot open the picture file \"%1\": %2")
+        throw PictureError(QCoreApplication::translate("PictureFile", "Cannot open the picture file \"%1\": %2")
                                .arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw PictureError(QStringLiteral("Cannot read the picture file \"%1\": %2")
+        throw PictureError(QCoreApplication::translate("PictureFile", "Cannot read the picture file \"%1\": %2")
                                .arg(path, file.errorString()));
     return bytes;
 }
@@ -131,12 +132,12 @@ QImage decode(const QByteArray &bytes, QSize maxSize)
     case Format::Gif:
         if (!gifFirstFrameIsWhole(bytes))
             throw PictureError(
-                QStringLiteral("The GIF picture cannot be read: its image data is incomplete."));
+                QCoreApplication::translate("PictureFile", "The GIF picture cannot be read: its image data is incomplete."));
         return decodeWithQt(bytes, "gif", "GIF");
     case Format::Unknown:
         break;
     }
-    throw PictureError(QStringLiteral("The data is not a picture: it is neither a bitmap nor a "
+    throw PictureError(QCoreApplication::translate("PictureFile", "The data is not a picture: it is neither a bitmap nor a "
                                       "JPEG, PNG or GIF file."));
 }
 
@@ -155,8 +156,9 @@ QSize declaredSize(const QByteArray &bytes)
         reader.setDecideFormatFromContent(false);
         const QSize size = reader.size();
         if (!size.isValid())
-            throw PictureError(QStringLiteral("The %1 picture cannot be read: %2.")
-                                   .arg(QLatin1String(png ? "PNG" : "GIF"), reader.errorString()));
+            throw PictureError(
+                QCoreApplication::translate("PictureFile", "The %1 picture cannot be read: %2.")
+                    .arg(QLatin1String(png ? "PNG" : "GIF"), reader.errorString()));
         return size;
     }
     case Format::Bitmap:

@@ -5,6 +5,7 @@
 #include "picture/PictureFile.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImageWriter>
 #include <QPainter>
 #include <QtEndian>
@@ -51,8 +52,9 @@ QByteArray pngFile(const QImage &image)
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     if (!writer.write(image))
-        throw PictureError(
-            QStringLiteral("The picture cannot be written as a PNG file: %1.").arg(writer.errorString()));
+        throw PictureError(QCoreApplication::translate(
+            "StoredPicture", "The picture cannot be written as a PNG file: %1.")
+                               .arg(writer.errorString()));
     return buffer.data();
 }
 

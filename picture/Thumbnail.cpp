@@ -6,6 +6,7 @@
 #include "picture/PictureFile.h"
 #include "picture/StoredPicture.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -59,7 +60,7 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw PictureError(QStringLiteral("The picture file “%1” cannot be read: %2.")
+        throw PictureError(QCoreApplication::translate("Thumbnail", "The picture file “%1” cannot be read: %2.")
                                .arg(path, file.errorString()));
     return file.readAll();
 }
@@ -131,7 +132,7 @@ QImage fromStoredValue(const QByteArray &value, QSize size)
 QImage fromImage(const QImage &image, QSize size)
 {
     if (image.isNull() || size.isEmpty())
-        throw PictureError(QStringLiteral("There is no picture to make a thumbnail of."));
+        throw PictureError(QCoreApplication::translate("Thumbnail", "There is no picture to make a thumbnail of."));
     QImage scaled = image.size() == size
         ? image
         : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -1,8 +1,11 @@
 #include "spreadsheet/CalcConnection.h"
 
 #include "spreadsheet/CalcConvert.h"
+#include "spreadsheet/OfficeFailure.h"
 #include "spreadsheet/SpreadsheetApplication.h"
 
+#include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
@@ -180,17 +183,16 @@ void CalcConnection::fail(const uno::Exception &e, bool disposed)
             // the link is gone either way
         }
         if (timedOut)
-            throw SpreadsheetError(QStringLiteral("the spreadsheet application does not answer"),
+            throw SpreadsheetError(QCoreApplication::translate("CalcConnection", "the spreadsheet application does not answer"),
                 SpreadsheetError::Kind::NotAnswering);
-        throw SpreadsheetError(QStringLiteral("the spreadsheet application has gone away"),
+        throw SpreadsheetError(QCoreApplication::translate("CalcConnection", "the spreadsheet application has gone away"),
             SpreadsheetError::Kind::Gone);
     }
     if (disposed)
-        throw SpreadsheetError(QStringLiteral("the spreadsheet object no longer exists"));
-    QString message = toQString(e.Message).trimmed();
-    if (message.isEmpty())
-        message = QStringLiteral("the spreadsheet application refused the call");
-    throw SpreadsheetError(message);
+        throw SpreadsheetError(QCoreApplication::translate("CalcConnection", "the spreadsheet object no longer exists"));
+    const QString officeText = toQString(e.Message).trimmed();
+    qWarning().noquote() << "spreadsheet call refused:" << officeText;
+    throw SpreadsheetError(OfficeFailure::reason(officeText));
 }
 
 void CalcConnection::disconnect()
@@ -273,7 +275,7 @@ bool CalcConnection::tryConnect()
 void CalcConnection::startOffice()
 {
     if (!SpreadsheetApplication::installed(m_options))
-        throw SpreadsheetError(QStringLiteral("the spreadsheet application is not installed"),
+        throw SpreadsheetError(QCoreApplication::translate("CalcConnection", "the spreadsheet application is not installed"),
             SpreadsheetError::Kind::Unavailable);
     QStringList args {QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext")
                           .arg(m_options.pipeName),
@@ -306,7 +308,7 @@ uno::Reference<uno::XComponentContext> CalcConnection::context()
     // An office that went away is not replaced behind the user's back: what was open in it is
     // gone, and a new one would only show empty.
     if (m_lost)
-        throw SpreadsheetError(QStringLiteral("the spreadsheet application has gone away"),
+        throw SpreadsheetError(QCoreApplication::translate("CalcConnection", "the spreadsheet application has gone away"),
             SpreadsheetError::Kind::Gone);
     // Nothing listens: start an office. An office already running without a listener takes the
     // request over and our launcher exits; then the office is the user's, not ours.
@@ -325,7 +327,7 @@ uno::Reference<uno::XComponentContext> CalcConnection::context()
     }
     if (m_process.running())
         m_process.kill();
-    throw SpreadsheetError(QStringLiteral("the spreadsheet application could not be started (%1)")
+    throw SpreadsheetError(QCoreApplication::translate("CalcConnection", "the spreadsheet application could not be started (%1)")
                                .arg(m_options.officeProgram),
         SpreadsheetError::Kind::Unavailable);
 }

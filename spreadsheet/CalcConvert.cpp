@@ -2,6 +2,7 @@
 
 #include "spreadsheet/SpreadsheetError.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -33,7 +34,7 @@ rtl::OUString filterForPath(const QString &path)
     if (suffix == QLatin1String("ods"))
         return "calc8";
     throw SpreadsheetError(
-        QStringLiteral("cannot save a workbook as \"%1\": use .xls, .xlsx or .ods").arg(path));
+        QCoreApplication::translate("CalcConvert", "cannot save a workbook as \"%1\": use .xls, .xlsx or .ods").arg(path));
 }
 
 css::uno::Sequence<css::beans::PropertyValue> properties(

@@ -2,6 +2,7 @@
 
 #include "spreadsheet/SpreadsheetError.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <cerrno>
@@ -30,7 +31,7 @@ void CalcProcess::start(const QString &program, const QStringList &arguments)
 
     const pid_t pid = ::fork();
     if (pid < 0)
-        throw SpreadsheetError(QStringLiteral("cannot start the spreadsheet application"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcProcess", "cannot start the spreadsheet application"));
     if (pid == 0) {
         ::setsid();
         const int devnull = ::open("/dev/null", O_RDWR);

@@ -268,7 +268,7 @@ void CalcSession::sendKeys(const QString &keys)
     const QString k = keys.trimmed().toUpper();
     if (k != QLatin1String("{TAB}") && k != QLatin1String("{ESC}"))
         throw SpreadsheetError(
-            QStringLiteral("keys %1 cannot be sent to the spreadsheet").arg(keys));
+            QCoreApplication::translate("CalcSession", "keys %1 cannot be sent to the spreadsheet").arg(keys));
     if (!showsWindows())
         return; // nobody can be editing a cell without a window
     m_connection->call([&] {
@@ -358,7 +358,7 @@ std::shared_ptr<CalcWorkbook> CalcSession::activeBook()
             return track(current, false);
     }
     if (books.empty())
-        throw SpreadsheetError(QStringLiteral("no workbook is open"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcSession", "no workbook is open"));
     return books.back();
 }
 
@@ -381,7 +381,7 @@ SheetShapePtr CalcSession::selection()
 {
     std::lock_guard lock(m_mutex);
     if (!m_selection)
-        throw SpreadsheetError(QStringLiteral("nothing is selected"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcSession", "nothing is selected"));
     return m_selection;
 }
 
@@ -395,7 +395,7 @@ WorkbookPtr CalcSession::item(int index)
     return m_connection->call([&]() -> WorkbookPtr {
         const auto books = refreshed();
         if (index < 1 || index > static_cast<int>(books.size()))
-            throw SpreadsheetError(QStringLiteral("there is no workbook %1").arg(index));
+            throw SpreadsheetError(QCoreApplication::translate("CalcSession", "there is no workbook %1").arg(index));
         return books[index - 1];
     });
 }
@@ -409,7 +409,7 @@ WorkbookPtr CalcSession::item(const QString &name)
                 || QFileInfo(n).completeBaseName().compare(name, Qt::CaseInsensitive) == 0)
                 return book;
         }
-        throw SpreadsheetError(QStringLiteral("there is no workbook named %1").arg(name));
+        throw SpreadsheetError(QCoreApplication::translate("CalcSession", "there is no workbook named %1").arg(name));
     });
 }
 
@@ -440,7 +440,7 @@ uno::Reference<frame::XModel> CalcSession::load(const rtl::OUString &url)
         uno::Reference<util::XCloseable> closeable(component, uno::UNO_QUERY);
         if (closeable.is())
             closeable->close(true);
-        throw SpreadsheetError(QStringLiteral("%1 is not a workbook").arg(file));
+        throw SpreadsheetError(QCoreApplication::translate("CalcSession", "%1 is not a workbook").arg(file));
     }
     return uno::Reference<frame::XModel>(document, uno::UNO_QUERY_THROW);
 }
@@ -458,7 +458,7 @@ WorkbookPtr CalcSession::add()
 WorkbookPtr CalcSession::open(const QString &path)
 {
     if (!QFileInfo(path).isFile())
-        throw SpreadsheetError(QStringLiteral("the workbook %1 does not exist").arg(path));
+        throw SpreadsheetError(QCoreApplication::translate("CalcSession", "the workbook %1 does not exist").arg(path));
     auto book = m_connection->call([&] {
         const rtl::OUString url = CalcConvert::fileUrl(path);
         for (const auto &b : refreshed()) {

@@ -4,6 +4,7 @@
 #include "spreadsheet/CalcConvert.h"
 #include "spreadsheet/CalcWorkbook.h"
 
+#include <QCoreApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <com/sun/star/awt/Point.hpp>
@@ -35,7 +36,7 @@ uno::Reference<text::XText> textOf(const CalcShapeIndex::Entry &entry)
     if (!entry.picture)
         text.set(entry.shape, uno::UNO_QUERY);
     if (!text.is())
-        throw SpreadsheetError(QStringLiteral("the shape holds no text"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcShape", "the shape holds no text"));
     return text;
 }
 
@@ -76,7 +77,7 @@ QRectF CalcShape::geometry()
 void CalcShape::setGeometry(const QRectF &points)
 {
     if (points.width() < 0 || points.height() < 0)
-        throw SpreadsheetError(QStringLiteral("a shape cannot have a negative size"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcShape", "a shape cannot have a negative size"));
     m_book->call([&] {
         m_entry.shape->setPosition(
             awt::Point(pointsToHmm(points.left()), pointsToHmm(points.top())));
@@ -102,7 +103,7 @@ QImage CalcShape::picture()
         if (properties.is() && m_entry.picture)
             properties->getPropertyValue("Graphic") >>= graphic;
         if (!graphic.is())
-            throw SpreadsheetError(QStringLiteral("the shape holds no picture"));
+            throw SpreadsheetError(QCoreApplication::translate("CalcShape", "the shape holds no picture"));
         auto context = m_book->connection().context();
         // The provider writes only into a stream it can seek; a plain output stream stays empty.
         uno::Reference<io::XStream> stream(context->getServiceManager()->createInstanceWithContext(
@@ -122,14 +123,14 @@ QImage CalcShape::picture()
     QImage image = QImage::fromData(bytes, "PNG");
     if (image.isNull())
         throw SpreadsheetError(
-            QStringLiteral("the picture could not be read from the spreadsheet"));
+            QCoreApplication::translate("CalcShape", "the picture could not be read from the spreadsheet"));
     return image;
 }
 
 void CalcShape::copyPicture()
 {
     if (!qGuiApp)
-        throw SpreadsheetError(QStringLiteral("there is no clipboard to copy to"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcShape", "there is no clipboard to copy to"));
     QGuiApplication::clipboard()->setImage(picture());
 }
 
@@ -149,7 +150,7 @@ void CalcShape::insertText(int start, const QString &text)
         auto target = textOf(m_entry);
         const sal_Int32 length = target->getString().getLength();
         if (start < 1 || start > length + 1)
-            throw SpreadsheetError(QStringLiteral("there is no character position %1").arg(start));
+            throw SpreadsheetError(QCoreApplication::translate("CalcShape", "there is no character position %1").arg(start));
         auto cursor = target->createTextCursor();
         if (start == length + 1) {
             cursor->gotoEnd(false);

@@ -62,7 +62,7 @@ std::shared_ptr<CalcSession> CalcWorkbook::session()
 {
     auto s = m_session.lock();
     if (!s)
-        throw SpreadsheetError(QStringLiteral("the spreadsheet connection is closed"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcWorkbook", "the spreadsheet connection is closed"));
     return s;
 }
 
@@ -193,7 +193,7 @@ void CalcWorkbook::save()
         uno::Reference<frame::XStorable> storable(m_model, uno::UNO_QUERY_THROW);
         if (!storable->hasLocation())
             throw SpreadsheetError(
-                QStringLiteral("the workbook %1 has no file yet").arg(m_untitledName));
+                QCoreApplication::translate("CalcWorkbook", "the workbook %1 has no file yet").arg(m_untitledName));
         try {
             storable->store();
         } catch (const io::IOException &) {
@@ -209,7 +209,7 @@ void CalcWorkbook::close()
         try {
             closeable->close(true);
         } catch (const util::CloseVetoException &) {
-            throw SpreadsheetError(QStringLiteral("the workbook was kept open"));
+            throw SpreadsheetError(QCoreApplication::translate("CalcWorkbook", "the workbook was kept open"));
         }
     });
     session()->forget(m_model);
@@ -226,7 +226,7 @@ uno::Reference<sheet::XSpreadsheets> CalcWorkbook::sheetContainer()
     auto container = document->getSheets();
     // A closed document answers with no sheets at all.
     if (!container.is())
-        throw SpreadsheetError(QStringLiteral("the workbook is closed"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcWorkbook", "the workbook is closed"));
     return container;
 }
 
@@ -250,7 +250,7 @@ WorksheetPtr CalcWorkbook::item(int index)
     return call([&] {
         uno::Reference<container::XIndexAccess> all(sheetContainer(), uno::UNO_QUERY_THROW);
         if (index < 1 || index > all->getCount())
-            throw SpreadsheetError(QStringLiteral("there is no sheet %1").arg(index));
+            throw SpreadsheetError(QCoreApplication::translate("CalcWorkbook", "there is no sheet %1").arg(index));
         return wrap(
             uno::Reference<sheet::XSpreadsheet>(all->getByIndex(index - 1), uno::UNO_QUERY_THROW));
     });
@@ -266,7 +266,7 @@ WorksheetPtr CalcWorkbook::item(const QString &name)
                 return wrap(uno::Reference<sheet::XSpreadsheet>(
                     container->getByName(n), uno::UNO_QUERY_THROW));
         }
-        throw SpreadsheetError(QStringLiteral("there is no sheet named %1").arg(name));
+        throw SpreadsheetError(QCoreApplication::translate("CalcWorkbook", "there is no sheet named %1").arg(name));
     });
 }
 

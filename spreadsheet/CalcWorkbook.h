@@ -4,6 +4,7 @@
 #include "spreadsheet/Sheets.h"
 #include "spreadsheet/Workbook.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -58,7 +59,7 @@ public:
     {
         return m_connection->call([&]() -> decltype(f()) {
             if (m_released)
-                throw SpreadsheetError(QStringLiteral("the spreadsheet object no longer exists"));
+                throw SpreadsheetError(QCoreApplication::translate("CalcWorkbook", "the spreadsheet object no longer exists"));
             return f();
         });
     }

@@ -7,6 +7,7 @@
 #include "spreadsheet/CalcShapeIndex.h"
 #include "spreadsheet/CalcWorkbook.h"
 
+#include <QCoreApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -50,7 +51,7 @@ void checkCell(int row, int column)
 {
     if (row < 1 || column < 1 || row > kMaxRow || column > kMaxColumn)
         throw SpreadsheetError(
-            QStringLiteral("there is no cell at row %1, column %2").arg(row).arg(column));
+            QCoreApplication::translate("CalcWorksheet", "there is no cell at row %1, column %2").arg(row).arg(column));
 }
 
 // Dates are day numbers from the workbook's null date, times the fraction of a day.
@@ -200,11 +201,11 @@ void CalcWorksheet::setName(const QString &name)
         for (const rtl::OUString &other : document->getSheets()->getElementNames()) {
             const QString o = toQString(other);
             if (o != current && o.compare(name, Qt::CaseInsensitive) == 0)
-                throw SpreadsheetError(QStringLiteral("there is a sheet named %1 already").arg(o));
+                throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "there is a sheet named %1 already").arg(o));
         }
         named->setName(toOUString(name));
         if (toQString(named->getName()) != name)
-            throw SpreadsheetError(QStringLiteral("a sheet cannot be named %1").arg(name));
+            throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "a sheet cannot be named %1").arg(name));
     });
 }
 
@@ -257,24 +258,24 @@ void CalcWorksheet::activateCell(int row, int column)
 SheetShapePtr CalcWorksheet::paste()
 {
     if (!qGuiApp)
-        throw SpreadsheetError(QStringLiteral("there is no clipboard to paste from"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "there is no clipboard to paste from"));
     const QImage image = QGuiApplication::clipboard()->image();
     if (image.isNull())
-        throw SpreadsheetError(QStringLiteral("the clipboard holds no picture"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "the clipboard holds no picture"));
     return pastePicture(image);
 }
 
 SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
 {
     if (picture.isNull())
-        throw SpreadsheetError(QStringLiteral("there is no picture to paste"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "there is no picture to paste"));
     // PNG keeps every pixel, so the picture comes back exactly as it went in. The lightest
     // compression: a quarter of the default's time for nearly the same size.
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!picture.save(&buffer, "PNG", 80))
-        throw SpreadsheetError(QStringLiteral("the picture cannot be encoded"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "the picture cannot be encoded"));
 
     auto shape = m_book->call([&] {
         auto context = m_book->connection().context();
@@ -284,7 +285,7 @@ SheetShapePtr CalcWorksheet::pastePicture(const QImage &picture)
         auto graphic = graphic::GraphicProvider::create(context)->queryGraphic(
             CalcConvert::properties({{"InputStream", uno::Any(stream)}}));
         if (!graphic.is())
-            throw SpreadsheetError(QStringLiteral("the spreadsheet did not take the picture"));
+            throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "the spreadsheet did not take the picture"));
 
         // It goes where a paste would: at the current cell.
         QPointF at(0, 0);
@@ -334,7 +335,8 @@ SheetShapePtr CalcWorksheet::findShape(const QString &name, const char *kind)
                 = !entry->picture && uno::Reference<text::XText>(entry->shape, uno::UNO_QUERY).is();
         if (!fits)
             throw SpreadsheetError(
-                QStringLiteral("there is no %1 named %2").arg(QLatin1String(kind), name));
+                QCoreApplication::translate("CalcWorksheet", "there is no %1 named %2")
+                    .arg(QCoreApplication::translate("CalcWorksheet", kind), name));
         auto shape = std::make_shared<CalcShape>(m_book, index, *entry);
         m_book->adopt(shape);
         return shape;
@@ -343,17 +345,17 @@ SheetShapePtr CalcWorksheet::findShape(const QString &name, const char *kind)
 
 SheetShapePtr CalcWorksheet::picture(const QString &name)
 {
-    return findShape(name, "picture");
+    return findShape(name, QT_TRANSLATE_NOOP("CalcWorksheet", "picture"));
 }
 
 SheetShapePtr CalcWorksheet::textBox(const QString &name)
 {
-    return findShape(name, "text box");
+    return findShape(name, QT_TRANSLATE_NOOP("CalcWorksheet", "text box"));
 }
 
 SheetShapePtr CalcWorksheet::shape(const QString &name)
 {
-    return findShape(name, "shape");
+    return findShape(name, QT_TRANSLATE_NOOP("CalcWorksheet", "shape"));
 }
 
 QStringList CalcWorksheet::shapeNames()
@@ -365,7 +367,7 @@ SheetShapePtr CalcWorksheet::addTextbox(
     int orientation, double left, double top, double width, double height)
 {
     if (orientation != 1)
-        throw SpreadsheetError(QStringLiteral("only horizontal text boxes can be added"));
+        throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "only horizontal text boxes can be added"));
     return m_book->call([&] {
         uno::Reference<lang::XMultiServiceFactory> factory(m_book->model(), uno::UNO_QUERY_THROW);
         uno::Reference<drawing::XShape> s(
@@ -502,7 +504,7 @@ void CalcWorksheet::setDataArray(int row, int column, const QList<QVariantList> 
     const qsizetype columns = values.first().size();
     for (const auto &line : values) {
         if (line.size() != columns)
-            throw SpreadsheetError(QStringLiteral("the rows of a block must be of equal length"));
+            throw SpreadsheetError(QCoreApplication::translate("CalcWorksheet", "the rows of a block must be of equal length"));
     }
     if (columns == 0)
         return;

@@ -1,10 +1,12 @@
 #include "spreadsheet/UnavailableApplication.h"
 
+#include <QCoreApplication>
+
 #include "spreadsheet/SpreadsheetError.h"
 
 void UnavailableApplication::fail()
 {
-    throw SpreadsheetError(QStringLiteral("the spreadsheet application is not installed"),
+    throw SpreadsheetError(QCoreApplication::translate("UnavailableApplication", "the spreadsheet application is not installed"),
         SpreadsheetError::Kind::Unavailable);
 }
 

@@ -3,8 +3,11 @@
 #include "engine/EngineError.h"
 #include "picture/PictureError.h"
 
+#include <QCoreApplication>
+
 ExchangeError::ExchangeError(const QString &doing, const std::exception &error)
-    : ExchangeError(doing + QStringLiteral(": ") + messageOf(error), kindOf(error))
+    : ExchangeError(QCoreApplication::translate("ExchangeError", "%1: %2").arg(doing, messageOf(error)),
+          kindOf(error))
 { }
 
 QString ExchangeError::messageOf(const std::exception &error)

@@ -49,7 +49,7 @@ void run(SpreadsheetApplication &app, int &retryFlag, int boundMs)
             break;
         retryFlag = 0;
         if (timer.elapsed() >= boundMs)
-            throw SpreadsheetError(QStringLiteral("the spreadsheet application does not answer"),
+            throw SpreadsheetError(QCoreApplication::translate("ReleaseSequence", "the spreadsheet application does not answer"),
                 SpreadsheetError::Kind::NotAnswering);
     }
     app.setVisible(false);

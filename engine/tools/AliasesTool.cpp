@@ -2,6 +2,7 @@
 #include "engine/AliasRegistry.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "translations/MessageLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,18 +25,18 @@ QTextStream &err()
 
 int usage()
 {
-    err()
-        << "Usage:\n"
-           "  tabvale-aliases list                       show every alias and its database\n"
-           "  tabvale-aliases add [--create] NAME PATH   add an alias for the SQLite file PATH\n"
-           "                                             (--create makes an empty database there)\n"
-           "  tabvale-aliases add NAME postgresql://...  add an alias for a PostgreSQL database\n"
-           "  tabvale-aliases add NAME --conninfo TEXT   ... named by libpq settings instead\n"
-           "  tabvale-aliases add NAME --service NAME    ... named by a pg_service.conf service\n"
-           "                                             (no password: keep it in ~/.pgpass)\n"
-           "  tabvale-aliases remove NAME                remove an alias (the database stays)\n"
-           "The aliases are kept in "
-        << QDir::toNativeSeparators(AliasRegistry::aliasFilePath()) << "\n";
+    err() << QCoreApplication::translate("AliasesTool",
+        "Usage:\n"
+        "  tabvale-aliases list                       show every alias and its database\n"
+        "  tabvale-aliases add [--create] NAME PATH   add an alias for the SQLite file PATH\n"
+        "                                             (--create makes an empty database there)\n"
+        "  tabvale-aliases add NAME postgresql://...  add an alias for a PostgreSQL database\n"
+        "  tabvale-aliases add NAME --conninfo TEXT   ... named by libpq settings instead\n"
+        "  tabvale-aliases add NAME --service NAME    ... named by a pg_service.conf service\n"
+        "                                             (no password: keep it in ~/.pgpass)\n"
+        "  tabvale-aliases remove NAME                remove an alias (the database stays)\n"
+        "The aliases are kept in %1\n")
+                 .arg(QDir::toNativeSeparators(AliasRegistry::aliasFilePath()));
     err().flush();
     return 2;
 }
@@ -68,7 +69,7 @@ int addServer(const QString &name, const QString &service, const QString &connIn
     alias.service = service;
     alias.connInfo = connInfo;
     AliasRegistry::add(alias);
-    out() << "Added " << alias.name << " -> " << location(alias) << '\n';
+    out() << QCoreApplication::translate("AliasesTool", "Added %1 -> %2\n").arg(alias.name, location(alias));
     return 0;
 }
 
@@ -100,7 +101,7 @@ int run(const QStringList &args)
         if (!QFileInfo::exists(alias.path)) {
             if (!create)
                 throw EngineError(
-                    QStringLiteral("The file “%1” does not exist (add --create to make an "
+                    QCoreApplication::translate("AliasesTool", "The file “%1” does not exist (add --create to make an "
                                    "empty database there).")
                         .arg(QDir::toNativeSeparators(alias.path)));
             Database::create(alias.path);
@@ -108,12 +109,13 @@ int run(const QStringList &args)
             Database::open(alias.path); // refuses a file that is not a database
         }
         AliasRegistry::add(alias);
-        out() << "Added " << alias.name << " -> " << QDir::toNativeSeparators(alias.path) << '\n';
+        out() << QCoreApplication::translate("AliasesTool", "Added %1 -> %2\n")
+                     .arg(alias.name, QDir::toNativeSeparators(alias.path));
         return 0;
     }
     if (command == u"remove" && args.size() == 2) {
         AliasRegistry::remove(args[1]);
-        out() << "Removed " << args[1] << '\n';
+        out() << QCoreApplication::translate("AliasesTool", "Removed %1\n").arg(args[1]);
         return 0;
     }
     return usage();
@@ -126,6 +128,7 @@ int main(int argc, char **argv)
     // No GUI application: samples made from here (a first start through this tool) carry their
     // numbers but no written captions, which need fonts.
     QCoreApplication app(argc, argv);
+    MessageLanguage::installForTool(app);
     try {
         const int code = run(app.arguments().mid(1));
         out().flush();

@@ -6,6 +6,7 @@
 #include "picturefolder/PictureColumns.h"
 #include "picturefolder/PictureExport.h"
 #include "picturefolder/PictureLoad.h"
+#include "translations/MessageLanguage.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,10 +20,11 @@ constexpr int Failed = 1;
 constexpr int Usage = 2;
 constexpr int LeftOut = 3;
 
-QString tr(const char *text)
+// The tool's texts, in one translation context.
+struct PicturesTool
 {
-    return QCoreApplication::translate("tabvale-pictures", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(PicturesTool)
+};
 
 QTextStream &out()
 {
@@ -38,9 +40,10 @@ QTextStream &err()
 
 int usage()
 {
-    err() << tr(
+    err() << PicturesTool::tr(
         "Usage:\n"
-        "  tabvale-pictures export ALIAS TABLE FIELD --name-by FIELD DIR [--overwrite|--keep-both]\n"
+        "  tabvale-pictures export ALIAS TABLE FIELD --name-by FIELD DIR "
+        "[--overwrite|--keep-both]\n"
         "      writes every picture of FIELD as a file in DIR, named by the --name-by field.\n"
         "      A file that exists already is skipped and listed, unless --overwrite replaces it\n"
         "      or --keep-both writes the new one under a numbered name.\n"
@@ -84,8 +87,8 @@ bool parse(QStringList args, const QStringList &allowedOptions, FieldArguments &
 
 QString recordLabel(const RecordNames::Named &r)
 {
-    return r.name.isEmpty() ? tr("(no name), record %1").arg(r.rowid)
-                            : tr("%1 (record %2)").arg(r.name).arg(r.rowid);
+    return r.name.isEmpty() ? PicturesTool::tr("(no name), record %1").arg(r.rowid)
+                            : PicturesTool::tr("%1 (record %2)").arg(r.name).arg(r.rowid);
 }
 
 void printList(const QString &title, const QStringList &lines)
@@ -99,34 +102,36 @@ void printPlan(const LoadPlan &plan)
 {
     QStringList matched;
     for (const LoadPlan::Match &m : plan.matched)
-        matched << tr("%1 -> %2%3")
+        matched << PicturesTool::tr("%1 -> %2%3")
                        .arg(m.file.name, recordLabel(m.record),
-                           m.record.hasPicture ? tr(", replaces its picture") : QString());
-    printList(tr("Files matched to a record (%1):"), matched);
+                           m.record.hasPicture ? PicturesTool::tr(", replaces its picture")
+                                               : QString());
+    printList(PicturesTool::tr("Files matched to a record (%1):"), matched);
     QStringList files;
     for (const FolderListing::File &f : plan.filesWithoutRecord)
         files << f.name;
-    printList(tr("Files without a record (%1):"), files);
+    printList(PicturesTool::tr("Files without a record (%1):"), files);
     QStringList records;
     for (const RecordNames::Named &r : plan.recordsWithoutFile)
         records << recordLabel(r);
-    printList(tr("Records without a file (%1):"), records);
+    printList(PicturesTool::tr("Records without a file (%1):"), records);
     QStringList ambiguous;
     for (const LoadPlan::Ambiguous &a : plan.ambiguous) {
         QStringList names;
         for (const FolderListing::File &f : a.files)
             names << f.name;
-        ambiguous << tr("%1: %2 records, files %3")
+        ambiguous << PicturesTool::tr("%1: %2 records, files %3")
                          .arg(a.name)
                          .arg(a.records.size())
                          .arg(names.join(QStringLiteral(", ")));
     }
-    printList(tr("Names matching several records or files, not loaded (%1):"), ambiguous);
+    printList(
+        PicturesTool::tr("Names matching several records or files, not loaded (%1):"), ambiguous);
     if (!plan.notPictures.isEmpty()) {
         QStringList bad;
         for (const FolderListing::File &f : plan.notPictures)
             bad << f.name;
-        printList(tr("Matched files that are no pictures, not loaded (%1):"), bad);
+        printList(PicturesTool::tr("Matched files that are no pictures, not loaded (%1):"), bad);
     }
 }
 
@@ -144,16 +149,17 @@ int exportPictures(const QStringList &args)
     const PictureColumns columns = PictureColumns::resolve(a.alias, a.table, a.field, a.namingField);
     const PictureExport::Summary s = PictureExport::run(
         columns, a.folder, [policy](const QString &) { return policy; });
-    out() << tr("Written: %1, existing files skipped: %2, unreadable: %3, records without a "
-                "picture: %4.\n")
+    out() << PicturesTool::tr(
+        "Written: %1, existing files skipped: %2, unreadable: %3, records without a "
+        "picture: %4.\n")
                  .arg(s.written)
                  .arg(s.skipped)
                  .arg(s.unreadable)
                  .arg(s.empty);
     for (const QString &f : s.skippedFiles)
-        out() << tr("Skipped, the file exists: %1\n").arg(f);
+        out() << PicturesTool::tr("Skipped, the file exists: %1\n").arg(f);
     for (const QString &r : s.unreadableRecords)
-        out() << tr("Unreadable, not written: %1\n").arg(r);
+        out() << PicturesTool::tr("Unreadable, not written: %1\n").arg(r);
     return s.skipped + s.unreadable > 0 ? LeftOut : 0;
 }
 
@@ -168,7 +174,8 @@ int loadPictures(const QStringList &args)
     if (a.options.contains(u"--dry-run"))
         return 0;
     const std::optional<PictureLoad::Result> r = PictureLoad::apply(plan);
-    out() << tr("Loaded %1 pictures (%2 of them replaced one); undo-load undoes it.\n")
+    out() << PicturesTool::tr(
+        "Loaded %1 pictures (%2 of them replaced one); undo-load undoes it.\n")
                  .arg(r->loaded)
                  .arg(r->replaced);
     return 0;
@@ -183,10 +190,12 @@ int undoLoad(const QStringList &args)
     const auto db = Engine::database(rest[0]);
     const std::optional<LoadUndo::Result> r = LoadUndo::undo(*db, rest[1], keepChanged);
     if (!r) {
-        err() << tr("tabvale-pictures: there is no picture load into “%1” to undo.\n").arg(rest[1]);
+        err() << PicturesTool::tr("tabvale-pictures: there is no picture load into “%1” to undo.\n")
+                     .arg(rest[1]);
         return Failed;
     }
-    out() << tr("Restored %1 records; kept as they are now: %2 changed, %3 deleted.\n")
+    out() << PicturesTool::tr(
+        "Restored %1 records; kept as they are now: %2 changed, %3 deleted.\n")
                  .arg(r->restored)
                  .arg(r->keptChanged)
                  .arg(r->gone);
@@ -212,6 +221,7 @@ int run(const QStringList &args)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    MessageLanguage::installForTool(app);
     try {
         const int code = run(app.arguments().mid(1));
         out().flush();

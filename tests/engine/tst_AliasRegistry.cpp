@@ -351,6 +351,8 @@ void AliasRegistryTest::theToolListsAddsAndRemovesAliases()
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TABVALE_ALIASES"), file.path());
+        // An English locale: the texts below are the tool's English ones.
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
         tool.setProcessEnvironment(env);
         tool.start(QStringLiteral(TABVALE_ALIASES_TOOL), args);
         if (!tool.waitForFinished(30000))

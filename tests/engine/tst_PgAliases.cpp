@@ -181,6 +181,10 @@ void PgAliasesTest::theToolAddsAndListsServerAliases()
 {
     const auto run = [](const QStringList &args, QString *output = nullptr) {
         QProcess tool;
+        // An English locale: the texts below are the tool's English ones.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+        tool.setProcessEnvironment(env);
         tool.start(QStringLiteral(TABVALE_ALIASES_TOOL), args);
         if (!tool.waitForFinished(30000))
             return -1;

@@ -47,7 +47,7 @@ done
 QT_QPA_PLATFORM=offscreen "$usr/bin/tabvale" --version | grep -q '^Tabvale 2' \
     || fail "the installed tabvale does not start"
 set +e
-TABVALE_ALIASES=$stage/none.conf "$usr/bin/tabvale-aliases" 2>"$stage/usage.txt"
+LC_ALL=en_US.UTF-8 TABVALE_ALIASES=$stage/none.conf "$usr/bin/tabvale-aliases" 2>"$stage/usage.txt"
 code=$?
 set -e
 [ $code -eq 2 ] && grep -q Usage "$stage/usage.txt" || fail "the installed tabvale-aliases does not start"

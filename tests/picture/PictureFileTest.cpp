@@ -79,7 +79,7 @@ void PictureFileTest::filesThatCannotBeLoadedGiveAClearError_data()
     QTest::addColumn<QString>("complaint");
     const QImage picture = PictureSamples::quadrants(QSize(16, 16));
     QTest::newRow("a bitmap named .jpg")
-        << "bitmap.jpg" << BmpCodec::encode(picture) << "Not a JPEG file";
+        << "bitmap.jpg" << BmpCodec::encode(picture) << "it is not a JPEG file";
     QTest::newRow("a JPEG named .bmp")
         << "photo.bmp" << PictureSamples::jpeg(picture, JpegKind::Baseline) << "\"BM\"";
     QTest::newRow("a PNG") << "picture.png" << QByteArray("\x89PNG") << "not a JPEG or bitmap file";

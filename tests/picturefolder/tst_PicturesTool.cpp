@@ -30,6 +30,10 @@ struct Run
 Run tool(const QStringList &args)
 {
     QProcess p;
+    // An English locale: the texts below are the tool's English ones.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(TABVALE_PICTURES_TOOL), args);
     Run r;
     if (!p.waitForFinished(60000))
