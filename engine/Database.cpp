@@ -350,7 +350,7 @@ void Database::raise(const QString &doing) const
     const QString command = m_command.isEmpty() ? doing : m_command;
     const int code = sqlite3_extended_errcode(m_db);
     qCWarning(lcSqlite) << nativePath(m_path) << command << code << lastError();
-    throw EngineError(SqliteFailure::message(command, code));
+    throw EngineError(SqliteFailure::message(command, code, SqliteFailure::raisedText(m_db)));
 }
 
 QString Database::displayPath() const

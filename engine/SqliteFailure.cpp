@@ -4,8 +4,10 @@
 
 Q_LOGGING_CATEGORY(lcSqlite, "tabvale.engine.sqlite")
 
-QString SqliteFailure::reason(int resultCode)
+QString SqliteFailure::reason(int resultCode, const QString &raised)
 {
+    if (resultCode == SQLITE_CONSTRAINT_TRIGGER && !raised.isEmpty())
+        return tr("the database refuses the change: “%1”").arg(raised);
     switch (resultCode) {
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
@@ -56,7 +58,14 @@ QString SqliteFailure::reason(int resultCode)
     }
 }
 
-QString SqliteFailure::message(const QString &command, int resultCode)
+QString SqliteFailure::raisedText(sqlite3 *db)
+{
+    if (sqlite3_extended_errcode(db) != SQLITE_CONSTRAINT_TRIGGER)
+        return {};
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+QString SqliteFailure::message(const QString &command, int resultCode, const QString &raised)
 {
     // A refused statement leaves no change of its own, and every command of several statements
     // runs in one transaction: what changed nothing can say so.
@@ -66,8 +75,8 @@ QString SqliteFailure::message(const QString &command, int resultCode)
     case SQLITE_LOCKED:
     case SQLITE_READONLY:
     case SQLITE_CONSTRAINT:
-        return tr("Could not finish %1: %2. Nothing was changed.").arg(command, reason(resultCode));
+        return tr("Could not finish %1: %2. Nothing was changed.").arg(command, reason(resultCode, raised));
     default:
-        return tr("Could not finish %1: %2.").arg(command, reason(resultCode));
+        return tr("Could not finish %1: %2.").arg(command, reason(resultCode, raised));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/SqliteFailure.h"
 #include "engine/Transaction.h"
 #include "picture/PictureError.h"
 #include "picture/PictureFile.h"
@@ -36,18 +37,17 @@ QByteArray valueOf(const PictureColumns &columns, const QByteArray &file)
 // statement).
 QString whyNotStored(Database &db)
 {
-    switch (sqlite3_errcode(db.handle()) & 0xff) { // the primary code of an extended one
+    const int code = sqlite3_extended_errcode(db.handle());
+    switch (code & 0xff) { // the primary code of an extended one
     case SQLITE_FULL:
         return tr("the disk is full, or the database has reached its largest size.");
     case SQLITE_TOOBIG:
         return tr("the picture is larger than the database takes.");
-    case SQLITE_CONSTRAINT:
-        return tr("the field refuses the value (%1).").arg(db.lastError());
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return tr("another program is writing to the database.");
     default:
-        return db.lastError() + u'.';
+        return SqliteFailure::reason(code, SqliteFailure::raisedText(db.handle())) + u'.';
     }
 }
 

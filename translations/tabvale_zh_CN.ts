@@ -1131,10 +1131,6 @@ The aliases are kept in %1
         <translation>图片超过了数据库能接受的大小。</translation>
     </message>
     <message>
-        <source>the field refuses the value (%1).</source>
-        <translation>字段拒绝了该值（%1）。</translation>
-    </message>
-    <message>
         <source>another program is writing to the database.</source>
         <translation>另一个程序正在写入数据库。</translation>
     </message>
@@ -1372,6 +1368,10 @@ pictures out.
     <message>
         <source>Could not finish %1: %2.</source>
         <translation>未能完成%1：%2。</translation>
+    </message>
+    <message>
+        <source>the database refuses the change: “%1”</source>
+        <translation>数据库拒绝了这次修改：“%1”</translation>
     </message>
 </context>
 <context>

@@ -833,7 +833,7 @@ private slots:
         pressColumnThumb(0, Qt::RightButton, Qt::ControlModifier);
         QVERIFY(!m_asked.isEmpty());
         QVERIFY2(m_asked.last().text.contains(
-                     QStringLiteral("the rules of the database refuse the change")),
+                     QStringLiteral("the database refuses the change: “no pictures today”")),
             qPrintable(m_asked.last().text));
         QVERIFY(!w()->restorePending());
         QCOMPARE(w()->Table1->state(), TTable::Browse);

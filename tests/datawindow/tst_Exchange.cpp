@@ -809,8 +809,8 @@ private slots:
         QCOMPARE(errors().size(), 1);
         QVERIFY2(errors()[0].contains(QStringLiteral("“Animals” of Zoo.xls stopped at row 4")),
             qPrintable(errors()[0]));
-        // The trigger's refusal, in words and without its statement.
-        QVERIFY2(errors()[0].contains(QLatin1String("the rules of the database refuse the change")),
+        // The trigger's refusal, in its author's words and without its statement.
+        QVERIFY2(errors()[0].contains(QStringLiteral("the database refuses the change: “no yetis here”")),
             qPrintable(errors()[0]));
         QVERIFY2(errors()[0].contains(QLatin1String("Nothing of that sheet was stored")),
             qPrintable(errors()[0]));

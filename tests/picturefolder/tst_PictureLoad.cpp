@@ -187,7 +187,8 @@ private slots:
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("why");
         QTest::newRow("a full disk") << "full" << "the disk is full";
-        QTest::newRow("a value the field refuses") << "refused" << "the field refuses the value";
+        QTest::newRow("a value the field refuses") << "refused" << "a value breaks a rule of the table";
+        QTest::newRow("a trigger that refuses") << "raised" << "the database refuses the change: “no photo for c”";
         QTest::newRow("a damaged file") << "damaged" << "cannot be read as JPEG";
         QTest::newRow("a record deleted since the dry run") << "deleted" << "has been deleted";
         QTest::newRow("a file removed since the dry run") << "removed" << "cannot be opened";
@@ -201,6 +202,9 @@ private slots:
         makeStaff(db, {"'a'", "'b'", "'c'", "'d'"},
             failure == u"refused" ? QStringLiteral("Photo BLOB CHECK (length(Photo) < 3000)")
                                   : QStringLiteral("Photo BLOB"));
+        if (failure == u"raised")
+            db.exec(QStringLiteral("CREATE TRIGGER NoC BEFORE UPDATE ON Staff WHEN new.Name = 'c' "
+                                   "BEGIN SELECT RAISE(ABORT, 'no photo for c'); END"));
         QTemporaryDir folder;
         // An earlier load whose undo must survive the failed one.
         FolderFixture::writeFile(folder.path(), "d.jpg", jpeg(0));
