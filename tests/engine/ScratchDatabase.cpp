@@ -122,13 +122,18 @@ void ScratchDatabase::makeNumbers(int records)
                  .arg(records));
 }
 
-std::unique_ptr<TTable> openTable(const ScratchDatabase &db, const QString &name)
+std::unique_ptr<TTable> openTable(const QString &alias, const QString &name)
 {
     auto table = std::make_unique<TTable>();
-    table->setDatabaseName(db.alias());
+    table->setDatabaseName(alias);
     table->setTableName(name);
     table->open();
     return table;
+}
+
+std::unique_ptr<TTable> openTable(const ScratchDatabase &db, const QString &name)
+{
+    return openTable(db.alias(), name);
 }
 
 QString nameAt(const TTable &t)

@@ -47,7 +47,8 @@ private:
     sqlite3 *m_db = nullptr;
 };
 
-// The table `name` of the scratch database, open as a window opens it.
+// The table `name` of the alias (or of the scratch database), open as a window opens it.
+std::unique_ptr<TTable> openTable(const QString &alias, const QString &name);
 std::unique_ptr<TTable> openTable(const ScratchDatabase &db, const QString &name = QStringLiteral("t"));
 // The name field of the current record (tables made by makeNumbers).
 QString nameAt(const TTable &t);

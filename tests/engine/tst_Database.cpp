@@ -15,15 +15,6 @@
 
 namespace {
 
-std::unique_ptr<TTable> openTable(const QString &alias, const QString &name)
-{
-    auto table = std::make_unique<TTable>();
-    table->setDatabaseName(alias);
-    table->setTableName(name);
-    table->open();
-    return table;
-}
-
 constexpr int PictureBytes = 200 * 1024;
 constexpr int PictureRecords = 12;
 

@@ -118,15 +118,6 @@ State stateOf(ScratchDatabase &db)
     return s;
 }
 
-std::unique_ptr<TTable> openTable(const QString &alias, const QString &name)
-{
-    auto table = std::make_unique<TTable>();
-    table->setDatabaseName(alias);
-    table->setTableName(name);
-    table->open();
-    return table;
-}
-
 enum class Command { Compact, Empty, Restore, ClearErrors, Delete };
 
 void run(Command command, TTable &table)

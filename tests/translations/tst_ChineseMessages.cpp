@@ -18,15 +18,6 @@
 
 namespace {
 
-std::unique_ptr<TTable> openTable(const QString &alias, const QString &name)
-{
-    auto table = std::make_unique<TTable>();
-    table->setDatabaseName(alias);
-    table->setTableName(name);
-    table->open();
-    return table;
-}
-
 // The message 清空数据表 ends with; empty when it succeeded.
 QString emptyingFails(TTable &table)
 {
