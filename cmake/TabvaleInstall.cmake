@@ -19,9 +19,9 @@ file(GENERATE OUTPUT $<TARGET_FILE_DIR:tabvale>/tabvale-build-folder.txt
 # entries (Tabvale installs no libraries of its own): only the office's program folder, a system
 # folder (see spreadsheet/). The build links them so already, so installing changes nothing in
 # them. Debian's lintian refuses a run path of its own unless the package says why.
-set_target_properties(tabvale tabvale-aliases PROPERTIES
+set_target_properties(tabvale tabvale-aliases tabvale-pictures PROPERTIES
     INSTALL_RPATH "" INSTALL_RPATH_USE_LINK_PATH ON BUILD_WITH_INSTALL_RPATH ON)
-install(TARGETS tabvale tabvale-aliases RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tabvale tabvale-aliases tabvale-pictures RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(_desktop ${CMAKE_CURRENT_BINARY_DIR}/desktop)
 configure_file(desktop/tabvale.desktop.in ${_desktop}/${TABVALE_APP_ID}.desktop @ONLY)

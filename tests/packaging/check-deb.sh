@@ -31,7 +31,7 @@ for p in libreoffice-calc qt6-translations-l10n; do
 done
 
 dpkg-deb -x "$deb" "$out/root"
-for f in usr/bin/tabvale usr/bin/tabvale-aliases usr/share/applications/$id.desktop \
+for f in usr/bin/tabvale usr/bin/tabvale-aliases usr/bin/tabvale-pictures usr/share/applications/$id.desktop \
     usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/48x48/apps/$id.png; do
     [ -f "$out/root/$f" ] || fail "the package lacks /$f"
 done

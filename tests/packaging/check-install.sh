@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 usr=$stage/usr
-for f in bin/tabvale bin/tabvale-aliases share/applications/$id.desktop \
+for f in bin/tabvale bin/tabvale-aliases bin/tabvale-pictures share/applications/$id.desktop \
     share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
     share/doc/tabvale/copyright share/doc/tabvale/changelog.gz; do
     [ -f "$usr/$f" ] || fail "/usr/$f was not installed"
@@ -32,7 +32,7 @@ grep -qx "Icon=$id" "$entry" || fail "the menu entry names another icon"
 appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" \
     || fail "appstreamcli refused the metainfo"
 
-for program in tabvale tabvale-aliases; do
+for program in tabvale tabvale-aliases tabvale-pictures; do
     runpath=$(readelf -d "$usr/bin/$program" | sed -n 's/.*(R\(UN\)\{0,1\}PATH).*\[\(.*\)\]/\2/p')
     IFS=: read -ra entries <<<"$runpath"
     for entry in "${entries[@]}"; do
@@ -51,4 +51,9 @@ LC_ALL=en_US.UTF-8 TABVALE_ALIASES=$stage/none.conf "$usr/bin/tabvale-aliases" 2
 code=$?
 set -e
 [ $code -eq 2 ] && grep -q Usage "$stage/usage.txt" || fail "the installed tabvale-aliases does not start"
+set +e
+LC_ALL=en_US.UTF-8 TABVALE_ALIASES=$stage/none.conf "$usr/bin/tabvale-pictures" 2>"$stage/usage.txt"
+code=$?
+set -e
+[ $code -eq 2 ] && grep -q Usage "$stage/usage.txt" || fail "the installed tabvale-pictures does not start"
 echo "install into $stage: all files in place and valid"
