@@ -3,6 +3,7 @@
 #include "engine/AliasRegistry.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/SqliteTableDriver.h"
 #include "engine/TableSchema.h"
 
 #include <QCoreApplication>
@@ -66,6 +67,11 @@ std::shared_ptr<Database> database(const QString &alias)
             QCoreApplication::translate("Engine", "The database file “%2” of the database “%1” does not exist.")
                 .arg(a.name, QDir::toNativeSeparators(a.path)));
     return Database::open(a.path);
+}
+
+std::unique_ptr<TableDriver> tableDriver(const QString &alias, const QString &table)
+{
+    return std::make_unique<SqliteTableDriver>(database(alias), table, alias);
 }
 
 PictureForm pictureForm(const QString &alias)

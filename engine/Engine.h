@@ -6,6 +6,7 @@
 #include <memory>
 
 class Database;
+class TableDriver;
 
 // The engine's catalogue: aliases and what they hold. Every failure raises EngineError.
 namespace Engine {
@@ -24,6 +25,11 @@ QStringList fieldNames(const QString &alias, const QString &table);
 // The calling thread's connection to the alias's database (one per alias per thread). Raises for
 // an unknown alias, another driver, or a missing database file.
 std::shared_ptr<Database> database(const QString &alias);
+
+// The table of an alias as a table object reads and writes it, on the calling thread's
+// connection; nothing of the table is read yet. Raises for an unknown alias or a missing
+// database file.
+std::unique_ptr<TableDriver> tableDriver(const QString &alias, const QString &table);
 
 // How the alias stores pictures (see AliasRegistry::pictureForm); raises for an unknown alias or
 // form.

@@ -1,6 +1,5 @@
 #include "engine/RecordListLoader.h"
 
-#include "engine/Database.h"
 #include "engine/EngineError.h"
 
 #include <limits>
@@ -14,11 +13,10 @@ std::function<void()> readHook; // set while no loader runs
 
 } // namespace
 
-RecordListLoader::RecordListLoader(quint64 generation, QString databasePath, QString quotedTable,
-    QString keyColumn, RecordKey after, QObject *parent)
-    : QThread(parent), m_generation(generation), m_databasePath(std::move(databasePath)),
-      m_table(std::move(quotedTable)), m_keyColumn(std::move(keyColumn)), m_after(after),
-      m_through(after)
+RecordListLoader::RecordListLoader(quint64 generation,
+    std::function<std::unique_ptr<KeyReader>()> openReader, RecordKey after, QObject *parent)
+    : QThread(parent), m_generation(generation), m_openReader(std::move(openReader)),
+      m_after(after), m_through(after)
 { }
 
 RecordListLoader::~RecordListLoader()
@@ -105,22 +103,12 @@ void RecordListLoader::run()
 void RecordListLoader::readAll()
 {
     // Made and destroyed on this thread: the connection belongs to it.
-    const std::shared_ptr<Database> db = Database::open(m_databasePath);
-    db->setInterruptCheck([this] { return m_stop.load(); });
-    Statement next
-        = db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %1 > ?1 ORDER BY %1 LIMIT %3")
-                          .arg(m_keyColumn, m_table)
-                          .arg(PartKeys));
+    const std::unique_ptr<KeyReader> reader = m_openReader();
+    reader->setInterruptCheck([this] { return m_stop.load(); });
     RecordKey after = m_after;
     while (mayRead()) {
-        RecordList part;
-        int read = 0;
-        next.bindInt64(1, after);
-        while (next.step()) {
-            part.append(next.columnInt64(0));
-            ++read;
-        }
-        next.reset(); // the read lock goes with it
+        RecordList part = reader->readAfter(after, PartKeys);
+        const int read = part.count();
         if (m_stop)
             return;
         if (readHook)

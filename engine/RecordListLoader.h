@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RecordList.h"
+#include "engine/TableDriver.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 // Reads the rest of a table's record list, after the keys its table read itself, on a worker
@@ -26,9 +28,10 @@ public:
     static constexpr int PartKeys = 65536; // keys a statement reads
     static constexpr int NoticeIntervalMs = 200;
 
-    // keyColumn is how SQL names the key (the rowid); the run reads the keys greater than after.
-    RecordListLoader(quint64 generation, QString databasePath, QString quotedTable,
-        QString keyColumn, RecordKey after, QObject *parent = nullptr);
+    // The run makes its reader with openReader (on its own thread) and reads the keys greater
+    // than after.
+    RecordListLoader(quint64 generation, std::function<std::unique_ptr<KeyReader>()> openReader,
+        RecordKey after, QObject *parent = nullptr);
     ~RecordListLoader() override; // stops, then waits for the run to end
 
     // What was read since the last take: the keys after the previous part up to and including
@@ -67,9 +70,7 @@ private:
     bool mayRead() const; // false while a test hold holds this run
 
     const quint64 m_generation;
-    const QString m_databasePath;
-    const QString m_table;
-    const QString m_keyColumn;
+    const std::function<std::unique_ptr<KeyReader>()> m_openReader;
     const RecordKey m_after;
     std::atomic_bool m_stop {false};
     std::atomic_bool m_waitedFor {false};

@@ -1,20 +1,18 @@
 #pragma once
 
 #include "engine/RecordList.h"
-#include "engine/Statement.h"
 
 #include <QString>
 #include <QVariant>
 #include <memory>
-#include <optional>
 #include <vector>
 
-class Database;
 class TField;
+class TableDriver;
 
-// The values of an open table's ordinary fields, fetched by rowid a window of consecutive records
-// at a time; the few windows used last are kept. Memo and picture-like cells only say whether
-// they are empty: their content is never read here (typeof() is answered from the record header).
+// The values of an open table's ordinary fields, fetched by key a window of consecutive records
+// at a time through the table's driver; the few windows used last are kept. Memo and
+// picture-like cells only say whether they are empty: their content is never read here.
 // Same thread as the table's connection.
 class RecordWindowCache
 {
@@ -34,6 +32,9 @@ public:
         int count = 0;
         std::vector<QVariant> values; // count × field count; memo and picture-like cells stay null
         std::vector<quint8> flags; // CellFlag bits, same layout
+        // Each record's version as read, where the database keeps them (else empty): a write
+        // names it, so it changes nothing when someone else changed the record since.
+        std::vector<QString> versions;
         quint64 lastUse = 0;
 
         size_t cell(int row, size_t field, size_t fieldCount) const
@@ -42,10 +43,9 @@ public:
         }
     };
 
-    // Makes the window query for the table's fields (the table and rowid names as SQL names
-    // them); drops what was kept.
-    void prepare(Database &db, const QString &quotedTable, const QString &rowidName,
-        const std::vector<std::unique_ptr<TField>> &fields);
+    // Prepares the driver's window reads for the table's fields; drops what was kept. The driver
+    // must outlive the cache's use of it.
+    void prepare(TableDriver &driver, const std::vector<std::unique_ptr<TField>> &fields);
     // The window holding the record at position row of keys (the record order). A record that
     // is no longer stored reads as empty; one another connection added is not seen. A window
     // read at the end of a list still loading is read again once the list holds more of it.
@@ -58,5 +58,5 @@ private:
     int m_windowRows = WindowRows;
     std::vector<Window> m_windows;
     quint64 m_useCounter = 0;
-    std::optional<Statement> m_query;
+    TableDriver *m_driver = nullptr;
 };

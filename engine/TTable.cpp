@@ -5,12 +5,11 @@
 #include "engine/FieldType.h"
 #include "engine/FieldValue.h"
 #include "engine/TTablePrivate.h"
-#include "engine/TableSchema.h"
+#include "engine/TableDriver.h"
 
 #include <QCoreApplication>
 #include <QStringDecoder>
 #include <algorithm>
-#include <sqlite3.h>
 
 namespace {
 // The open table objects of this thread, so a table is not deleted from under another window.
@@ -29,10 +28,10 @@ TTable::~TTable()
 
 int TTable::openElsewhere() const
 {
-    const auto db = connection();
+    const void *connection = active() ? d->driver->connectionId() : makeDriver()->connectionId();
     int count = 0;
     for (const TTable *other : std::as_const(openTables)) {
-        count += other != this && other->d->db == db
+        count += other != this && other->d->driver->connectionId() == connection
             && other->m_tableName.compare(m_tableName, Qt::CaseInsensitive) == 0;
     }
     return count;
@@ -56,16 +55,14 @@ void TTable::setTableName(const QString &name)
     m_tableName = name;
 }
 
-std::shared_ptr<Database> TTable::connection() const
+std::unique_ptr<TableDriver> TTable::makeDriver() const
 {
-    if (active())
-        return d->db;
     if (m_databaseName.isEmpty())
         throw EngineError(
             QCoreApplication::translate("TTable", "No database has been chosen for the table “%1”.").arg(m_tableName));
     if (m_tableName.isEmpty())
         throw EngineError(QCoreApplication::translate("TTable", "No table name has been given."));
-    return Engine::database(m_databaseName);
+    return Engine::tableDriver(m_databaseName, m_tableName);
 }
 
 void TTable::open()
@@ -73,14 +70,13 @@ void TTable::open()
     if (active())
         return;
     auto p = std::make_unique<Private>(this);
-    p->db = connection();
-    Database &db = *p->db;
+    p->driver = makeDriver();
     // Versions first: a change that lands while the records are read shows at the next refresh.
-    p->seenDataVersion = db.dataVersion();
-    p->seenSchemaVersion = db.schemaVersion();
-    p->seenGeneration = db.tableGeneration(m_tableName);
-    const QList<TFieldDef> defs = TableSchema::readFields(db, m_tableName, m_databaseName);
-    p->readStructure(defs);
+    const TableDriver::Versions versions = p->driver->versions();
+    p->seenDataVersion = versions.data;
+    p->seenSchemaVersion = versions.schema;
+    p->seenGeneration = versions.generation;
+    p->readStructure(p->driver->readStructure());
     p->readKeys();
     p->pos = p->keys.isEmpty() ? -1 : 0;
     p->bof = true;
@@ -115,13 +111,12 @@ void TTable::deleteTable()
     if (active())
         throw EngineError(QCoreApplication::translate("TTable", "The table “%1” is open: close it before deleting it.")
                               .arg(m_tableName));
-    const auto db = connection();
-    db->checkWritable(QCoreApplication::translate("TTable", "deleting the table “%1”").arg(m_tableName));
-    if (!db->tableExists(m_tableName))
+    const auto driver = makeDriver();
+    driver->checkWritable(QCoreApplication::translate("TTable", "deleting the table “%1”").arg(m_tableName));
+    if (!driver->tableExists())
         throw EngineError(QCoreApplication::translate("TTable", "The table “%1” does not exist in the database “%2”.")
                               .arg(m_tableName, m_databaseName));
-    db->exec(QStringLiteral("DROP TABLE %1").arg(Database::quote(m_tableName)));
-    db->tableChanged(m_tableName);
+    driver->dropTable();
 }
 
 // ---- Fields ----------------------------------------------------------------------------------
@@ -297,10 +292,8 @@ void TTable::gotoBookmark(const TBookmark &mark)
     const int position = d->keys.positionOf(mark.rowid);
     bool stored = false;
     if (position >= 0) {
-        Statement s = d->db->prepare(
-            QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(d->table(), d->rowidName));
-        s.bindInt64(1, mark.rowid);
-        stored = s.step();
+        d->driver->ensureConnected();
+        stored = d->driver->exists(mark.rowid);
     }
     if (!stored)
         throw EngineError(
@@ -325,7 +318,9 @@ void TTable::edit()
         insert();
         return;
     }
-    d->db->checkWritable(QCoreApplication::translate("TTable", "changing the table “%1”").arg(m_tableName));
+    d->driver->checkWritable(QCoreApplication::translate("TTable", "changing the table “%1”").arg(m_tableName));
+    d->driver->ensureConnected();
+    d->editVersion = d->currentVersion();
     d->startBuffer();
     m_state = Edit;
     emit stateChanged();
@@ -335,7 +330,7 @@ void TTable::insert()
 {
     checkActive();
     storePendingEdit();
-    d->db->checkWritable(QCoreApplication::translate("TTable", "adding a record to the table “%1”").arg(m_tableName));
+    d->driver->checkWritable(QCoreApplication::translate("TTable", "adding a record to the table “%1”").arg(m_tableName));
     // The new record comes after the last one: the whole list is needed to show it there.
     d->ensureComplete();
     d->startBuffer();
@@ -355,41 +350,31 @@ void TTable::post()
 
 void TTable::doPost()
 {
-    Database &db = *d->db;
+    TableDriver &driver = *d->driver;
     const State was = m_state;
     QStringList columns;
-    std::vector<int> written;
+    std::vector<QVariant> written;
     for (size_t f = 0; f < d->fields.size(); ++f) {
         if (d->changed[f]) {
-            columns << Database::quote(d->fields[f]->fieldName());
-            written.push_back(int(f));
+            columns << d->fields[f]->fieldName();
+            written.push_back(d->buffer[f]);
         }
     }
     bool recordSetChanged = false;
     if (was == Edit && !written.empty()) {
-        db.checkWritable(QCoreApplication::translate("TTable", "changing the table “%1”").arg(m_tableName));
-        QStringList assignments;
-        for (int i = 0; i < columns.size(); ++i)
-            assignments << QStringLiteral("%1 = ?%2").arg(columns[i]).arg(i + 1);
-        Statement s = db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
-                                     .arg(d->table(), assignments.join(u", "), d->rowidName)
-                                     .arg(columns.size() + 1));
-        for (size_t i = 0; i < written.size(); ++i)
-            s.bind(int(i) + 1, FieldValue::toStorage(d->buffer[size_t(written[i])]));
+        driver.checkWritable(QCoreApplication::translate("TTable", "changing the table “%1”").arg(m_tableName));
+        driver.ensureConnected();
         const qint64 rowid = d->keys.keyAt(d->pos);
-        s.bindInt64(int(written.size()) + 1, rowid);
-        s.step();
-        if (s.changes() == 0)
-            throw EngineError(
-                QCoreApplication::translate("TTable", "The record being changed is no longer in the table “%1”; "
+        if (!driver.update(rowid, d->editVersion, columns, written))
+            refuseChangedRecord(QCoreApplication::translate("TTable", "The record being changed is no longer in the table “%1”; "
                                "the change was not saved.")
                     .arg(m_tableName));
-        if (d->rowidAliasField >= 0 && d->changed[size_t(d->rowidAliasField)]) {
-            // The key is the rowid: the record moves to the place of its new key.
-            const qint64 newRowid = d->buffer[size_t(d->rowidAliasField)].toLongLong();
+        if (d->keyField >= 0 && d->changed[size_t(d->keyField)]) {
+            // The key is the field's value: the record moves to the place of its new key.
+            const qint64 newRowid = d->buffer[size_t(d->keyField)].toLongLong();
             d->noteOwnChange([&] {
-                db.recordDeleted(m_tableName, rowid);
-                db.recordInserted(m_tableName, newRowid);
+                driver.recordDeleted(rowid);
+                driver.recordInserted(newRowid);
             });
             d->applyChange(false, rowid);
             d->applyChange(true, newRowid);
@@ -399,23 +384,10 @@ void TTable::doPost()
             recordSetChanged = true;
         }
     } else if (was == Insert) {
-        db.checkWritable(QCoreApplication::translate("TTable", "adding a record to the table “%1”").arg(m_tableName));
-        QString sql;
-        if (columns.isEmpty()) {
-            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(d->table());
-        } else {
-            QStringList marks;
-            for (int i = 0; i < columns.size(); ++i)
-                marks << QStringLiteral("?%1").arg(i + 1);
-            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(d->table(), columns.join(u", "), marks.join(u", "));
-        }
-        Statement s = db.prepare(sql);
-        for (size_t i = 0; i < written.size(); ++i)
-            s.bind(int(i) + 1, FieldValue::toStorage(d->buffer[size_t(written[i])]));
-        s.step();
-        const qint64 newRowid = db.lastInsertRowid();
-        d->noteOwnChange([&] { db.recordInserted(m_tableName, newRowid); });
+        driver.checkWritable(QCoreApplication::translate("TTable", "adding a record to the table “%1”").arg(m_tableName));
+        driver.ensureConnected();
+        const qint64 newRowid = driver.insert(columns, written);
+        d->noteOwnChange([&] { driver.recordInserted(newRowid); });
         d->applyChange(true, newRowid);
         d->ensureLoadedThrough(newRowid);
         d->pos = d->keys.positionOf(newRowid);
@@ -432,6 +404,21 @@ void TTable::doPost()
         notifyRecordChanged();
     if (AfterPost)
         AfterPost(*this);
+}
+
+void TTable::refuseChangedRecord(const QString &goneMessage)
+{
+    if (!d->driver->keepsVersions())
+        throw EngineError(goneMessage);
+    // Someone else changed or deleted the record since it was read: nothing was written, and the
+    // record is shown as it is stored now.
+    cancel();
+    resync(false);
+    notifyDataSetChanged();
+    throw EngineError(QCoreApplication::translate("TTable",
+        "Another user changed or deleted this record of the table “%1” after it was shown here; "
+        "your change was not saved. The table now shows the records as they are stored.")
+                          .arg(m_tableName));
 }
 
 void TTable::cancel()
@@ -455,13 +442,12 @@ void TTable::deleteRecord()
     if (d->count() == 0)
         throw EngineError(
             QCoreApplication::translate("TTable", "The table “%1” has no record to delete.").arg(m_tableName));
-    d->db->checkWritable(QCoreApplication::translate("TTable", "deleting a record of the table “%1”").arg(m_tableName));
-    Statement s = d->db->prepare(
-        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(d->table(), d->rowidName));
+    d->driver->checkWritable(QCoreApplication::translate("TTable", "deleting a record of the table “%1”").arg(m_tableName));
+    d->driver->ensureConnected();
     const qint64 rowid = d->keys.keyAt(d->pos);
-    s.bindInt64(1, rowid);
-    s.step();
-    d->noteOwnChange([&] { d->db->recordDeleted(m_tableName, rowid); });
+    if (!d->driver->remove(rowid, d->currentVersion()) && d->driver->keepsVersions())
+        refuseChangedRecord({});
+    d->noteOwnChange([&] { d->driver->recordDeleted(rowid); });
     d->keys.erase(d->pos);
     d->dropValues();
     d->settleAt(d->pos); // the next record takes its place
@@ -479,25 +465,28 @@ void TTable::refresh()
 
 void TTable::resync(bool structureMayHaveChanged)
 {
-    Database &db = *d->db;
-    if (!db.tableExists(m_tableName))
+    TableDriver &driver = *d->driver;
+    driver.ensureConnected();
+    if (!driver.tableExists())
         throw EngineError(QCoreApplication::translate("TTable", "The table “%1” is no longer in the database “%2”.")
                               .arg(m_tableName, m_databaseName));
-    const qint64 dataVersion = db.dataVersion();
-    const qint64 schemaVersion = db.schemaVersion();
-    const quint64 generation = db.tableGeneration(m_tableName);
+    const TableDriver::Versions versions = driver.versions();
+    const qint64 dataVersion = versions.data;
+    const qint64 schemaVersion = versions.schema;
+    const quint64 generation = versions.generation;
     // Another connection's commit may have changed anything; this connection's own changes are
     // known one by one, unless there were too many or one that said no more.
     bool readAgain = dataVersion != d->seenDataVersion;
     if (structureMayHaveChanged || schemaVersion != d->seenSchemaVersion) {
-        const QList<TFieldDef> defs = TableSchema::readFields(db, m_tableName, m_databaseName);
+        const TableDriver::Structure structure = driver.readStructure();
+        const QList<TFieldDef> &defs = structure.defs;
         bool same = defs.size() == fieldCount();
         for (int i = 0; same && i < defs.size(); ++i)
             same = defs[i].name == d->fields[size_t(i)]->fieldName()
                 && defs[i].declaredType == d->fields[size_t(i)]->declaredType();
         if (!same) {
             // Another table object rebuilt this table: the old fields are gone with it.
-            d->readStructure(defs);
+            d->readStructure(structure);
             readAgain = true;
         } else {
             d->prepareWindowQuery(); // same fields, a statement made for the new schema
@@ -508,11 +497,11 @@ void TTable::resync(bool structureMayHaveChanged)
         std::optional<RecordKey> current;
         if (d->pos >= 0)
             current = d->keys.keyAt(d->pos);
-        std::optional<std::vector<Database::RecordSetChange>> changes;
+        std::optional<std::vector<TableDriver::RecordSetChange>> changes;
         if (!readAgain)
-            changes = db.changesSince(m_tableName, d->seenGeneration);
+            changes = driver.changesSince(d->seenGeneration);
         if (changes) {
-            for (const Database::RecordSetChange &change : *changes)
+            for (const TableDriver::RecordSetChange &change : *changes)
                 d->applyChange(change.inserted, change.key);
         } else {
             d->readKeys(current);

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-class Database;
+class TableDriver;
 
-// A mark of one record: its rowid.
+// A mark of one record: its key (the rowid on SQLite).
 struct TBookmark
 {
     qint64 rowid = 0;
@@ -145,7 +145,10 @@ private:
     void notifyRecordListGrew();
     void takeLoadedRecords(quint64 generation); // a loader's notice
     void resync(bool structureMayHaveChanged);
-    std::shared_ptr<Database> connection() const; // the open table's, else the alias's
+    // A write that changed nothing: raises goneMessage, or (where records carry versions) tells
+    // that another user changed the record, after showing the records as they are stored now.
+    [[noreturn]] void refuseChangedRecord(const QString &goneMessage);
+    std::unique_ptr<TableDriver> makeDriver() const; // the table of the alias, not yet read
 
     struct Private;
     std::unique_ptr<Private> d;

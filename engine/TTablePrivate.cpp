@@ -8,29 +8,21 @@
 #include <algorithm>
 #include <functional>
 
-void TTable::Private::readStructure(const QList<TFieldDef> &defs)
+void TTable::Private::readStructure(const TableDriver::Structure &structure)
 {
     fields.clear();
-    rowidAliasField = -1;
-    int keyColumns = 0;
-    for (const TFieldDef &def : defs)
-        keyColumns += def.primaryKey > 0 ? 1 : 0;
-    for (int i = 0; i < defs.size(); ++i) {
-        const TFieldDef &def = defs.at(i);
-        int size = 0;
-        const int code = TableSchema::fieldCode(*db, q->m_tableName, def, &size);
-        fields.push_back(std::make_unique<TField>(q, i, def.name, code, size, def.declaredType));
-        if (keyColumns == 1 && def.primaryKey == 1
-            && def.declaredType.trimmed().compare(u"INTEGER", Qt::CaseInsensitive) == 0)
-            rowidAliasField = i;
+    for (int i = 0; i < structure.defs.size(); ++i) {
+        const TFieldDef &def = structure.defs.at(i);
+        fields.push_back(std::make_unique<TField>(
+            q, i, def.name, structure.codes[size_t(i)], structure.sizes[size_t(i)], def.declaredType));
     }
-    rowidName = TableSchema::rowidColumn(*db, defs, q->m_tableName);
+    keyField = structure.keyField;
     prepareWindowQuery();
 }
 
 void TTable::Private::prepareWindowQuery()
 {
-    values.prepare(*db, table(), rowidName, fields);
+    values.prepare(*driver, fields);
 }
 
 namespace {
@@ -79,29 +71,15 @@ void TTable::Private::readKeys(std::optional<RecordKey> throughKey)
         // Everything up to the current record, so that it keeps its place (a record far down a
         // big table makes this a wait).
         const Waiting waiting;
-        Statement upTo = db->prepare(
-            QStringLiteral("SELECT %1 FROM %2 WHERE %1 <= ?1 ORDER BY %1").arg(rowidName, table()));
-        upTo.bindInt64(1, *throughKey);
-        while (upTo.step())
-            keys.append(upTo.columnInt64(0));
+        keys = driver->readKeys(std::nullopt, *throughKey, -1);
     }
-    Statement first = db->prepare(
-        QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %1 LIMIT %4")
-            .arg(rowidName, table(),
-                throughKey ? QStringLiteral(" WHERE %1 > ?1").arg(rowidName) : QString())
-            .arg(FirstKeys));
-    if (throughKey)
-        first.bindInt64(1, *throughKey);
-    int read = 0;
-    while (first.step()) {
-        keys.append(first.columnInt64(0));
-        ++read;
-    }
+    RecordList first = driver->readKeys(throughKey, std::nullopt, FirstKeys);
+    const int read = first.count();
+    keys.append(std::move(first));
     if (read < FirstKeys)
         return; // that was all of it
     through = keys.lastKey();
-    loader
-        = std::make_unique<RecordListLoader>(++loaderRuns, db->path(), table(), rowidName, through);
+    loader = std::make_unique<RecordListLoader>(++loaderRuns, driver->keyReaderFactory(), through);
     QObject::connect(loader.get(), &RecordListLoader::partReady, q, &TTable::takeLoadedRecords,
         Qt::QueuedConnection);
     loader->start();
@@ -193,6 +171,14 @@ void TTable::Private::dropValues()
     memoTexts.clear();
 }
 
+QString TTable::Private::currentVersion()
+{
+    if (pos < 0 || pos >= count())
+        return {};
+    const RecordWindowCache::Window &w = values.window(pos, keys);
+    return w.versions.empty() ? QString() : w.versions[size_t(pos - w.first)];
+}
+
 void TTable::Private::startBuffer()
 {
     buffer.assign(fields.size(), QVariant());
@@ -231,8 +217,8 @@ void TTable::Private::noteOwnChange(const std::function<void()> &log)
     // A table that had seen every change before its own stays in step: its own change is already
     // in its list. One that had not applies the log at its next refresh, its own change included
     // (applying a change twice changes nothing).
-    const bool inStep = db->tableGeneration(q->m_tableName) == seenGeneration;
+    const bool inStep = driver->generation() == seenGeneration;
     log();
     if (inStep)
-        seenGeneration = db->tableGeneration(q->m_tableName);
+        seenGeneration = driver->generation();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/Database.h"
 #include "engine/RecordList.h"
 #include "engine/RecordListLoader.h"
 #include "engine/RecordWindowCache.h"
 #include "engine/TTable.h"
+#include "engine/TableDriver.h"
 #include "engine/TableSchema.h"
 
 #include <QHash>
@@ -27,9 +27,8 @@ struct TTable::Private
     explicit Private(TTable *table) : q(table) { }
 
     TTable *q;
-    std::shared_ptr<Database> db; // declared first: the statements below go before it
-    QString rowidName; // how SQL names the rowid of this table
-    int rowidAliasField = -1; // an INTEGER PRIMARY KEY field: its value is the rowid
+    std::unique_ptr<TableDriver> driver; // declared first: what reads through it goes before it
+    int keyField = -1; // the field whose value is the record's key (a SQLite INTEGER PRIMARY KEY)
     std::vector<std::unique_ptr<TField>> fields;
     RecordList keys; // the record order
     int pos = -1;
@@ -43,6 +42,7 @@ struct TTable::Private
 
     std::vector<QVariant> buffer; // the record being edited or inserted
     std::vector<char> changed;
+    QString editVersion; // the edited record's version when it was read (see TableDriver)
 
     RecordWindowCache values; // the ordinary fields' values, a window of records at a time
     qint64 memoRowid = -1;
@@ -52,10 +52,9 @@ struct TTable::Private
     qint64 seenDataVersion = 0;
     qint64 seenSchemaVersion = 0;
 
-    QString table() const { return Database::quote(q->m_tableName); }
     int count() const { return keys.count(); } // the records loaded so far
     bool complete() const { return !loader && loadError.isEmpty(); }
-    void readStructure(const QList<TFieldDef> &defs); // makes the fields
+    void readStructure(const TableDriver::Structure &structure); // makes the fields
     void prepareWindowQuery();
 
     // Reads the first keys (and with through, every key up to it) and starts the loader for the
@@ -75,6 +74,8 @@ struct TTable::Private
     void applyChange(bool inserted, RecordKey key);
 
     void dropValues();
+    // The current record's version as read (empty where the database keeps none).
+    QString currentVersion();
     void startBuffer();
     void clearBuffer();
     void setPosition(int position); // tells bound controls when the record changes

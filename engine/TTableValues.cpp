@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QStringDecoder>
-#include <sqlite3.h>
 
 QVariant TTable::valueAt(int row, int fieldIndex) const
 {
@@ -44,12 +43,12 @@ bool TTable::isNullAt(int row, int fieldIndex) const
 
 bool TTable::readOnly() const
 {
-    return active() && d->db->isReadOnly();
+    return active() && d->driver->isReadOnly();
 }
 
 QString TTable::readOnlyMessage() const
 {
-    return active() ? d->db->readOnlyMessage() : QString();
+    return active() ? d->driver->readOnlyMessage() : QString();
 }
 
 QString TTable::displayTextAt(int row, int fieldIndex) const
@@ -89,15 +88,13 @@ QVariant TTable::currentValue(int fieldIndex) const
         const auto cached = d->memoTexts.constFind(fieldIndex);
         if (cached != d->memoTexts.constEnd())
             return *cached;
-        Statement s
-            = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                                 .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
-        s.bindInt64(1, rowid);
+        d->driver->ensureConnected();
+        const TableDriver::StoredValue stored = d->driver->readValue(rowid, f->fieldName());
         QVariant text;
-        if (s.step() && !s.isNull(0)) {
-            if (s.columnType(0) == SQLITE_BLOB) {
+        if (!stored.null) {
+            if (stored.blob) {
                 QStringDecoder decoder(QStringDecoder::Utf8);
-                const QString decoded = decoder(s.columnBlob(0));
+                const QString decoded = decoder(stored.bytes);
                 if (decoder.hasError())
                     throw EngineError(
                         QCoreApplication::translate("TTableValues", "The memo field “%1” of record %2 in the table “%3” "
@@ -107,7 +104,7 @@ QVariant TTable::currentValue(int fieldIndex) const
                             .arg(m_tableName));
                 text = decoded;
             } else {
-                text = s.columnText(0);
+                text = QString::fromUtf8(stored.bytes);
             }
         }
         d->memoTexts.insert(fieldIndex, text);
@@ -139,13 +136,8 @@ QByteArray TTable::currentBytes(int fieldIndex) const
         return d->changed[i] ? d->buffer[i].toByteArray() : QByteArray();
     if (d->pos < 0)
         return {};
-    Statement s
-        = d->db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                             .arg(Database::quote(f->fieldName()), d->table(), d->rowidName));
-    s.bindInt64(1, d->keys.keyAt(d->pos));
-    if (!s.step() || s.isNull(0))
-        return {};
-    return s.columnType(0) == SQLITE_BLOB ? s.columnBlob(0) : s.columnText(0).toUtf8();
+    d->driver->ensureConnected();
+    return d->driver->readValue(d->keys.keyAt(d->pos), f->fieldName()).bytes;
 }
 
 bool TTable::currentIsNull(int fieldIndex) const

@@ -1644,6 +1644,10 @@ pictures out.
         <source>Only the first %1 records of the table “%2” could be read: %3 Refresh the table to read it again.</source>
         <translation>只读取到数据表“%2”的前 %1 条记录：%3请刷新数据表以重新读取。</translation>
     </message>
+    <message>
+        <source>Another user changed or deleted this record of the table “%1” after it was shown here; your change was not saved. The table now shows the records as they are stored.</source>
+        <translation>数据表“%1”的这条记录在显示之后已被其他用户修改或删除；您的修改没有保存。数据表现在显示的是已存储的记录。</translation>
+    </message>
 </context>
 <context>
     <name>TTableValues</name>

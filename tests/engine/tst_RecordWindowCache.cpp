@@ -2,6 +2,7 @@
 #include "engine/Database.h"
 #include "engine/FieldType.h"
 #include "engine/RecordWindowCache.h"
+#include "engine/SqliteTableDriver.h"
 #include "engine/TField.h"
 #include "tests/engine/ScratchDatabase.h"
 #include "tests/support/TestEnvironment.h"
@@ -55,8 +56,8 @@ void RecordWindowCacheTest::aWindowHoldsTheValuesOfItsRecords()
         = fieldsOf({{QStringLiteral("name"), ftString}, {QStringLiteral("n"), ftInteger}});
     const RecordList rowids = rowidsOf(db);
     RecordWindowCache cache;
-    const auto connection = Database::open(db.path());
-    cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
+    SqliteTableDriver driver(Database::open(db.path()), QStringLiteral("t"), db.alias());
+    cache.prepare(driver, fields);
 
     const RecordWindowCache::Window &last = cache.window(449, rowids);
     QCOMPARE(last.first, 400);
@@ -83,13 +84,13 @@ void RecordWindowCacheTest::memoAndPictureCellsSayOnlyWhetherTheyAreEmpty()
         = fieldsOf({{QStringLiteral("note"), ftMemo}, {QStringLiteral("pic"), ftGraphic}});
     const RecordList rowids = rowidsOf(db);
     RecordWindowCache cache;
-    const auto connection = Database::open(db.path());
-    cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
-    const qint64 before = connection->pagesRead();
+    SqliteTableDriver driver(Database::open(db.path()), QStringLiteral("t"), db.alias());
+    cache.prepare(driver, fields);
+    const qint64 before = driver.database().pagesRead();
     const RecordWindowCache::Window &w = cache.window(0, rowids);
     // The picture's 200 KB lie in overflow pages that the window never reads.
-    QVERIFY2(connection->pagesRead() - before < 10,
-        qPrintable(QString::number(connection->pagesRead() - before)));
+    QVERIFY2(driver.database().pagesRead() - before < 10,
+        qPrintable(QString::number(driver.database().pagesRead() - before)));
     QCOMPARE(w.flags[w.cell(0, 0, 2)], quint8(0));
     QCOMPARE(w.flags[w.cell(0, 1, 2)], quint8(0));
     QVERIFY(!w.values[w.cell(0, 0, 2)].isValid());
@@ -108,8 +109,8 @@ void RecordWindowCacheTest::recordsGoneOrAddedElsewhereDoNotShiftTheRows()
     db.exec(QStringLiteral("DELETE FROM t WHERE rowid = 20"));
     db.exec(QStringLiteral("INSERT INTO t (rowid, n) VALUES (15, 99), (25, 98)"));
     RecordWindowCache cache;
-    const auto connection = Database::open(db.path());
-    cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
+    SqliteTableDriver driver(Database::open(db.path()), QStringLiteral("t"), db.alias());
+    cache.prepare(driver, fields);
     const RecordWindowCache::Window &w = cache.window(0, rowids);
     QCOMPARE(w.count, 3);
     QCOMPARE(w.values[w.cell(0, 0, 1)].toLongLong(), 1);
@@ -126,10 +127,10 @@ void RecordWindowCacheTest::onlyTheWindowsUsedLastAreKept()
     const auto fields = fieldsOf({{QStringLiteral("n"), ftInteger}});
     const RecordList rowids = rowidsOf(db);
     RecordWindowCache cache;
-    const auto connection = Database::open(db.path());
-    cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
+    SqliteTableDriver driver(Database::open(db.path()), QStringLiteral("t"), db.alias());
+    cache.prepare(driver, fields);
     int queries = 0;
-    connection->setStatementObserver([&](const QString &) { ++queries; });
+    driver.database().setStatementObserver([&](const QString &) { ++queries; });
     const int rows = RecordWindowCache::WindowRows;
     for (int window = 0; window < RecordWindowCache::MaxWindows; ++window)
         cache.window(window * rows, rowids);
@@ -147,7 +148,7 @@ void RecordWindowCacheTest::onlyTheWindowsUsedLastAreKept()
     cache.clear();
     QCOMPARE(cache.window(0, rowids).values[0].toLongLong(), 1);
     QCOMPARE(queries, RecordWindowCache::MaxWindows + 3);
-    connection->setStatementObserver({});
+    driver.database().setStatementObserver({});
 }
 
 void RecordWindowCacheTest::aWindowReadWhileTheListWasShorterIsReadAgain()
@@ -162,8 +163,8 @@ void RecordWindowCacheTest::aWindowReadWhileTheListWasShorterIsReadAgain()
     for (int i = 0; i < 120; ++i)
         loading.append(all.keyAt(i));
     RecordWindowCache cache;
-    const auto connection = Database::open(db.path());
-    cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fields);
+    SqliteTableDriver driver(Database::open(db.path()), QStringLiteral("t"), db.alias());
+    cache.prepare(driver, fields);
     QCOMPARE(cache.window(100, loading).count, 120);
     for (int i = 120; i < 300; ++i)
         loading.append(all.keyAt(i));
@@ -199,8 +200,8 @@ void RecordWindowCacheTest::aMemoBeforeAnOrdinaryFieldMakesWindowsShort()
     }
     db.exec(QStringLiteral("CREATE TABLE t (%1)").arg(declared.join(u", ")));
     RecordWindowCache cache;
-    const auto connection = Database::open(db.path());
-    cache.prepare(*connection, QStringLiteral("\"t\""), QStringLiteral("rowid"), fieldsOf(columns));
+    SqliteTableDriver driver(Database::open(db.path()), QStringLiteral("t"), db.alias());
+    cache.prepare(driver, fieldsOf(columns));
     QCOMPARE(cache.windowRows(), rows);
 }
 
