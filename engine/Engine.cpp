@@ -3,6 +3,8 @@
 #include "engine/AliasRegistry.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/PgCatalog.h"
+#include "engine/PgTableDriver.h"
 #include "engine/SqliteTableDriver.h"
 #include "engine/TableSchema.h"
 
@@ -22,6 +24,9 @@ QStringList aliasNames()
 
 QStringList tableNames(const QString &alias)
 {
+    const Alias a = AliasRegistry::find(alias);
+    if (a.isServer())
+        return PgCatalog::tableNames(*PgCatalog::connection(a));
     const auto db = database(alias);
     // sqlite_master lists tables in the order they were made; maintenance rebuilds a table in
     // place, so it keeps its place. The tables named "$$$..." are maintenance's own (the backup,
@@ -44,8 +49,15 @@ QStringList tableNames(const QString &alias)
 
 QStringList fieldNames(const QString &alias, const QString &table)
 {
-    const auto db = database(alias);
     QStringList names;
+    const Alias a = AliasRegistry::find(alias);
+    if (a.isServer()) {
+        const auto conn = PgCatalog::connection(a);
+        for (const PgCatalog::Field &f : PgCatalog::fields(*conn, PgCatalog::find(*conn, table, alias)))
+            names << f.def.name;
+        return names;
+    }
+    const auto db = database(alias);
     for (const TFieldDef &f : TableSchema::readFields(*db, table, alias))
         names << f.name;
     return names;
@@ -54,9 +66,14 @@ QStringList fieldNames(const QString &alias, const QString &table)
 std::shared_ptr<Database> database(const QString &alias)
 {
     const Alias a = AliasRegistry::find(alias);
+    if (a.isServer())
+        throw EngineError(QCoreApplication::translate("Engine",
+            "The database “%1” is on a PostgreSQL server; this command works only on SQLite "
+            "database files for now. Nothing was changed.")
+                              .arg(a.name));
     if (a.driver.compare(u"SQLITE", Qt::CaseInsensitive) != 0)
         throw EngineError(
-            QCoreApplication::translate("Engine", "The database “%1” uses the driver “%2”; only SQLITE is supported.")
+            QCoreApplication::translate("Engine", "The database “%1” uses the driver “%2”, which Tabvale does not know (it knows SQLITE and PGSQL).")
                 .arg(a.name, a.driver));
     if (a.path.isEmpty())
         throw EngineError(
@@ -71,6 +88,9 @@ std::shared_ptr<Database> database(const QString &alias)
 
 std::unique_ptr<TableDriver> tableDriver(const QString &alias, const QString &table)
 {
+    const Alias a = AliasRegistry::find(alias);
+    if (a.isServer())
+        return std::make_unique<PgTableDriver>(PgCatalog::connection(a), table, alias);
     return std::make_unique<SqliteTableDriver>(database(alias), table, alias);
 }
 

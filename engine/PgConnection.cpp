@@ -174,7 +174,9 @@ void PgConnection::applySessionSettings()
     const PgResult r
         = exec(QStringLiteral("SELECT CASE WHEN current_setting('statement_timeout') = '0' "
                               "THEN set_config('statement_timeout', $1, false) "
-                              "ELSE current_setting('statement_timeout') END"),
+                              "ELSE current_setting('statement_timeout') END, "
+                              // Dates read back the way the engine parses them.
+                              "set_config('DateStyle', 'ISO, YMD', false)"),
             {QString::number(ms)});
     m_statementTimeout = r.text(0, 0);
 }

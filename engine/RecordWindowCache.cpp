@@ -31,11 +31,11 @@ const RecordWindowCache::Window &RecordWindowCache::window(int row, const Record
     for (auto w = m_windows.begin(); w != m_windows.end(); ++w) {
         if (w->first != first)
             continue;
-        if (w->count == count) {
+        if (w->count == count && !w->incomplete) {
             w->lastUse = ++m_useCounter;
             return *w;
         }
-        m_windows.erase(w); // read while the list was shorter
+        m_windows.erase(w); // read while the list was shorter, or not read
         break;
     }
     const size_t fieldCount = m_codes.size();

@@ -36,6 +36,7 @@ public:
         // names it, so it changes nothing when someone else changed the record since.
         std::vector<QString> versions;
         quint64 lastUse = 0;
+        bool incomplete = false; // the read failed: cells left empty, read again when next asked
 
         size_t cell(int row, size_t field, size_t fieldCount) const
         {

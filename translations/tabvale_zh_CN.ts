@@ -437,16 +437,20 @@ The aliases are kept in %1
 <context>
     <name>Engine</name>
     <message>
-        <source>The database “%1” uses the driver “%2”; only SQLITE is supported.</source>
-        <translation>数据库“%1”使用驱动程序“%2”；只支持 SQLITE。</translation>
-    </message>
-    <message>
         <source>The database “%1” names no database file (Path= is empty).</source>
         <translation>数据库“%1”没有指定数据库文件（Path= 为空）。</translation>
     </message>
     <message>
         <source>The database file “%2” of the database “%1” does not exist.</source>
         <translation>数据库“%1”的数据库文件“%2”不存在。</translation>
+    </message>
+    <message>
+        <source>The database “%1” is on a PostgreSQL server; this command works only on SQLite database files for now. Nothing was changed.</source>
+        <translation>数据库“%1”位于 PostgreSQL 服务器上；这项命令目前只能用于 SQLite 数据库文件。没有做任何更改。</translation>
+    </message>
+    <message>
+        <source>The database “%1” uses the driver “%2”, which Tabvale does not know (it knows SQLITE and PGSQL).</source>
+        <translation>数据库“%1”使用的驱动程序“%2”是 Tabvale 不认识的（它认识 SQLITE 和 PGSQL）。</translation>
     </message>
 </context>
 <context>
@@ -817,6 +821,13 @@ The aliases are kept in %1
     </message>
 </context>
 <context>
+    <name>PgCatalog</name>
+    <message>
+        <source>The table “%1” does not exist in the database “%2”.</source>
+        <translation>数据库“%2”中不存在数据表“%1”。</translation>
+    </message>
+</context>
+<context>
     <name>PgConnection</name>
     <message>
         <source>There is not enough memory to connect to the database server of “%1”.</source>
@@ -995,6 +1006,21 @@ The aliases are kept in %1
     <message>
         <source>The value in the field “%1” is not a whole number.</source>
         <translation>字段“%1”中的值不是整数。</translation>
+    </message>
+</context>
+<context>
+    <name>PgTableDriver</name>
+    <message>
+        <source>The table “%1” has no primary key, so Tabvale cannot tell its records apart on the server: it is open read-only.</source>
+        <translation>数据表“%1”没有主键，Tabvale 无法在服务器上区分它的记录：它以只读方式打开。</translation>
+    </message>
+    <message>
+        <source>The primary key of the table “%1” is not one whole-number field; Tabvale can only show such a table for now: it is open read-only.</source>
+        <translation>数据表“%1”的主键不是单个整数字段；Tabvale 目前只能显示这样的数据表：它以只读方式打开。</translation>
+    </message>
+    <message>
+        <source>%1 is not possible: %2</source>
+        <translation>无法%1：%2</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "engine/PgCatalog.h"
+#include "engine/PgConnectionInfo.h"
+#include "engine/TableDriver.h"
+
+#include <QCoreApplication>
+
+class PgConnection;
+
+// A table on a PostgreSQL server. A record is known by its primary key when that is one
+// whole-number field; the records come in key order and a write names the row's version (xmin)
+// as it was read, so it changes nothing when someone else changed the record since. A table
+// without such a key is known by the place of its rows (ctid) and opens read-only: on a server
+// many people write to, a row's place says nothing about which record it holds tomorrow.
+// Everything another user may have changed is read again at every re-read.
+class PgTableDriver : public TableDriver
+{
+    Q_DECLARE_TR_FUNCTIONS(PgTableDriver)
+
+public:
+    PgTableDriver(std::shared_ptr<PgConnection> conn, QString table, QString alias);
+
+    const void *connectionId() const override { return m_conn.get(); }
+    void ensureConnected() override;
+    bool tableExists() override;
+    Structure readStructure() override;
+    bool isReadOnly() const override { return !m_readOnlyWhy.isEmpty(); }
+    QString readOnlyMessage() const override;
+    void checkWritable(const QString &what) const override;
+
+    RecordList readKeys(
+        std::optional<RecordKey> after, std::optional<RecordKey> upTo, int limit) override;
+    std::function<std::unique_ptr<KeyReader>()> keyReaderFactory() const override;
+
+    void prepareWindow(const std::vector<std::unique_ptr<TField>> &fields) override;
+    void fillWindow(const std::vector<RecordKey> &keys, RecordWindowCache::Window &w) override;
+    StoredValue readValue(RecordKey key, const QString &field) override;
+    bool exists(RecordKey key) override;
+
+    bool update(RecordKey key, const QString &version, const QStringList &fields,
+        const std::vector<QVariant> &values) override;
+    RecordKey insert(const QStringList &fields, const std::vector<QVariant> &values) override;
+    bool remove(RecordKey key, const QString &version) override;
+    bool keepsVersions() const override { return true; }
+    void dropTable() override;
+
+    Versions versions() override;
+    quint64 generation() const override { return m_generation; }
+    std::optional<std::vector<RecordSetChange>> changesSince(quint64) override
+    {
+        return std::nullopt;
+    }
+    void recordInserted(RecordKey) override { ++m_generation; }
+    void recordDeleted(RecordKey) override { ++m_generation; }
+    void tableChanged() override { ++m_generation; }
+
+    // How a key reads in SQL: the number, or a row place "(block,item)" (see PgKey).
+    static QString keyText(RecordKey key, bool byPlace);
+    static RecordKey keyFromText(const QString &text, bool byPlace);
+
+private:
+    const PgCatalog::Table &table();
+    QString keyColumn() const; // the key's SQL: the quoted key field, or ctid
+    QString keyParameter() const; // $n's cast for the key's type
+
+    std::shared_ptr<PgConnection> m_conn;
+    QString m_name;
+    QString m_alias;
+    std::optional<PgCatalog::Table> m_table;
+    QList<PgCatalog::Field> m_fields;
+    QString m_keyField; // empty: keyed by the rows' places
+    QString m_readOnlyWhy;
+    QString m_windowSql;
+    std::vector<int> m_codes; // the window's fields
+    qint64 m_dataVersion = 0;
+    quint64 m_generation = 0;
+};

@@ -1,0 +1,416 @@
+// The record logic over both kinds of database: the same gestures on a SQLite file and on a
+// PostgreSQL server table give the same records; and what only a server has (other users'
+// changes, tables without a usable key, schemas) is handled without losing anything.
+#include "engine/AliasRegistry.h"
+#include "engine/Engine.h"
+#include "engine/EngineError.h"
+#include "engine/FieldType.h"
+#include "engine/PgConnection.h"
+#include "engine/TTable.h"
+#include "tests/engine/PgScratchDatabase.h"
+#include "tests/engine/PgTestServer.h"
+#include "tests/engine/ScratchDatabase.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+const QString ServerAlias = QStringLiteral("Server");
+
+void addServerAlias(const QString &name, const QString &connInfo)
+{
+    Alias a;
+    a.name = name;
+    a.driver = QStringLiteral("PGSQL");
+    a.connInfo = connInfo;
+    const QList<Alias> known = AliasRegistry::load();
+    if (std::any_of(known.begin(), known.end(), [&](const Alias &k) { return k.name == name; }))
+        AliasRegistry::remove(name); // each test's server database is a new one
+    AliasRegistry::add(a);
+}
+
+// One database of either kind with a table "t" (id key, name, n, pic) of `records` records
+// numbered from 1 ("rN", N * 10), and a way to change it as another program would.
+class Backend
+{
+public:
+    explicit Backend(bool server, int records)
+    {
+        if (server) {
+            m_server = std::make_unique<PgScratchDatabase>();
+            addServerAlias(ServerAlias, m_server->connInfo());
+            exec(QStringLiteral("CREATE TABLE t (id integer PRIMARY KEY, name varchar(40), "
+                                "n integer, pic bytea)"));
+            exec(QStringLiteral("INSERT INTO t SELECT i, 'r' || i, i * 10 FROM "
+                                "generate_series(1, %1) AS i")
+                     .arg(records));
+        } else {
+            m_file = std::make_unique<ScratchDatabase>();
+            exec(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name VARCHAR(40), "
+                                "n INTEGER, pic BLOB)"));
+            exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                                "WHERE i < %1) INSERT INTO t SELECT i, 'r' || i, i * 10, NULL FROM c")
+                     .arg(records));
+        }
+    }
+
+    QString alias() const { return m_server ? ServerAlias : m_file->alias(); }
+    void exec(const QString &sql)
+    {
+        if (m_server)
+            m_server->admin().exec(sql);
+        else
+            m_file->exec(sql);
+    }
+    QString text(const QString &sql)
+    {
+        if (m_server)
+            return m_server->admin().exec(sql).text(0, 0);
+        return m_file->query(sql).toString();
+    }
+    PgScratchDatabase &server() { return *m_server; }
+
+private:
+    std::unique_ptr<PgScratchDatabase> m_server;
+    std::unique_ptr<ScratchDatabase> m_file;
+};
+
+QString nameOf(const TTable &t)
+{
+    return t.fieldByName(QStringLiteral("name"))->asString();
+}
+
+QString messageOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const EngineError &e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+class TableDriversTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void bothDatabases_data();
+    void navigationBookmarksAndTheBackgroundListAgree();
+    void navigationBookmarksAndTheBackgroundListAgree_data() { bothDatabases_data(); }
+    void postingInsertingAndDeletingReachTheDatabase();
+    void postingInsertingAndDeletingReachTheDatabase_data() { bothDatabases_data(); }
+    void aRefreshShowsAnotherProgramsChanges();
+    void aRefreshShowsAnotherProgramsChanges_data() { bothDatabases_data(); }
+    void picturesRoundTripByteForByte();
+    void picturesRoundTripByteForByte_data() { bothDatabases_data(); }
+    void serverValuesRoundTripInTheirKind_data();
+    void serverValuesRoundTripInTheirKind();
+    void anotherUsersChangeIsNeverOverwritten();
+    void tablesWithoutAWholeNumberKeyOpenReadOnly();
+    void schemasAndOddNamesWork();
+    void aServerGoneMidBrowseIsReportedAndTheNextActionReconnects();
+};
+
+void TableDriversTest::initTestCase()
+{
+    PgTestServer::isolateFromUserSettings();
+}
+
+void TableDriversTest::bothDatabases_data()
+{
+    QTest::addColumn<bool>("server");
+    QTest::newRow("SQLite file") << false;
+    QTest::newRow("PostgreSQL server") << true;
+}
+
+void TableDriversTest::navigationBookmarksAndTheBackgroundListAgree()
+{
+    QFETCH(bool, server);
+    Backend db(server, 2500); // more than the first keys read at once: the rest comes later
+    auto t = openTable(db.alias(), QStringLiteral("t"));
+    QCOMPARE(nameOf(*t), QStringLiteral("r1"));
+    QVERIFY(t->bof());
+    t->moveBy(1499);
+    QCOMPARE(nameOf(*t), QStringLiteral("r1500"));
+    const TBookmark mark = t->bookmark();
+    t->last();
+    QCOMPARE(nameOf(*t), QStringLiteral("r2500"));
+    QVERIFY(t->eof());
+    QCOMPARE(t->recordCount(), 2500);
+    t->prior();
+    QCOMPARE(t->fieldByName(QStringLiteral("n"))->value().toLongLong(), 24990);
+    t->gotoBookmark(mark);
+    QCOMPARE(t->recNo(), 1499);
+    QCOMPARE(t->displayTextAt(2000, 1), QStringLiteral("r2001"));
+    QCOMPARE(t->displayTextAt(2000, 3), QStringLiteral("(Blob)")); // empty: lower case
+    QCOMPARE(t->bookmarks().count(), 2500);
+}
+
+void TableDriversTest::postingInsertingAndDeletingReachTheDatabase()
+{
+    QFETCH(bool, server);
+    Backend db(server, 30);
+    auto t = openTable(db.alias(), QStringLiteral("t"));
+    t->moveTo(4);
+    t->edit();
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("changed"));
+    t->post();
+    QCOMPARE(db.text(QStringLiteral("SELECT name FROM t WHERE id = 5")), QStringLiteral("changed"));
+    QCOMPARE(db.text(QStringLiteral("SELECT n FROM t WHERE id = 5")), QStringLiteral("50"));
+
+    t->insert();
+    t->fieldByName(QStringLiteral("id"))->setValue(100);
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("new"));
+    t->post();
+    QCOMPARE(nameOf(*t), QStringLiteral("new"));
+    QCOMPARE(t->recNo(), 30); // after the last: the key orders the records
+    QCOMPARE(db.text(QStringLiteral("SELECT name FROM t WHERE id = 100")), QStringLiteral("new"));
+
+    // A record whose key changes moves to its key's place.
+    t->first();
+    t->edit();
+    t->fieldByName(QStringLiteral("id"))->setValue(50);
+    t->post();
+    QCOMPARE(t->recNo(), 29);
+    QCOMPARE(nameOf(*t), QStringLiteral("r1"));
+
+    t->moveTo(0);
+    QCOMPARE(nameOf(*t), QStringLiteral("r2"));
+    t->deleteRecord();
+    QCOMPARE(nameOf(*t), QStringLiteral("r3"));
+    QCOMPARE(db.text(QStringLiteral("SELECT count(*) FROM t")), QStringLiteral("30"));
+    QCOMPARE(t->recordCount(), 30);
+}
+
+void TableDriversTest::aRefreshShowsAnotherProgramsChanges()
+{
+    QFETCH(bool, server);
+    Backend db(server, 10);
+    auto t = openTable(db.alias(), QStringLiteral("t"));
+    t->moveTo(3);
+    db.exec(QStringLiteral("UPDATE t SET name = 'elsewhere' WHERE id = 4"));
+    db.exec(QStringLiteral("DELETE FROM t WHERE id = 2"));
+    db.exec(QStringLiteral("INSERT INTO t (id, name) VALUES (11, 'added')"));
+    t->refresh();
+    QCOMPARE(nameOf(*t), QStringLiteral("elsewhere")); // the same record, in its new place
+    QCOMPARE(t->recNo(), 2);
+    QCOMPARE(t->recordCount(), 10);
+    t->last();
+    QCOMPARE(nameOf(*t), QStringLiteral("added"));
+}
+
+void TableDriversTest::picturesRoundTripByteForByte()
+{
+    QFETCH(bool, server);
+    Backend db(server, 3);
+    QByteArray bytes(1 << 20, Qt::Uninitialized);
+    for (int i = 0; i < 256; ++i)
+        bytes[i] = char(i); // every byte value, zero and quotes among them
+    QRandomGenerator generator(7);
+    for (qsizetype i = 256; i < bytes.size(); ++i)
+        bytes[i] = char(generator.bounded(256));
+    {
+        auto t = openTable(db.alias(), QStringLiteral("t"));
+        t->moveTo(1);
+        t->edit();
+        t->fieldByName(QStringLiteral("pic"))->setBytes(bytes);
+        t->post();
+    }
+    auto t = openTable(db.alias(), QStringLiteral("t"));
+    QCOMPARE(t->displayTextAt(1, 3), QStringLiteral("(BLOB)"));
+    t->moveTo(1);
+    QCOMPARE(t->fieldByName(QStringLiteral("pic"))->asBytes(), bytes);
+    t->moveTo(2);
+    QVERIFY(t->fieldByName(QStringLiteral("pic"))->asBytes().isEmpty());
+}
+
+void TableDriversTest::serverValuesRoundTripInTheirKind_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QVariant>("value"); // as the user gives it
+    QTest::addColumn<QString>("shown"); // as the grid shows the stored value
+    QTest::addColumn<QString>("stored"); // as the server writes it
+
+    QTest::newRow("smallint") << "smallint" << QVariant(-7) << "-7" << "-7";
+    QTest::newRow("bigint") << "bigint" << QVariant(qlonglong(1) << 40) << "1099511627776"
+                            << "1099511627776";
+    QTest::newRow("boolean") << "boolean" << QVariant(true) << "True" << "true";
+    QTest::newRow("numeric") << "numeric(10,2)" << QVariant(12.5) << "12.5" << "12.50";
+    QTest::newRow("money") << "money" << QVariant(3.25) << "3.25" << "3.25";
+    QTest::newRow("double") << "double precision" << QVariant(0.1) << "0.1" << "0.1";
+    QTest::newRow("date") << "date" << QVariant(QDate(2024, 2, 29)) << "2024-02-29"
+                          << "2024-02-29";
+    QTest::newRow("time") << "time" << QVariant(QTime(13, 5, 9, 250)) << "13:05:09"
+                          << "13:05:09.25";
+    QTest::newRow("timestamp") << "timestamp"
+                               << QVariant(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 58)))
+                               << "2023-12-31 23:59:58" << "2023-12-31 23:59:58";
+    QTest::newRow("varchar") << "varchar(10)" << QVariant(QStringLiteral("it's “ok”"))
+                             << "it's “ok”" << "it's “ok”";
+    // Types the engine does not know travel as their text, unchanged.
+    QTest::newRow("uuid") << "uuid" << QVariant(QStringLiteral("a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"))
+                          << "a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11"
+                          << "a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11";
+    QTest::newRow("jsonb") << "jsonb" << QVariant(QStringLiteral("{\"a\": [1, 2.50]}"))
+                           << "{\"a\": [1, 2.50]}" << "{\"a\": [1, 2.50]}";
+    QTest::newRow("array") << "integer[]" << QVariant(QStringLiteral("{1,2,3}")) << "{1,2,3}"
+                           << "{1,2,3}";
+}
+
+void TableDriversTest::serverValuesRoundTripInTheirKind()
+{
+    QFETCH(QString, type);
+    QFETCH(QVariant, value);
+    QFETCH(QString, shown);
+    QFETCH(QString, stored);
+    PgScratchDatabase db;
+    addServerAlias(ServerAlias, db.connInfo());
+    db.admin().exec(QStringLiteral("CREATE TABLE v (id serial PRIMARY KEY, x %1)").arg(type));
+    {
+        auto t = openTable(ServerAlias, QStringLiteral("v"));
+        QCOMPARE(t->field(0)->dataType(), int(ftAutoInc));
+        t->insert();
+        t->fieldByName(QStringLiteral("x"))->setValue(value);
+        t->post();
+        QCOMPARE(t->field(0)->value().toLongLong(), 1); // the server's own number
+    }
+    // money's own text follows the server's locale: compared as the number it is.
+    const QString readBack = type == u"money" ? QStringLiteral("x::numeric::text") : QStringLiteral("x::text");
+    QCOMPARE(db.admin().exec(QStringLiteral("SELECT %1 FROM v").arg(readBack)).text(0, 0), stored);
+    auto t = openTable(ServerAlias, QStringLiteral("v"));
+    QCOMPARE(t->displayTextAt(0, 1), shown);
+    QCOMPARE(t->fieldByName(QStringLiteral("x"))->value(), value);
+}
+
+void TableDriversTest::anotherUsersChangeIsNeverOverwritten()
+{
+    Backend db(true, 5);
+    auto t = openTable(ServerAlias, QStringLiteral("t"));
+    t->moveTo(2);
+    t->edit();
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("mine"));
+    db.exec(QStringLiteral("UPDATE t SET name = 'theirs' WHERE id = 3"));
+    const QString refused = messageOf([&] { t->post(); });
+    QVERIFY2(refused.contains(u"Another user changed or deleted"), qPrintable(refused));
+    QCOMPARE(db.text(QStringLiteral("SELECT name FROM t WHERE id = 3")), QStringLiteral("theirs"));
+    QCOMPARE(t->state(), TTable::Browse);
+    QCOMPARE(nameOf(*t), QStringLiteral("theirs")); // read again
+
+    // Now that it shows their change, a change of ours is stored.
+    t->edit();
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("mine"));
+    t->post();
+    QCOMPARE(db.text(QStringLiteral("SELECT name FROM t WHERE id = 3")), QStringLiteral("mine"));
+
+    // A record deleted elsewhere: neither a change nor a delete of it writes anything.
+    t->edit();
+    t->fieldByName(QStringLiteral("n"))->setValue(1);
+    db.exec(QStringLiteral("DELETE FROM t WHERE id = 3"));
+    QVERIFY(messageOf([&] { t->post(); }).contains(u"Another user changed or deleted"));
+    QCOMPARE(t->recordCount(), 4);
+    QCOMPARE(nameOf(*t), QStringLiteral("r4"));
+    db.exec(QStringLiteral("UPDATE t SET n = 0 WHERE id = 4"));
+    QVERIFY(messageOf([&] { t->deleteRecord(); }).contains(u"Another user changed or deleted"));
+    QCOMPARE(db.text(QStringLiteral("SELECT count(*) FROM t")), QStringLiteral("4"));
+}
+
+void TableDriversTest::tablesWithoutAWholeNumberKeyOpenReadOnly()
+{
+    PgScratchDatabase db;
+    addServerAlias(ServerAlias, db.connInfo());
+    db.admin().exec(QStringLiteral("CREATE TABLE loose (name text)"));
+    db.admin().exec(QStringLiteral("INSERT INTO loose SELECT 'l' || i FROM generate_series(1, 1500) AS i"));
+    db.admin().exec(QStringLiteral("CREATE TABLE pair (a text, b int, name text, PRIMARY KEY (a, b))"));
+    db.admin().exec(QStringLiteral("INSERT INTO pair VALUES ('x', 1, 'p1'), ('x', 2, 'p2')"));
+    for (const QString &table : {QStringLiteral("loose"), QStringLiteral("pair")}) {
+        auto t = openTable(ServerAlias, table);
+        QVERIFY(t->readOnly());
+        QVERIFY2(t->readOnlyMessage().contains(table), qPrintable(t->readOnlyMessage()));
+        const QString refused = messageOf([&] { t->edit(); });
+        QVERIFY2(refused.contains(u"read-only"), qPrintable(refused));
+        QCOMPARE(t->state(), TTable::Browse);
+        QVERIFY(messageOf([&] { t->deleteRecord(); }).contains(u"read-only"));
+    }
+    // Browsing still works, in the rows' order, past the first keys read at once.
+    auto loose = openTable(ServerAlias, QStringLiteral("loose"));
+    QCOMPARE(loose->recordCount(), 1500);
+    loose->last();
+    QCOMPARE(nameOf(*loose), QStringLiteral("l1500"));
+    QCOMPARE(db.admin().exec(QStringLiteral("SELECT count(*) FROM loose")).text(0, 0),
+        QStringLiteral("1500"));
+}
+
+void TableDriversTest::schemasAndOddNamesWork()
+{
+    PgScratchDatabase db;
+    PgConnection &admin = db.admin();
+    admin.exec(QStringLiteral("CREATE SCHEMA \"a.b\""));
+    admin.exec(QStringLiteral("ALTER DATABASE %1 SET search_path = public, \"a.b\"")
+                   .arg(admin.quoteIdentifier(db.name())));
+    admin.exec(QStringLiteral("CREATE TABLE \"a.b\".\"x \"\"y\"\" z\" (\"Id\" bigint PRIMARY KEY, "
+                              "\"na me\" text)"));
+    admin.exec(QStringLiteral("INSERT INTO \"a.b\".\"x \"\"y\"\" z\" VALUES (1, 'odd')"));
+    admin.exec(QStringLiteral("CREATE TABLE public.dup (id int PRIMARY KEY, w text)"));
+    admin.exec(QStringLiteral("CREATE TABLE \"a.b\".dup (id int PRIMARY KEY, w text)"));
+    admin.exec(QStringLiteral("INSERT INTO public.dup VALUES (1, 'public')"));
+    admin.exec(QStringLiteral("INSERT INTO \"a.b\".dup VALUES (1, 'hidden')"));
+    admin.exec(QStringLiteral("CREATE VIEW seen AS SELECT 1 AS one"));
+    admin.exec(QStringLiteral("CREATE TABLE parted (id int PRIMARY KEY) PARTITION BY RANGE (id)"));
+    admin.exec(QStringLiteral("CREATE TABLE parted_1 PARTITION OF parted FOR VALUES FROM (0) TO (10)"));
+    addServerAlias(ServerAlias, db.connInfo());
+
+    QCOMPARE(Engine::tableNames(ServerAlias),
+        QStringList({QStringLiteral("dup"), QStringLiteral("parted"), QStringLiteral("a.b.dup"),
+            QStringLiteral("x \"y\" z")}));
+    auto odd = openTable(ServerAlias, QStringLiteral("x \"y\" z"));
+    QCOMPARE(odd->fieldByName(QStringLiteral("na me"))->asString(), QStringLiteral("odd"));
+    odd->edit();
+    odd->fieldByName(QStringLiteral("na me"))->setValue(QStringLiteral("still odd"));
+    odd->post();
+    QCOMPARE(admin.exec(QStringLiteral("SELECT \"na me\" FROM \"a.b\".\"x \"\"y\"\" z\"")).text(0, 0),
+        QStringLiteral("still odd"));
+    QCOMPARE(openTable(ServerAlias, QStringLiteral("dup"))->fieldByName(QStringLiteral("w"))->asString(),
+        QStringLiteral("public"));
+    QCOMPARE(openTable(ServerAlias, QStringLiteral("a.b.dup"))->fieldByName(QStringLiteral("w"))->asString(),
+        QStringLiteral("hidden"));
+    const QString missing = messageOf([&] { openTable(ServerAlias, QStringLiteral("seen")); });
+    QVERIFY2(missing.contains(u"does not exist"), qPrintable(missing));
+}
+
+void TableDriversTest::aServerGoneMidBrowseIsReportedAndTheNextActionReconnects()
+{
+    PgTestServer server;
+    server.start();
+    {
+        PgConnection admin(PgConnectionInfo::fromString(
+            PgTestServer::connInfo(server.host(), QStringLiteral("postgres")), QStringLiteral("admin")));
+        admin.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS t (id int PRIMARY KEY, name text)"));
+        admin.exec(QStringLiteral("TRUNCATE t"));
+        admin.exec(QStringLiteral("INSERT INTO t SELECT i, 'r' || i FROM generate_series(1, 600) AS i"));
+    }
+    addServerAlias(ServerAlias, PgTestServer::connInfo(server.host(), QStringLiteral("postgres")));
+    auto t = openTable(ServerAlias, QStringLiteral("t"));
+    server.stop();
+    // The grid asks for rows it has not read: it gets empty cells, not an exception.
+    QCOMPARE(t->displayTextAt(450, 1), QString());
+    const QString lost = messageOf([&] { t->refresh(); });
+    QVERIFY2(!lost.isEmpty(), "refresh without a server raised nothing");
+    QCOMPARE(t->state(), TTable::Browse);
+    QVERIFY(t->active());
+
+    server.start();
+    t->refresh();
+    QCOMPARE(t->displayTextAt(450, 1), QStringLiteral("r451"));
+    t->edit();
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("after the restart"));
+    t->post();
+    QCOMPARE(nameOf(*t), QStringLiteral("after the restart"));
+}
+
+TABVALE_TEST_MAIN(TableDriversTest, QCoreApplication)
+#include "tst_TableDrivers.moc"
