@@ -4,6 +4,7 @@
 #include "engine/Database.h"
 #include "engine/Engine.h"
 #include "engine/EngineError.h"
+#include "engine/PgMaintenance.h"
 #include "engine/FieldType.h"
 #include "engine/FreePages.h"
 #include "engine/RelatedRecords.h"
@@ -315,6 +316,8 @@ bool isKeptTable(const QString &name)
 
 void compact(TTable &table, const Progress &progress)
 {
+    if (PgMaintenance::isServerTable(table))
+        return PgMaintenance::compact(table);
     table.storePendingEdit();
     const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "compacting the table “%1”"));
     const CommandScope command(*s.db, s.command);
@@ -370,6 +373,8 @@ void compact(TTable &table, const Progress &progress)
 
 void emptyWithBackup(TTable &table, const Progress &progress)
 {
+    if (PgMaintenance::isServerTable(table))
+        return PgMaintenance::emptyWithBackup(table);
     table.storePendingEdit();
     const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "emptying the table “%1”"));
     const CommandScope command(*s.db, s.command);
@@ -400,6 +405,8 @@ void emptyWithBackup(TTable &table, const Progress &progress)
 
 bool restoreFromBackup(TTable &table, const Progress &progress)
 {
+    if (PgMaintenance::isServerTable(table))
+        return PgMaintenance::restoreFromBackup(table);
     table.storePendingEdit();
     const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "restoring the table “%1”"));
     const CommandScope command(*s.db, s.command);
@@ -443,6 +450,8 @@ bool restoreFromBackup(TTable &table, const Progress &progress)
 
 QList<RelatedRecords::Referrer> recordsReferringTo(TTable &table)
 {
+    if (PgMaintenance::isServerTable(table))
+        return PgMaintenance::recordsReferringTo(table);
     const Subject s = subjectOf(table);
     QList<RelatedRecords::Referrer> referrers = RelatedRecords::referringTo(*s.db, s.table);
     // The backup's records are copies of another table's; they relate to nothing the user keeps.
@@ -518,6 +527,8 @@ std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
 
 void deleteTable(TTable &table)
 {
+    if (PgMaintenance::isServerTable(table))
+        return PgMaintenance::deleteTable(table);
     if (table.openElsewhere() > 0)
         throw EngineError(QCoreApplication::translate("TableMaintenance", "The table “%1” is open in another window: close it "
                                          "there before deleting the table.")

@@ -995,6 +995,49 @@ The aliases are kept in %1
     </message>
 </context>
 <context>
+    <name>PgMaintenance</name>
+    <message>
+        <source>No table is open.</source>
+        <translation>没有打开的数据表。</translation>
+    </message>
+    <message>
+        <source>Records of %1 refer to records of the table “%2”; on the server, %3 would change those records too or be refused. Nothing was changed.</source>
+        <translation>%1 的记录引用了数据表“%2”的记录；在服务器上，%3会同时修改那些记录，或者被拒绝。没有做任何更改。</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>Other users are working with the table “%1” right now, so it was not compacted. Try again when they are done.</source>
+        <translation>其他用户正在使用数据表“%1”，所以没有压缩它。请在他们用完之后再试。</translation>
+    </message>
+    <message>
+        <source>The backup table “%1” cannot be emptied into itself.</source>
+        <translation>备份数据表“%1”不能清空到它自身。</translation>
+    </message>
+    <message>
+        <source>emptying it</source>
+        <translation>清空它</translation>
+    </message>
+    <message>
+        <source>The backup table “%1” cannot be restored onto itself.</source>
+        <translation>备份数据表“%1”不能恢复到它自身。</translation>
+    </message>
+    <message>
+        <source>The backup was taken from a table with other fields than “%1”; restoring it would change the table&apos;s definition, which Tabvale does not do on a server. Nothing was changed.</source>
+        <translation>备份来自一个字段与“%1”不同的数据表；恢复它会改变该数据表的定义，而 Tabvale 不会在服务器上这样做。没有做任何更改。</translation>
+    </message>
+    <message>
+        <source>The table “%1” is open in another window: close it there before deleting the table.</source>
+        <translation>数据表“%1”在另一个窗口中打开：请先在那里关闭它，再删除该数据表。</translation>
+    </message>
+    <message>
+        <source>deleting it</source>
+        <translation>删除它</translation>
+    </message>
+</context>
+<context>
     <name>PgPasswords</name>
     <message>
         <source>Password of user “%1” for the database “%2” of “%3”:</source>

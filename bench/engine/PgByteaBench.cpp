@@ -1,14 +1,20 @@
-// tabvale-bench-pgsql: the baseline for reading pictures from a PostgreSQL server over its Unix
-// socket. 10,000 bytea values of 120 KB each are read back as a bare binary SELECT (libpq alone,
-// one row at a time off the wire), in windows of keys, one by one by key through PgConnection,
-// and, for comparison, in text form. Starts a throwaway server of its own unless --host names the
-// socket folder of a running one (user tabvale, trusted).
+// tabvale-bench-pgsql: reading a PostgreSQL server's tables over its Unix socket. 10,000 bytea
+// values of 120 KB each are read back as a bare binary SELECT (libpq alone, one row at a time off
+// the wire), in windows of keys, one by one by key through PgConnection, record by record through
+// a table object of a server alias (what the windows do), and, for comparison, in text form.
+// Then a table of --records records is opened through a table object: its first screen and its
+// whole record list against a bare query of its key list. Starts a throwaway server of its own
+// unless --host names the socket folder of a running one (user tabvale, trusted).
 #include "bench/common/BenchMemory.h"
+#include "engine/AliasRegistry.h"
 #include "engine/PgConnection.h"
+#include "engine/TField.h"
+#include "engine/TTable.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -147,6 +153,89 @@ Figures oneByOne(PgConnection &c, int values)
     return f;
 }
 
+// Record by record through a table object, as the picture panel and the input window's column
+// read them: the current record's picture, then the next record.
+Figures throughTable(int values)
+{
+    TTable t;
+    t.setDatabaseName(QStringLiteral("Bench"));
+    t.setTableName(QStringLiteral("pics"));
+    t.open();
+    TField *pic = t.fieldByName(QStringLiteral("pic"));
+    Figures f;
+    for (int i = 0; i < values && !t.eof(); ++i) {
+        f.bytes += pic->asBytes().size();
+        ++f.values;
+        t.next();
+    }
+    return f;
+}
+
+double seconds(const QElapsedTimer &clock)
+{
+    return clock.nsecsElapsed() / 1e9;
+}
+
+void openBigTable(PgConnection &c, int records, int runs)
+{
+    c.exec(QStringLiteral("DROP TABLE IF EXISTS big"));
+    c.exec(QStringLiteral("CREATE TABLE big (id integer PRIMARY KEY, name text, n integer, pic bytea)"));
+    c.exec(QStringLiteral("INSERT INTO big SELECT i, 'record ' || i, i * 7, NULL "
+                          "FROM generate_series(1, $1::int) AS i"),
+        {records});
+    c.exec(QStringLiteral("VACUUM ANALYZE big"));
+    double bare = 0;
+    double firstScreen = 0;
+    double whole = 0;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        const PgResult keys = c.exec(QStringLiteral("SELECT id FROM big ORDER BY id"));
+        const double b = seconds(clock);
+        if (keys.rowCount() != records)
+            throw std::runtime_error("the key list is incomplete");
+        clock.restart();
+        TTable t;
+        t.setDatabaseName(QStringLiteral("Bench"));
+        t.setTableName(QStringLiteral("big"));
+        t.open();
+        for (int row = 0; row < 40; ++row) // a screen of the grid
+            for (int field = 0; field < t.fieldCount(); ++field)
+                t.displayTextAt(row, field);
+        const double first = seconds(clock);
+        t.waitForRecordList();
+        const double all = seconds(clock);
+        if (t.recordCount() != records)
+            throw std::runtime_error("the table's record list is incomplete");
+        if (run == 0 || b < bare)
+            bare = b;
+        if (run == 0 || first < firstScreen)
+            firstScreen = first;
+        if (run == 0 || all < whole)
+            whole = all;
+    }
+    out() << records << " records, best of " << runs << " runs:\n"
+          << "  bare query of the key list         " << QString::number(bare * 1000, 'f', 1) << " ms\n"
+          << "  opened, first screen shown          " << QString::number(firstScreen * 1000, 'f', 1)
+          << " ms  (" << QString::number(firstScreen / bare, 'f', 3) << " x the key list; goal 1.3)\n"
+          << "  opened, whole record list read      " << QString::number(whole * 1000, 'f', 1)
+          << " ms  (" << QString::number(whole / bare, 'f', 3) << " x the key list)\n"
+          << Qt::flush;
+    c.exec(QStringLiteral("DROP TABLE big"));
+}
+
+void addAlias(const QString &host, const QTemporaryDir &folder)
+{
+    const QString file = folder.filePath(QStringLiteral("aliases.conf"));
+    qputenv("TABVALE_ALIASES", file.toLocal8Bit());
+    QFile(file).open(QIODevice::WriteOnly); // an empty alias file: no sample database made
+    Alias a;
+    a.name = QStringLiteral("Bench");
+    a.driver = QStringLiteral("PGSQL");
+    a.connInfo = QStringLiteral("host='%1' port=5432 user=tabvale dbname=postgres").arg(host);
+    AliasRegistry::add(a);
+}
+
 int run(const QCommandLineParser &options)
 {
     const int values = options.value(QStringLiteral("values")).toInt();
@@ -175,8 +264,16 @@ int run(const QCommandLineParser &options)
             best(runs, [&] { return windows(c, values, 50); }));
         print("one by one by key (PgConnection, binary)",
             best(runs, [&] { return oneByOne(c, values); }));
+        QTemporaryDir aliasFolder;
+        addAlias(host, aliasFolder);
+        const Figures bare = best(runs, [&] { return bareSelect(c.handle(), 1); });
+        const Figures table = best(runs, [&] { return throughTable(values); });
+        print("record by record through a table object", table);
+        out() << "  " << QString::number(table.seconds / bare.seconds, 'f', 3)
+              << " x the bare binary SELECT (goal 1.5)\n";
         out() << "client memory grew by " << (residentKb() - before) / 1024 << " MB\n";
         c.exec(QStringLiteral("DROP TABLE pics"));
+        openBigTable(c, options.value(QStringLiteral("records")).toInt(), runs);
     } catch (...) {
         if (own)
             runScript(QStringLiteral("destroy"), host);
@@ -204,6 +301,8 @@ int main(int argc, char **argv)
             QStringLiteral("10000")},
         {QStringLiteral("kb"), QStringLiteral("Size of a picture in KB."), QStringLiteral("kb"),
             QStringLiteral("120")},
+        {QStringLiteral("records"), QStringLiteral("Records of the big table opened."),
+            QStringLiteral("n"), QStringLiteral("1000000")},
         {QStringLiteral("runs"), QStringLiteral("Runs of each read; the best counts."),
             QStringLiteral("n"), QStringLiteral("3")}});
     options.process(app);

@@ -1,0 +1,246 @@
+#include "engine/PgMaintenance.h"
+
+#include "engine/AliasRegistry.h"
+#include "engine/EngineError.h"
+#include "engine/PgCatalog.h"
+#include "engine/PgConnection.h"
+#include "engine/TTable.h"
+#include "engine/TableMaintenance.h"
+
+namespace {
+
+struct Subject
+{
+    std::shared_ptr<PgConnection> conn;
+    PgCatalog::Table table;
+    QString schema; // quoted
+    QString backup; // the backup table in the table's schema, quoted
+};
+
+Subject subjectOf(TTable &table)
+{
+    if (table.tableName().isEmpty())
+        throw EngineError(PgMaintenance::tr("No table is open."));
+    Subject s;
+    s.conn = PgCatalog::connection(AliasRegistry::find(table.databaseName()));
+    s.conn->ensureConnected();
+    s.table = PgCatalog::find(*s.conn, table.tableName(), table.databaseName());
+    const PgResult r = s.conn->exec(
+        QStringLiteral("SELECT format('%I', n.nspname), format('%I.%I', n.nspname, $2::text) "
+                       "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE c.oid = $1::oid"),
+        {s.table.oid, TableMaintenance::BackupTable});
+    s.schema = r.text(0, 0);
+    s.backup = r.text(0, 1);
+    return s;
+}
+
+bool exists(PgConnection &conn, const QString &quotedTable)
+{
+    return !conn.exec(QStringLiteral("SELECT to_regclass($1)"), {quotedTable}).isNull(0, 0);
+}
+
+// Runs work with the table object closed, opening it again afterwards, also after a failure.
+template<typename Work>
+auto withTableClosed(TTable &table, Work work)
+{
+    const bool wasOpen = table.active();
+    table.close();
+    struct Reopen
+    {
+        TTable &table;
+        bool wasOpen;
+        ~Reopen()
+        {
+            if (!wasOpen || table.active())
+                return;
+            try {
+                table.open();
+            } catch (const EngineError &) {
+                // The command's own error, if any, is the one to show.
+            }
+        }
+    } reopen {table, wasOpen};
+    return work();
+}
+
+// The server's transaction around a command: rolled back unless committed.
+class ServerTransaction
+{
+public:
+    explicit ServerTransaction(PgConnection &conn) : m_conn(conn)
+    {
+        m_conn.exec(QStringLiteral("BEGIN"));
+    }
+    ~ServerTransaction()
+    {
+        if (m_open && !m_conn.isLost()) {
+            try {
+                m_conn.exec(QStringLiteral("ROLLBACK"));
+            } catch (const EngineError &) {
+                // The server ends a transaction whose connection breaks by itself.
+            }
+        }
+    }
+    void commit()
+    {
+        m_conn.exec(QStringLiteral("COMMIT"));
+        m_open = false;
+    }
+    ServerTransaction(const ServerTransaction &) = delete;
+    ServerTransaction &operator=(const ServerTransaction &) = delete;
+
+private:
+    PgConnection &m_conn;
+    bool m_open = true;
+};
+
+void refuseWhileReferred(TTable &table, const QString &doing)
+{
+    const QList<RelatedRecords::Referrer> referrers = PgMaintenance::recordsReferringTo(table);
+    if (referrers.isEmpty())
+        return;
+    QStringList names;
+    for (const RelatedRecords::Referrer &r : referrers)
+        names << QStringLiteral("“%1”").arg(r.table);
+    throw EngineError(PgMaintenance::tr("Records of %1 refer to records of the table “%2”; on the "
+                                        "server, %3 would change those records too or be refused. "
+                                        "Nothing was changed.")
+                          .arg(names.join(PgMaintenance::tr(", ")), table.tableName(), doing));
+}
+
+} // namespace
+
+bool PgMaintenance::isServerTable(const TTable &table)
+{
+    return !table.databaseName().isEmpty() && AliasRegistry::find(table.databaseName()).isServer();
+}
+
+void PgMaintenance::compact(TTable &table)
+{
+    table.storePendingEdit();
+    const Subject s = subjectOf(table);
+    const bool owned = s.conn->exec(QStringLiteral("SELECT pg_has_role(relowner, 'USAGE') FROM pg_class "
+                                                   "WHERE oid = $1::oid"),
+                                  {s.table.oid})
+                           .text(0, 0)
+        == u"t";
+    s.conn->exec(QStringLiteral("SET lock_timeout = '3s'"));
+    try {
+        // Outside a transaction: VACUUM cannot run in one; FULL rewrites the table in one step.
+        s.conn->exec(QStringLiteral("VACUUM %1%2").arg(owned ? QStringLiteral("FULL ") : QString(), s.table.sql));
+    } catch (const EngineError &) {
+        const QString state = s.conn->lastSqlState();
+        if (!s.conn->isLost())
+            s.conn->exec(QStringLiteral("RESET lock_timeout"));
+        if (state == u"55P03")
+            throw EngineError(tr("Other users are working with the table “%1” right now, so it "
+                                 "was not compacted. Try again when they are done.")
+                                  .arg(table.tableName()));
+        throw;
+    }
+    s.conn->exec(QStringLiteral("RESET lock_timeout"));
+    if (table.active())
+        table.refresh();
+}
+
+void PgMaintenance::emptyWithBackup(TTable &table)
+{
+    table.storePendingEdit();
+    if (table.tableName() == TableMaintenance::BackupTable)
+        throw EngineError(tr("The backup table “%1” cannot be emptied into itself.").arg(table.tableName()));
+    refuseWhileReferred(table, tr("emptying it"));
+    const Subject s = subjectOf(table);
+    withTableClosed(table, [&] {
+        ServerTransaction transaction(*s.conn);
+        s.conn->exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(s.backup));
+        s.conn->exec(QStringLiteral("CREATE TABLE %1 (LIKE %2)").arg(s.backup, s.table.sql));
+        s.conn->exec(QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(s.backup, s.table.sql));
+        s.conn->exec(QStringLiteral("DELETE FROM %1").arg(s.table.sql)); // not TRUNCATE: rules and grants as for any delete
+        transaction.commit();
+    });
+}
+
+bool PgMaintenance::restoreFromBackup(TTable &table)
+{
+    table.storePendingEdit();
+    const Subject s = subjectOf(table);
+    if (!exists(*s.conn, s.backup))
+        return false;
+    if (table.tableName() == TableMaintenance::BackupTable)
+        throw EngineError(tr("The backup table “%1” cannot be restored onto itself.").arg(table.tableName()));
+    // The same fields of the same types in the same order, or nothing.
+    const QString fieldsSql = QStringLiteral(
+        "SELECT string_agg(format('%I %s', attname, format_type(atttypid, atttypmod)), ', ' "
+        "ORDER BY attnum) FROM pg_attribute WHERE attrelid = $1::regclass AND attnum > 0 "
+        "AND NOT attisdropped AND attgenerated = ''");
+    const QString own = s.conn->exec(fieldsSql, {s.table.sql}).text(0, 0);
+    const QString backup = s.conn->exec(fieldsSql, {s.backup}).text(0, 0);
+    if (own != backup)
+        throw EngineError(tr("The backup was taken from a table with other fields than “%1”; "
+                             "restoring it would change the table's definition, which Tabvale "
+                             "does not do on a server. Nothing was changed.")
+                              .arg(table.tableName()));
+    const PgResult columns = s.conn->exec(
+        QStringLiteral("SELECT string_agg(format('%I', attname), ', ' ORDER BY attnum) FROM pg_attribute "
+                       "WHERE attrelid = $1::regclass AND attnum > 0 AND NOT attisdropped "
+                       "AND attgenerated = ''"),
+        {s.table.sql});
+    const QString list = columns.text(0, 0);
+    withTableClosed(table, [&] {
+        ServerTransaction transaction(*s.conn);
+        s.conn->exec(QStringLiteral("DELETE FROM %1").arg(s.table.sql));
+        s.conn->exec(QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE SELECT %2 FROM %3")
+                         .arg(s.table.sql, list, s.backup));
+        transaction.commit();
+    });
+    return true;
+}
+
+void PgMaintenance::deleteTable(TTable &table)
+{
+    if (table.openElsewhere() > 0)
+        throw EngineError(tr("The table “%1” is open in another window: close it there before "
+                             "deleting the table.")
+                              .arg(table.tableName()));
+    refuseWhileReferred(table, tr("deleting it"));
+    const Subject s = subjectOf(table);
+    const bool wasOpen = table.active();
+    table.close();
+    try {
+        s.conn->exec(QStringLiteral("DROP TABLE %1").arg(s.table.sql));
+    } catch (const EngineError &) {
+        if (wasOpen)
+            table.open(); // the table is still there
+        throw;
+    }
+}
+
+QList<RelatedRecords::Referrer> PgMaintenance::recordsReferringTo(TTable &table)
+{
+    const Subject s = subjectOf(table);
+    // Each foreign key naming this table, as the condition that finds a referring record.
+    const PgResult keys = s.conn->exec(
+        QStringLiteral(
+            "SELECT c.conrelid::regclass::text, format('%s', c.conrelid::regclass), "
+            "(SELECT string_agg(format('p.%I = r.%I', pa.attname, ra.attname), ' AND ') "
+            " FROM unnest(c.confkey, c.conkey) AS k(parent, child) "
+            " JOIN pg_attribute pa ON pa.attrelid = c.confrelid AND pa.attnum = k.parent "
+            " JOIN pg_attribute ra ON ra.attrelid = c.conrelid AND ra.attnum = k.child) "
+            "FROM pg_constraint c WHERE c.contype = 'f' AND c.confrelid = $1::oid "
+            "AND c.conrelid <> c.confrelid ORDER BY c.conrelid::regclass::text"),
+        {s.table.oid});
+    QList<RelatedRecords::Referrer> referrers;
+    for (int row = 0; row < keys.rowCount(); ++row) {
+        const qint64 records = s.conn->exec(QStringLiteral("SELECT count(*) FROM %1 AS r WHERE EXISTS "
+                                                           "(SELECT 1 FROM %2 AS p WHERE %3)")
+                                                .arg(keys.text(row, 1), s.table.sql, keys.text(row, 2)))
+                                   .int64(0, 0);
+        if (records == 0)
+            continue;
+        if (!referrers.isEmpty() && referrers.last().table == keys.text(row, 0))
+            referrers.last().records += records;
+        else
+            referrers << RelatedRecords::Referrer {keys.text(row, 0), records};
+    }
+    return referrers;
+}
