@@ -5,11 +5,16 @@
 #include "common/MainWindowLink.h"
 #include "common/SharedState.h"
 #include "datawindow/TForm1.h"
+#include "common/Prompts.h"
+#include "engine/PgLogin.h"
+#include "engine/PgPasswords.h"
 #include "engine/TTable.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QThread>
 
 namespace WindowWiring {
 
@@ -73,6 +78,21 @@ void installRecordListWait()
     });
 }
 
+// A server that wants a password neither ~/.pgpass nor the service file holds asks for it once
+// per run, on the GUI thread only: a worker's connection uses the one typed before, or fails.
+void installPasswordPrompt()
+{
+    PgPasswords::setPrompt([](const PgLogin &login) -> std::optional<QString> {
+        if (QThread::currentThread() != qApp->thread())
+            return std::nullopt;
+        QGuiApplication::setOverrideCursor(Qt::ArrowCursor); // a wait cursor may be showing
+        const std::optional<QString> typed = Prompts::password(
+            QApplication::activeWindow(), QApplication::applicationDisplayName(), PgPasswords::question(login));
+        QGuiApplication::restoreOverrideCursor();
+        return typed;
+    });
+}
+
 } // namespace
 
 void install()
@@ -80,6 +100,7 @@ void install()
     installInputPictureWindow();
     installMainWindowLink();
     installRecordListWait();
+    installPasswordPrompt();
 }
 
 } // namespace WindowWiring

@@ -63,6 +63,25 @@ QString input(
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : defaultText;
 }
 
+std::optional<QString> password(QWidget *parent, const QString &caption, const QString &prompt)
+{
+    if (currentScript()) {
+        Request r;
+        r.kind = Request::Input;
+        r.caption = caption;
+        r.text = prompt;
+        r.secret = true;
+        const Answer a = currentScript()(r);
+        return a.button == QMessageBox::Cancel ? std::nullopt : std::optional<QString>(a.text);
+    }
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    return dialog.exec() == QDialog::Accepted ? std::optional<QString>(dialog.textValue())
+                                              : std::nullopt;
+}
+
 QString openPicture(QWidget *parent, const QString &filter)
 {
     if (currentScript()) {

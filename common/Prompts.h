@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QDialog;
 class QWidget;
@@ -20,6 +21,7 @@ struct Request
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString defaultText; // input default
+    bool secret = false; // Input: a password, not shown as typed
     QString filter; // open-file filter ("Name (*.x)|*.x|..." as given by the caller)
     QStringList choices; // Choice: the buttons' captions, in order
     QDialog *dialog = nullptr; // Dialog: the dialog to fill in (the script may set its fields)
@@ -43,6 +45,8 @@ QMessageBox::StandardButton message(QWidget *parent, const QString &text, const 
 // Returns the typed text, or defaultText when cancelled.
 QString input(QWidget *parent, const QString &caption, const QString &prompt,
     const QString &defaultText = {});
+// A password, not shown as typed; nothing when cancelled.
+std::optional<QString> password(QWidget *parent, const QString &caption, const QString &prompt);
 // filter in the form "Display|pattern|Display|pattern"; returns the chosen file or "" on cancel.
 QString openPicture(QWidget *parent, const QString &filter);
 
