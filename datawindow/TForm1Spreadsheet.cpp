@@ -16,7 +16,7 @@
 #include "datawindow/exchange/WorkbookLocation.h"
 #include "engine/Engine.h"
 #include "engine/TTable.h"
-#include "engine/Transaction.h"
+#include "engine/TableDriver.h"
 #include "spreadsheet/Sheets.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/TExcelApplication.h"
@@ -343,9 +343,9 @@ void TForm1::writeBackSheet(const QString &database, Worksheet &sheet, const QSt
         Table1->waitForRecordList();
         Table1->first();
         // One transaction for the sheet: fast, and a failure leaves the table as it was.
-        Transaction transaction(*Engine::database(database));
+        const std::unique_ptr<TableWork> work = Table1->beginWork();
         writer.run();
-        transaction.commit();
+        work->commit();
     } catch (const std::exception &error) {
         Table1->close(); // its records may have been rolled back under it
         throw ExchangeError(QCoreApplication::translate("TForm1Spreadsheet", "Writing back the sheet “%1” of %2 stopped at row %3: "

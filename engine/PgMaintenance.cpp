@@ -4,6 +4,7 @@
 #include "engine/EngineError.h"
 #include "engine/PgCatalog.h"
 #include "engine/PgConnection.h"
+#include "engine/PgTransaction.h"
 #include "engine/TTable.h"
 #include "engine/TableMaintenance.h"
 
@@ -63,37 +64,6 @@ auto withTableClosed(TTable &table, Work work)
     return work();
 }
 
-// The server's transaction around a command: rolled back unless committed.
-class ServerTransaction
-{
-public:
-    explicit ServerTransaction(PgConnection &conn) : m_conn(conn)
-    {
-        m_conn.exec(QStringLiteral("BEGIN"));
-    }
-    ~ServerTransaction()
-    {
-        if (m_open && !m_conn.isLost()) {
-            try {
-                m_conn.exec(QStringLiteral("ROLLBACK"));
-            } catch (const EngineError &) {
-                // The server ends a transaction whose connection breaks by itself.
-            }
-        }
-    }
-    void commit()
-    {
-        m_conn.exec(QStringLiteral("COMMIT"));
-        m_open = false;
-    }
-    ServerTransaction(const ServerTransaction &) = delete;
-    ServerTransaction &operator=(const ServerTransaction &) = delete;
-
-private:
-    PgConnection &m_conn;
-    bool m_open = true;
-};
-
 void refuseWhileReferred(TTable &table, const QString &doing)
 {
     const QList<RelatedRecords::Referrer> referrers = PgMaintenance::recordsReferringTo(table);
@@ -151,7 +121,7 @@ void PgMaintenance::emptyWithBackup(TTable &table)
     refuseWhileReferred(table, tr("emptying it"));
     const Subject s = subjectOf(table);
     withTableClosed(table, [&] {
-        ServerTransaction transaction(*s.conn);
+        PgTransaction transaction(*s.conn);
         s.conn->exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(s.backup));
         s.conn->exec(QStringLiteral("CREATE TABLE %1 (LIKE %2)").arg(s.backup, s.table.sql));
         s.conn->exec(QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(s.backup, s.table.sql));
@@ -187,7 +157,7 @@ bool PgMaintenance::restoreFromBackup(TTable &table)
         {s.table.sql});
     const QString list = columns.text(0, 0);
     withTableClosed(table, [&] {
-        ServerTransaction transaction(*s.conn);
+        PgTransaction transaction(*s.conn);
         s.conn->exec(QStringLiteral("DELETE FROM %1").arg(s.table.sql));
         s.conn->exec(QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE SELECT %2 FROM %3")
                          .arg(s.table.sql, list, s.backup));

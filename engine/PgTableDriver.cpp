@@ -7,6 +7,7 @@
 #include "engine/PgOid.h"
 #include "engine/PgValue.h"
 #include "engine/TField.h"
+#include "engine/PgTransaction.h"
 
 #include <algorithm>
 
@@ -336,4 +337,24 @@ TableDriver::Versions PgTableDriver::versions()
 {
     // Other users' commits are not announced: every re-read reads the records again.
     return {++m_dataVersion, 0, m_generation};
+}
+
+namespace {
+
+class PgWork : public TableWork
+{
+public:
+    explicit PgWork(PgConnection &conn) : m_transaction(conn) { }
+    void commit() override { m_transaction.commit(); }
+
+private:
+    PgTransaction m_transaction;
+};
+
+} // namespace
+
+std::unique_ptr<TableWork> PgTableDriver::beginWork()
+{
+    m_conn->ensureConnected();
+    return std::make_unique<PgWork>(*m_conn);
 }

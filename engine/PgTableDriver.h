@@ -44,6 +44,7 @@ public:
     bool remove(RecordKey key, const QString &version) override;
     bool keepsVersions() const override { return true; }
     void dropTable() override;
+    std::unique_ptr<TableWork> beginWork() override;
 
     Versions versions() override;
     quint64 generation() const override { return m_generation; }

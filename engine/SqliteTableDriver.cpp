@@ -4,6 +4,7 @@
 #include "engine/FieldType.h"
 #include "engine/FieldValue.h"
 #include "engine/TField.h"
+#include "engine/Transaction.h"
 
 #include <QCoreApplication>
 #include <sqlite3.h>
@@ -276,4 +277,23 @@ void SqliteTableDriver::recordDeleted(RecordKey key)
 void SqliteTableDriver::tableChanged()
 {
     m_db->tableChanged(m_table);
+}
+
+namespace {
+
+class SqliteWork : public TableWork
+{
+public:
+    explicit SqliteWork(Database &db) : m_transaction(db) { }
+    void commit() override { m_transaction.commit(); }
+
+private:
+    Transaction m_transaction;
+};
+
+} // namespace
+
+std::unique_ptr<TableWork> SqliteTableDriver::beginWork()
+{
+    return std::make_unique<SqliteWork>(*m_db);
 }

@@ -35,6 +35,7 @@ public:
     RecordKey insert(const QStringList &fields, const std::vector<QVariant> &values) override;
     bool remove(RecordKey key, const QString &version) override;
     void dropTable() override;
+    std::unique_ptr<TableWork> beginWork() override;
 
     Versions versions() override;
     quint64 generation() const override { return m_db->tableGeneration(m_table); }

@@ -119,6 +119,12 @@ void TTable::deleteTable()
     driver->dropTable();
 }
 
+std::unique_ptr<TableWork> TTable::beginWork()
+{
+    checkActive();
+    return d->driver->beginWork();
+}
+
 // ---- Fields ----------------------------------------------------------------------------------
 
 int TTable::fieldCount() const

@@ -12,6 +12,7 @@
 #include <vector>
 
 class TableDriver;
+class TableWork;
 
 // A mark of one record: its key (the rowid on SQLite).
 struct TBookmark
@@ -108,6 +109,11 @@ public:
     void deleteTable();
     // How many other table objects of this thread have this table open (other windows showing it).
     int openElsewhere() const;
+
+    // Starts work done entirely or not at all on the open table's connection (a sheet written
+    // back record by record): everything written until its commit() is undone when it goes away
+    // without commit().
+    std::unique_ptr<TableWork> beginWork();
 
     // Runs after every successful post, when the table is back in browse state.
     std::function<void(TTable &)> AfterPost;

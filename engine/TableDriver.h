@@ -27,6 +27,15 @@ public:
     virtual void setInterruptCheck(std::function<bool()> check) = 0;
 };
 
+// Work done entirely or not at all: what was written through the table's connection until
+// commit() is undone when the object goes away without it.
+class TableWork
+{
+public:
+    virtual ~TableWork() = default;
+    virtual void commit() = 0;
+};
+
 // What the table object asks of the database that holds one table: the one seam between the
 // record logic (TTable) and a database's way of storing records. Each kind of database (a SQLite
 // file, a PostgreSQL server) has its implementation; a table object holds one while it is open.
@@ -108,6 +117,7 @@ public:
     // Whether records carry versions, so a refused write means another user's change.
     virtual bool keepsVersions() const { return false; }
     virtual void dropTable() = 0;
+    virtual std::unique_ptr<TableWork> beginWork() = 0;
 
     virtual Versions versions() = 0;
     virtual quint64 generation() const = 0; // versions().generation, cheaply
