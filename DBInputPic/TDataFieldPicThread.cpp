@@ -9,15 +9,13 @@
 
 namespace {
 
-// Bigger thumbnails than this get a block of their own: a block holds many.
-constexpr qsizetype SharedThumbBytes = ThumbBlock::Capacity / 16;
-
-// The thumbnail of row packed into the run's current block, which is renewed when full.
+// The thumbnail of row packed into the run's current block, which is renewed when full (one
+// bigger than a whole block gets a block of its own).
 FieldThumb storedThumb(int row, const QByteArray &packed, std::shared_ptr<ThumbBlock> &block)
 {
     FieldThumb thumb;
     thumb.Tag = row;
-    if (packed.size() > SharedThumbBytes) {
+    if (packed.size() > ThumbBlock::Capacity) {
         thumb.setPacked(packed);
         return thumb;
     }
