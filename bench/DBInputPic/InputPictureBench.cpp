@@ -468,8 +468,7 @@ double median(std::vector<double> values)
 
 // The column against its reference, in alternating rounds: the machine is shared, and a load
 // that comes and goes would favour whichever of the two ran in a quiet moment.
-void benchColumn(
-    TForm1 &main, const QString &alias, const QString &dbPath, int records, int rounds)
+void benchColumn(TForm1 &main, const QString &alias, const QString &dbPath, int records, int rounds)
 {
     std::vector<double> wallRatios;
     std::vector<double> cpuRatios;

@@ -75,7 +75,8 @@ class FieldPicThreadTest : public QObject
         auto db = Database::open(path);
         db->exec(QStringLiteral("CREATE TABLE Photos (Pic GRAPHIC)"));
         db->exec(QStringLiteral("BEGIN"));
-        Statement insert = db->prepare(QStringLiteral("INSERT INTO Photos (rowid, Pic) VALUES (?, ?)"));
+        Statement insert
+            = db->prepare(QStringLiteral("INSERT INTO Photos (rowid, Pic) VALUES (?, ?)"));
         RecordList keys;
         qint64 rowid = 10;
         for (int r = 0; r < layout.rows; ++r, ++rowid) {
@@ -111,7 +112,8 @@ class FieldPicThreadTest : public QObject
         bool finished = false;
         QString error;
         {
-            TDataFieldPicThread worker(7, path, QStringLiteral("Photos"), QStringLiteral("Pic"), keys);
+            TDataFieldPicThread worker(
+                7, path, QStringLiteral("Photos"), QStringLiteral("Pic"), keys);
             QObject receiver;
             connect(&worker, &TDataFieldPicThread::thumbnailsReady, &receiver,
                 [&](quint64 generation, const QList<FieldThumb> &batch) {
@@ -128,10 +130,14 @@ class FieldPicThreadTest : public QObject
                     error = e;
                 });
             worker.start();
-            [&] { QTRY_VERIFY_WITH_TIMEOUT(finished, 60000); }();
+            [&] {
+                QTRY_VERIFY_WITH_TIMEOUT(finished, 60000);
+            }();
             worker.wait();
         } // the worker goes: the thumbnails must hold their bytes themselves
-        [&] { QCOMPARE(error, QString()); }();
+        [&] {
+            QCOMPARE(error, QString());
+        }();
         return thumbs;
     }
 
@@ -164,12 +170,14 @@ private slots:
             switch (layout.at(r)) {
             case Value::Small:
                 QCOMPARE(picture.size(), Thumbnail::StripSize);
-                QVERIFY2(near(picture.pixel(29, 29), colourOf(r), 2), qPrintable(QString::number(r)));
+                QVERIFY2(
+                    near(picture.pixel(29, 29), colourOf(r), 2), qPrintable(QString::number(r)));
                 QVERIFY(!thumb.unreadable);
                 break;
             case Value::Photo:
                 QCOMPARE(picture.size(), Thumbnail::StripSize);
-                QVERIFY2(near(picture.pixel(29, 29), colourOf(r), 12), qPrintable(QString::number(r)));
+                QVERIFY2(
+                    near(picture.pixel(29, 29), colourOf(r), 12), qPrintable(QString::number(r)));
                 break;
             case Value::Empty:
                 QVERIFY(picture.isNull());
@@ -194,8 +202,10 @@ private slots:
             offsets << block.append(parts.last());
         }
         QVERIFY(parts.size() > 100);
-        QCOMPARE(block.room(), ThumbBlock::Capacity - std::accumulate(parts.cbegin(), parts.cend(),
-            qsizetype(0), [](qsizetype n, const QByteArray &p) { return n + p.size(); }));
+        QCOMPARE(block.room(),
+            ThumbBlock::Capacity
+                - std::accumulate(parts.cbegin(), parts.cend(), qsizetype(0),
+                    [](qsizetype n, const QByteArray &p) { return n + p.size(); }));
         for (int i = 0; i < parts.size(); ++i)
             QCOMPARE(block.view(offsets.at(i), parts.at(i).size()), parts.at(i));
     }
@@ -204,13 +214,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("packed");
         QTest::addColumn<QRgb>("centre"); // 0: no picture
-        QTest::newRow("a packed thumbnail") << Thumbnail::pack(plain(Thumbnail::StripSize, qRgb(0, 160, 0)))
-                                          << qRgb(0, 160, 0);
-        QTest::newRow("a small stored value kept as it is")
-            << Thumbnail::packStoredValue(
-                   StoredPicture::encode(plain(Thumbnail::StripSize, qRgb(200, 90, 0)), 17),
-                   plain(Thumbnail::StripSize, qRgb(200, 90, 0)))
-            << qRgb(200, 90, 0);
+        QTest::newRow("a packed thumbnail")
+            << Thumbnail::pack(plain(Thumbnail::StripSize, qRgb(0, 160, 0))) << qRgb(0, 160, 0);
+        QTest::newRow("a small stored value kept as it is") << Thumbnail::packStoredValue(
+            StoredPicture::encode(plain(Thumbnail::StripSize, qRgb(200, 90, 0)), 17),
+            plain(Thumbnail::StripSize, qRgb(200, 90, 0))) << qRgb(200, 90, 0);
         QTest::newRow("nothing: the field was emptied") << QByteArray() << QRgb(0);
     }
 
