@@ -25,9 +25,16 @@ int FieldColumnPanel::thumbAt(QPoint pos) const
 
 void FieldColumnPanel::updateRow(int row)
 {
-    const QRect r(0, Grid.rowTop(row, m_view.offset), width(), ThumbGrid::Pitch + 2);
-    if (r.intersects(rect()))
-        update(r);
+    updateRows(row, row);
+}
+
+void FieldColumnPanel::updateRows(int first, int last)
+{
+    const int top = Grid.rowTop(first, m_view.offset);
+    const QRect r(0, top, width(), Grid.rowTop(last, m_view.offset) - top + ThumbGrid::Pitch + 2);
+    const QRect shown = r.intersected(rect());
+    if (!shown.isEmpty())
+        update(shown);
 }
 
 void FieldColumnPanel::paintEvent(QPaintEvent *event)

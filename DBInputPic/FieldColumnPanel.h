@@ -36,6 +36,7 @@ public:
     void scrollContents(int dy); // moves every child; the view's offset moves the rows
     int thumbAt(QPoint pos) const; // the column index under pos, -1 for none
     void updateRow(int row);
+    void updateRows(int first, int last); // repaints the part of them that shows
 
     static const QColor HighlightColor; // navy
 

@@ -7,6 +7,28 @@
 
 #include <QElapsedTimer>
 
+namespace {
+
+// The thumbnail of row packed into the run's current block, which is renewed when full (one
+// bigger than a whole block gets a block of its own).
+FieldThumb storedThumb(int row, const QByteArray &packed, std::shared_ptr<ThumbBlock> &block)
+{
+    FieldThumb thumb;
+    thumb.Tag = row;
+    if (packed.size() > ThumbBlock::Capacity) {
+        thumb.setPacked(packed);
+        return thumb;
+    }
+    if (!block || block->room() < packed.size())
+        block = std::make_shared<ThumbBlock>();
+    thumb.offset = qint32(block->append(packed));
+    thumb.size = qint32(packed.size());
+    thumb.block = block;
+    return thumb;
+}
+
+} // namespace
+
 TDataFieldPicThread::TDataFieldPicThread(quint64 generation, QString databasePath, QString table,
     QString field, RecordList bookmarks, QObject *parent)
     : QThread(parent), m_generation(generation), m_databasePath(std::move(databasePath)),
@@ -37,16 +59,19 @@ void TDataFieldPicThread::run()
         // Made and destroyed on this thread: its connection belongs to it.
         FieldBytesReader reader(m_databasePath, m_table, m_field);
         reader.setInterruptCheck([this] { return m_abort.load(); });
+        std::shared_ptr<ThumbBlock> block;
         QList<FieldThumb> batch;
         QElapsedTimer batchAge;
         for (int r = 0; r < m_bookmarks.count() && !m_abort; ++r) {
             const std::optional<QByteArray> value = reader.read(m_bookmarks.keyAt(r));
-            FieldThumb thumb {r, {}, false};
+            FieldThumb thumb;
+            thumb.Tag = r;
             // A record deleted meanwhile shows as empty, like an empty field.
             if (value && !value->isEmpty()) {
                 try {
-                    thumb.packed
-                        = Thumbnail::packStoredValue(*value, Thumbnail::fromStoredValue(*value));
+                    thumb = storedThumb(r,
+                        Thumbnail::packStoredValue(*value, Thumbnail::fromStoredValue(*value)),
+                        block);
                 } catch (const PictureError &) {
                     thumb.unreadable = true;
                 }

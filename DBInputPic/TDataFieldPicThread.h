@@ -24,7 +24,7 @@ class TDataFieldPicThread : public QThread
 {
     Q_OBJECT
 public:
-    static constexpr int BatchRows = 64;
+    static constexpr int BatchRows = 256;
     static constexpr int BatchMs = 20;
 
     TDataFieldPicThread(quint64 generation, QString databasePath, QString table, QString field,
@@ -55,5 +55,5 @@ private:
     const QString m_field;
     const RecordList m_bookmarks;
     std::atomic_bool m_abort {false};
-    DeliveryThrottle m_throttle {4};
+    DeliveryThrottle m_throttle {8};
 };

@@ -118,6 +118,7 @@ void TFDBInputPic::RestartFieldPicThread()
     FieldThreadBusy = true;
     RunCursor::begin(m_fieldCursorHeld);
     m_fieldRunRows = Table1->recordCount();
+    FieldThumbs.reserve(m_fieldRunRows); // grown once, not copied along as the run delivers
     DataFieldPicThread = std::make_unique<TDataFieldPicThread>(
         ++m_fieldGeneration, path, Table1->tableName(), field->fieldName(), Table1->bookmarks());
     connect(DataFieldPicThread.get(), &TDataFieldPicThread::thumbnailsReady, this,
@@ -133,11 +134,12 @@ void TFDBInputPic::DrawFieldThumbs(quint64 generation, const QList<FieldThumb> &
         return;
     if (DataFieldPicThread)
         DataFieldPicThread->batchTaken();
-    for (const FieldThumb &thumb : batch) {
-        ++FieldThumbLast;
-        FieldThumbs.append(thumb);
-        PanDataThPic->updateRow(FieldThumbLast);
-    }
+    if (batch.isEmpty())
+        return;
+    const int first = FieldThumbLast + 1;
+    FieldThumbs.append(batch);
+    FieldThumbLast += int(batch.size());
+    PanDataThPic->updateRows(first, FieldThumbLast);
 }
 
 void TFDBInputPic::finishFieldRun(quint64 generation, const QString &error)

@@ -90,7 +90,7 @@ void TFDBInputPic::stripOrListCopy(bool fromStrip)
     if (CurrRow <= FieldThumbLast) {
         FieldThumb &thumb = FieldThumbs[CurrRow];
         const bool noFile = !fromStrip && (FileListBox1->itemIndex() < 0 || FileListBox1->Tag == 1);
-        thumb.packed = noFile ? QByteArray() : fieldThumbOf(file);
+        thumb.setPacked(noFile ? QByteArray() : fieldThumbOf(file));
         thumb.unreadable = false;
         PanDataThPic->updateRow(CurrRow);
     }
@@ -127,7 +127,7 @@ void TFDBInputPic::DBPicFuYuanExit()
     DBPicFuYuan->hide();
     Label2->Tag = 1;
     if (row >= 0 && row <= FieldThumbLast) {
-        FieldThumbs[row].packed = fieldThumbOf(DataBaseFieldPicture1->picture());
+        FieldThumbs[row].setPacked(fieldThumbOf(DataBaseFieldPicture1->picture()));
         FieldThumbs[row].unreadable = false;
         PanDataThPic->updateRow(row);
     }
