@@ -29,9 +29,9 @@ FieldThumb storedThumb(int row, const QByteArray &packed, std::shared_ptr<ThumbB
 
 } // namespace
 
-TDataFieldPicThread::TDataFieldPicThread(quint64 generation, QString databasePath, QString table,
+TDataFieldPicThread::TDataFieldPicThread(quint64 generation, RecordSource source, QString table,
     QString field, RecordList bookmarks, QObject *parent)
-    : QThread(parent), m_generation(generation), m_databasePath(std::move(databasePath)),
+    : QThread(parent), m_generation(generation), m_source(std::move(source)),
       m_table(std::move(table)), m_field(std::move(field)), m_bookmarks(std::move(bookmarks))
 { }
 
@@ -57,7 +57,7 @@ void TDataFieldPicThread::run()
     QString error;
     try {
         // Made and destroyed on this thread: its connection belongs to it.
-        FieldBytesReader reader(m_databasePath, m_table, m_field);
+        FieldBytesReader reader(m_source, m_table, m_field);
         reader.setInterruptCheck([this] { return m_abort.load(); });
         std::shared_ptr<ThumbBlock> block;
         QList<FieldThumb> batch;

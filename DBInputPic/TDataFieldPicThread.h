@@ -2,6 +2,7 @@
 
 #include "DBInputPic/DeliveryThrottle.h"
 #include "DBInputPic/FieldThumb.h"
+#include "engine/FieldBytesReader.h"
 #include "engine/RecordList.h"
 
 #include <QList>
@@ -27,7 +28,7 @@ public:
     static constexpr int BatchRows = 256;
     static constexpr int BatchMs = 20;
 
-    TDataFieldPicThread(quint64 generation, QString databasePath, QString table, QString field,
+    TDataFieldPicThread(quint64 generation, RecordSource source, QString table, QString field,
         RecordList bookmarks, QObject *parent = nullptr);
     ~TDataFieldPicThread() override; // aborts, then waits for the run to end
 
@@ -50,7 +51,7 @@ private:
     bool deliver(QList<FieldThumb> &batch); // false when aborted meanwhile
 
     const quint64 m_generation;
-    const QString m_databasePath;
+    const RecordSource m_source;
     const QString m_table;
     const QString m_field;
     const RecordList m_bookmarks;

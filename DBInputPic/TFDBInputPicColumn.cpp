@@ -12,6 +12,7 @@
 #include "controls/TScrollBar.h"
 #include "engine/Database.h"
 #include "engine/Engine.h"
+#include "engine/FieldBytesReader.h"
 #include "engine/FieldType.h"
 #include "engine/FieldValue.h"
 #include "engine/TDataSource.h"
@@ -113,14 +114,14 @@ void TFDBInputPic::RestartFieldPicThread()
     const TField *field = Table1->findField(ComboXiuGai->currentText());
     if (!field || !isPictureLike(field->dataType()))
         return; // a name being typed: no field to draw yet
-    const QString path = Engine::database(Table1->databaseName())->path();
+    const RecordSource source = Engine::recordSource(Table1->databaseName());
     retire(std::move(DataFieldPicThread));
     FieldThreadBusy = true;
     RunCursor::begin(m_fieldCursorHeld);
     m_fieldRunRows = Table1->recordCount();
     FieldThumbs.reserve(m_fieldRunRows); // grown once, not copied along as the run delivers
     DataFieldPicThread = std::make_unique<TDataFieldPicThread>(
-        ++m_fieldGeneration, path, Table1->tableName(), field->fieldName(), Table1->bookmarks());
+        ++m_fieldGeneration, source, Table1->tableName(), field->fieldName(), Table1->bookmarks());
     connect(DataFieldPicThread.get(), &TDataFieldPicThread::thumbnailsReady, this,
         &TFDBInputPic::DrawFieldThumbs);
     connect(DataFieldPicThread.get(), &TDataFieldPicThread::runFinished, this,

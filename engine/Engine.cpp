@@ -3,6 +3,7 @@
 #include "engine/AliasRegistry.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/FieldBytesReader.h"
 #include "engine/PgCatalog.h"
 #include "engine/PgTableDriver.h"
 #include "engine/SqliteTableDriver.h"
@@ -92,6 +93,13 @@ std::unique_ptr<TableDriver> tableDriver(const QString &alias, const QString &ta
     if (a.isServer())
         return std::make_unique<PgTableDriver>(PgCatalog::connection(a), table, alias);
     return std::make_unique<SqliteTableDriver>(database(alias), table, alias);
+}
+
+RecordSource recordSource(const QString &alias)
+{
+    if (AliasRegistry::find(alias).isServer())
+        return {QString(), alias};
+    return {database(alias)->path(), QString()};
 }
 
 PictureForm pictureForm(const QString &alias)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FieldBytesReader.h"
 #include "picture/PictureSource.h"
 
 #include <QStringList>
@@ -30,6 +31,9 @@ std::shared_ptr<Database> database(const QString &alias);
 // connection; nothing of the table is read yet. Raises for an unknown alias or a missing
 // database file.
 std::unique_ptr<TableDriver> tableDriver(const QString &alias, const QString &table);
+
+// Where a worker reads the alias's records on a connection of its own (see FieldBytesReader).
+RecordSource recordSource(const QString &alias);
 
 // How the alias stores pictures (see AliasRegistry::pictureForm); raises for an unknown alias or
 // form.

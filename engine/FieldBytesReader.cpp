@@ -1,28 +1,54 @@
 #include "engine/FieldBytesReader.h"
 
 #include "engine/Database.h"
+#include "engine/Engine.h"
+#include "engine/TableDriver.h"
 #include "engine/TableSchema.h"
 
 #include <sqlite3.h>
 
 FieldBytesReader::FieldBytesReader(
     const QString &databasePath, const QString &table, const QString &field)
-    : m_db(Database::open(databasePath))
 {
+    openFile(databasePath, table, field);
+}
+
+void FieldBytesReader::openFile(const QString &databasePath, const QString &table, const QString &field)
+{
+    m_db = Database::open(databasePath);
     const QString rowid = TableSchema::rowidColumn(
         *m_db, TableSchema::readFields(*m_db, table, databasePath), table);
     m_query.emplace(m_db->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
                                       .arg(Database::quote(field), Database::quote(table), rowid)));
 }
 
+FieldBytesReader::FieldBytesReader(
+    const RecordSource &source, const QString &table, const QString &field)
+{
+    if (source.serverAlias.isEmpty()) {
+        openFile(source.databasePath, table, field);
+        return;
+    }
+    m_server = Engine::tableDriver(source.serverAlias, table);
+    m_server->readStructure(); // finds the key
+    m_field = field;
+}
+
 FieldBytesReader::~FieldBytesReader()
 {
     m_query.reset();
-    m_db->setInterruptCheck({});
+    if (m_db)
+        m_db->setInterruptCheck({});
 }
 
 std::optional<QByteArray> FieldBytesReader::read(qint64 rowid)
 {
+    if (m_server) {
+        TableDriver::StoredValue v = m_server->readValue(rowid, m_field);
+        if (!v.found)
+            return std::nullopt;
+        return std::move(v.bytes);
+    }
     struct ResetAfterRow
     {
         Statement &s;
@@ -39,5 +65,6 @@ std::optional<QByteArray> FieldBytesReader::read(qint64 rowid)
 
 void FieldBytesReader::setInterruptCheck(std::function<bool()> check)
 {
-    m_db->setInterruptCheck(std::move(check));
+    if (m_db) // a server read is one short command: a stop waits for it at most
+        m_db->setInterruptCheck(std::move(check));
 }

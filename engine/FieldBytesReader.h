@@ -9,15 +9,25 @@
 #include <optional>
 
 class Database;
+class TableDriver;
 
-// Reads one field of one table record by record, by rowid, on the calling thread's own
-// connection: for workers, which must not use the GUI thread's tables. The statement is prepared
+// Where a worker reads records: a SQLite database file, or a server alias (then the worker makes
+// a connection of its own to the server).
+struct RecordSource
+{
+    QString databasePath;
+    QString serverAlias;
+};
+
+// Reads one field of one table record by record, by key (the rowid of a SQLite table), on the
+// calling thread's own connection: for workers, which must not use the GUI thread's tables. The statement is prepared
 // once and reset after every row, so no read lock is held between rows. Create, use and destroy
 // it on one thread (its connection belongs to that thread). Failures raise EngineError.
 class FieldBytesReader
 {
 public:
     FieldBytesReader(const QString &databasePath, const QString &table, const QString &field);
+    FieldBytesReader(const RecordSource &source, const QString &table, const QString &field);
     ~FieldBytesReader();
     FieldBytesReader(const FieldBytesReader &) = delete;
     FieldBytesReader &operator=(const FieldBytesReader &) = delete;
@@ -29,6 +39,10 @@ public:
     void setInterruptCheck(std::function<bool()> check);
 
 private:
+    void openFile(const QString &databasePath, const QString &table, const QString &field);
+
     std::shared_ptr<Database> m_db; // declared first: the statement goes before it
     std::optional<Statement> m_query;
+    std::unique_ptr<TableDriver> m_server; // instead, for a server table
+    QString m_field;
 };

@@ -251,7 +251,10 @@ TableDriver::StoredValue PgTableDriver::readValue(RecordKey key, const QString &
                                             keyColumn(), keyParameter()),
         {keyText(key, m_keyField.isEmpty())}, PgResult::Format::Binary);
     StoredValue v;
-    if (r.rowCount() == 0 || r.isNull(0, 0))
+    if (r.rowCount() == 0)
+        return v;
+    v.found = true;
+    if (r.isNull(0, 0))
         return v;
     v.null = false;
     v.blob = r.columnType(0) == PgOid::Bytea;

@@ -178,7 +178,10 @@ TableDriver::StoredValue SqliteTableDriver::readValue(RecordKey key, const QStri
                                     .arg(Database::quote(field), quotedTable(), m_rowid));
     s.bindInt64(1, key);
     StoredValue v;
-    if (!s.step() || s.isNull(0))
+    if (!s.step())
+        return v;
+    v.found = true;
+    if (s.isNull(0))
         return v;
     v.null = false;
     v.blob = s.columnType(0) == SQLITE_BLOB;

@@ -55,6 +55,7 @@ public:
     // A stored value of a memo or picture-like field: a blob's bytes or a text's UTF-8.
     struct StoredValue
     {
+        bool found = false; // the record is stored
         bool null = true;
         bool blob = false;
         QByteArray bytes;

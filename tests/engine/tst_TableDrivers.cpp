@@ -4,6 +4,7 @@
 #include "engine/AliasRegistry.h"
 #include "engine/Engine.h"
 #include "engine/EngineError.h"
+#include "engine/FieldBytesReader.h"
 #include "engine/FieldType.h"
 #include "engine/PgConnection.h"
 #include "engine/TTable.h"
@@ -230,6 +231,28 @@ void TableDriversTest::picturesRoundTripByteForByte()
     QCOMPARE(t->fieldByName(QStringLiteral("pic"))->asBytes(), bytes);
     t->moveTo(2);
     QVERIFY(t->fieldByName(QStringLiteral("pic"))->asBytes().isEmpty());
+
+    // A worker reads them on a connection of its own, record by record (the input window's
+    // column does).
+    std::optional<QByteArray> stored, empty, gone;
+    QString failure;
+    const RecordSource source = Engine::recordSource(db.alias());
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            FieldBytesReader reader(source, QStringLiteral("t"), QStringLiteral("pic"));
+            stored = reader.read(2);
+            empty = reader.read(3);
+            gone = reader.read(999);
+        } catch (const EngineError &e) {
+            failure = e.message();
+        }
+    }));
+    worker->start();
+    QVERIFY(worker->wait(30000));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(stored.value_or(QByteArray("missing")), bytes);
+    QCOMPARE(empty.value_or(QByteArray("missing")), QByteArray());
+    QVERIFY(!gone);
 }
 
 void TableDriversTest::serverValuesRoundTripInTheirKind_data()
