@@ -14,6 +14,9 @@ namespace {
 
 // Applications' own file-control codes are above 100; SQLite's are below.
 constexpr int BatchingControl = 0x54560001;
+// PRAGMA synchronous levels.
+constexpr int NormalSync = 1;
+constexpr int FullSync = 2;
 
 sqlite3_vfs *platform = nullptr; // the VFS this one passes through to
 sqlite3_vfs vfs {};
@@ -214,8 +217,8 @@ const sqlite3_io_methods methods
 
 int open(sqlite3_vfs *, const char *name, sqlite3_file *p, int flags, int *outFlags)
 {
-    // Only a main database file is wrapped; the others are the platform's files as they are.
-    if (!(flags & SQLITE_OPEN_MAIN_DB))
+    // Only a main database file and its log are wrapped; the others are the platform's files.
+    if (!(flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_WAL)))
         return platform->xOpen(platform, name, p, flags, outFlags);
     File *f = new (p) File;
     f->base.pMethods = nullptr;
@@ -252,16 +255,27 @@ const char *name()
 
 bool setBatching(sqlite3 *db, bool on)
 {
+    int synchronous = 0;
     if (on) {
         sqlite3_stmt *s = nullptr;
         sqlite3_prepare_v2(db, "PRAGMA main.synchronous", -1, &s, nullptr);
-        const bool syncs = s && sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int(s, 0) > 0;
+        if (s && sqlite3_step(s) == SQLITE_ROW)
+            synchronous = sqlite3_column_int(s, 0);
         sqlite3_finalize(s);
-        if (!syncs)
+        if (synchronous < NormalSync)
             return false;
     }
     int arg = on ? 1 : 0;
-    return sqlite3_file_control(db, "main", BatchingControl, &arg) == SQLITE_OK && on;
+    if (sqlite3_file_control(db, "main", BatchingControl, &arg) != SQLITE_OK)
+        return false;
+    // The log of a database in WAL mode (a rollback journal is not ours): other connections see
+    // its new frames once the commit has recorded them in the shared index, which happens after
+    // the log is synced only when the connection syncs in full.
+    sqlite3_file *journal = nullptr;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &journal);
+    if (journal && journal->pMethods == &methods)
+        setGathering(fileOf(journal), on && synchronous >= FullSync);
+    return on;
 }
 
 } // namespace WriteBatchingVfs

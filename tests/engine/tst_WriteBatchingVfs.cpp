@@ -91,10 +91,17 @@ void makeDatabase(const QString &path, const QByteArray &journal, int pageSize)
 {
     Connection other(path, false);
     other.exec("PRAGMA page_size = " + QByteArray::number(pageSize));
-    other.exec("PRAGMA journal_mode = " + journal);
+    other.exec("PRAGMA journal_mode = " + journal.split(' ').first());
     other.exec("CREATE TABLE pictures (id INTEGER PRIMARY KEY, bytes BLOB)");
     for (int i = 0; i < 3; ++i)
         other.insert(i, randomBytes(50000, 1000 + i));
+}
+
+// "wal NORMAL": the journal mode, then how the writing connection syncs (FULL when not said).
+QByteArray synchronousOf(const QByteArray &journal)
+{
+    const QList<QByteArray> words = journal.split(' ');
+    return words.size() > 1 ? words.last() : QByteArray("FULL");
 }
 
 void addJournalRows()
@@ -106,6 +113,7 @@ void addJournalRows()
     QTest::newRow("persistent journal, 4 KB pages") << QByteArray("persist") << 4096;
     QTest::newRow("write-ahead log, 4 KB pages") << QByteArray("wal") << 4096;
     QTest::newRow("write-ahead log, 64 KB pages") << QByteArray("wal") << 65536;
+    QTest::newRow("write-ahead log synced at checkpoints") << QByteArray("wal NORMAL") << 4096;
     QTest::newRow("rollback journal, 64 KB pages") << QByteArray("delete") << 65536;
 }
 
@@ -124,6 +132,8 @@ private slots:
     void aRollbackLeavesTheFileAsItWas();
     void aProcessKilledMidTransactionLeavesTheDatabaseAsItWas_data();
     void aProcessKilledMidTransactionLeavesTheDatabaseAsItWas();
+    void theLogGathersOnlyWhenEachCommitSyncsIt_data();
+    void theLogGathersOnlyWhenEachCommitSyncsIt();
     void gatheringIsRefusedWhereItCannotBeSafe_data();
     void gatheringIsRefusedWhereItCannotBeSafe();
 };
@@ -220,6 +230,7 @@ void WriteBatchingVfsTest::whatIsCommittedIsWhatEveryoneReads()
     {
         Connection db(path, true);
         db.exec("PRAGMA cache_size = 10");
+        db.exec("PRAGMA synchronous = " + synchronousOf(journal));
         QVERIFY(WriteBatchingVfs::setBatching(db.handle(), true));
         db.exec("BEGIN");
         for (int i = 0; i < Sizes.size(); ++i)
@@ -255,6 +266,7 @@ void WriteBatchingVfsTest::aRollbackLeavesTheFileAsItWas()
     const QByteArray before = file.readAll();
     Connection db(path, true);
     db.exec("PRAGMA cache_size = 10");
+    db.exec("PRAGMA synchronous = " + synchronousOf(journal));
     QVERIFY(WriteBatchingVfs::setBatching(db.handle(), true));
     db.exec("BEGIN");
     for (int i = 0; i < Sizes.size(); ++i)
@@ -265,7 +277,8 @@ void WriteBatchingVfsTest::aRollbackLeavesTheFileAsItWas()
     QCOMPARE(other.value("PRAGMA integrity_check"), QByteArray("ok"));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(other.picture(i), randomBytes(50000, 1000 + quint32(i)));
-    if (journal != "wal") { // a log keeps the file as it is anyway, until it is checkpointed
+    if (!journal.startsWith(
+            "wal")) { // a log keeps the file as it is anyway, until it is checkpointed
         file.seek(0);
         QVERIFY(file.readAll() == before);
     }
@@ -290,6 +303,7 @@ void WriteBatchingVfsTest::aProcessKilledMidTransactionLeavesTheDatabaseAsItWas(
     if (child == 0) {
         Connection db(path, true);
         db.exec("PRAGMA cache_size = 10");
+        db.exec("PRAGMA synchronous = " + synchronousOf(journal));
         if (!WriteBatchingVfs::setBatching(db.handle(), true))
             ::_exit(2);
         db.exec("BEGIN");
@@ -306,6 +320,42 @@ void WriteBatchingVfsTest::aProcessKilledMidTransactionLeavesTheDatabaseAsItWas(
     QCOMPARE(other.value("SELECT group_concat(id) FROM pictures"), QByteArray("0,1,2"));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(other.picture(i), randomBytes(50000, 1000 + quint32(i)));
+}
+
+void WriteBatchingVfsTest::theLogGathersOnlyWhenEachCommitSyncsIt_data()
+{
+    QTest::addColumn<QByteArray>("synchronous");
+    QTest::addColumn<bool>("gathers");
+    QTest::newRow("syncing in full") << QByteArray("FULL") << true;
+    QTest::newRow("syncing only at checkpoints") << QByteArray("NORMAL") << false;
+}
+
+void WriteBatchingVfsTest::theLogGathersOnlyWhenEachCommitSyncsIt()
+{
+    QFETCH(QByteArray, synchronous);
+    QFETCH(bool, gathers);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pictures.sqlite"));
+    makeDatabase(path, "wal", 4096);
+    Connection db(path, true);
+    db.exec("PRAGMA synchronous = " + synchronous);
+    db.exec("INSERT INTO pictures VALUES (7, x'0102')"); // the log is open
+    QVERIFY(WriteBatchingVfs::setBatching(db.handle(), true));
+    sqlite3_file *log = nullptr;
+    QCOMPARE(
+        sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_JOURNAL_POINTER, &log), SQLITE_OK);
+    QVERIFY(log && log->pMethods);
+    // Bytes past the log's last frame, which no reader looks at.
+    const QString logPath = path + QStringLiteral("-wal");
+    const sqlite3_int64 end = QFileInfo(logPath).size();
+    const QByteArray bytes = randomBytes(2000, 9);
+    QCOMPARE(log->pMethods->xWrite(log, bytes.constData(), 1000, end), SQLITE_OK);
+    QCOMPARE(log->pMethods->xWrite(log, bytes.constData() + 1000, 1000, end + 1000), SQLITE_OK);
+    QCOMPARE(QFileInfo(logPath).size(), gathers ? end : end + 2000);
+    QCOMPARE(log->pMethods->xSync(log, SQLITE_SYNC_NORMAL), SQLITE_OK);
+    QCOMPARE(QFileInfo(logPath).size(), end + 2000);
+    QCOMPARE(log->pMethods->xTruncate(log, end), SQLITE_OK);
+    QCOMPARE(db.picture(7), QByteArray("\x01\x02"));
 }
 
 void WriteBatchingVfsTest::gatheringIsRefusedWhereItCannotBeSafe_data()
