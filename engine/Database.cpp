@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/SqliteFailure.h"
+#include "engine/WriteBatchingVfs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -127,7 +128,8 @@ sqlite3 *Database::openHandle(const QString &path, bool readOnly, bool immutable
         flags |= SQLITE_OPEN_URI;
         name = "file:" + QUrl::toPercentEncoding(path, "/") + "?immutable=1";
     }
-    const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
+    // The platform's VFS, except that a large load can have its page writes gathered.
+    const int rc = sqlite3_open_v2(name.constData(), &db, flags, WriteBatchingVfs::name());
     if (rc != SQLITE_OK) {
         const int code = db ? sqlite3_extended_errcode(db) : rc;
         qCWarning(lcSqlite) << nativePath(path) << code << (db ? sqlite3_errmsg(db) : "");

@@ -75,6 +75,14 @@ void Statement::bindInt64(int index, qint64 value)
         raise();
 }
 
+void Statement::bindBlobUncopied(int index, const QByteArray &bytes)
+{
+    if (sqlite3_bind_blob64(
+            m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC)
+        != SQLITE_OK)
+        raise();
+}
+
 void Statement::bindValue(int index, const sqlite3_value *value)
 {
     if (sqlite3_bind_value(m_stmt, index, value) != SQLITE_OK)

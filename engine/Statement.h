@@ -23,6 +23,8 @@ public:
     // Binds a value in storage form: null, bool (as 0/1), integers, double, QString, QByteArray.
     void bind(int index, const QVariant &value); // 1-based
     void bindInt64(int index, qint64 value);
+    // Binds a blob without copying it: `bytes` must stay as they are until reset().
+    void bindBlobUncopied(int index, const QByteArray &bytes);
     void bindValue(int index, const sqlite3_value *value); // copied straight from another statement
 
     bool step(); // true while a row is ready

@@ -90,27 +90,65 @@ QList<FolderListing::File> FolderListing::pictureFiles(const QString &folder)
     return files;
 }
 
-QByteArray FolderListing::read(const QString &folder, const File &file, qint64 limit)
+namespace {
+
+// Opened unbuffered: a large read goes straight from the file into the caller's memory.
+void openToRead(QFile &in, const QString &folder, const FolderListing::File &file)
 {
-    QFile in;
     const QString path = QDir(folder).filePath(file.name);
 #ifdef Q_OS_UNIX
     const QByteArray local = QFile::encodeName(QDir(folder).absolutePath()) + '/' + file.localName;
     const int fd = ::open(local.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw EngineError(tr("The file “%1” cannot be opened: %2.")
+        throw EngineError(FolderListing::tr("The file “%1” cannot be opened: %2.")
                               .arg(shown(path), QString::fromLocal8Bit(std::strerror(errno))));
-    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!in.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        throw EngineError(tr("The file “%1” cannot be opened: %2.").arg(shown(path), in.errorString()));
+        throw EngineError(FolderListing::tr("The file “%1” cannot be opened: %2.")
+                              .arg(shown(path), in.errorString()));
     }
 #else
     in.setFileName(path);
-    if (!in.open(QIODevice::ReadOnly))
-        throw EngineError(tr("The file “%1” cannot be opened: %2.").arg(shown(path), in.errorString()));
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw EngineError(FolderListing::tr("The file “%1” cannot be opened: %2.")
+                              .arg(shown(path), in.errorString()));
 #endif
-    const QByteArray bytes = limit < 0 ? in.readAll() : in.read(limit);
+}
+
+void checkRead(const QFile &in, const QString &folder, const FolderListing::File &file)
+{
     if (in.error() != QFileDevice::NoError)
-        throw EngineError(tr("The file “%1” cannot be read: %2.").arg(shown(path), in.errorString()));
+        throw EngineError(FolderListing::tr("The file “%1” cannot be read: %2.")
+                              .arg(shown(QDir(folder).filePath(file.name)), in.errorString()));
+}
+
+} // namespace
+
+QByteArray FolderListing::read(const QString &folder, const File &file, qint64 limit)
+{
+    QFile in;
+    openToRead(in, folder, file);
+    const QByteArray bytes = limit < 0 ? in.readAll() : in.read(limit);
+    checkRead(in, folder, file);
     return bytes;
+}
+
+void FolderListing::readInto(const QString &folder, const File &file, QByteArray &bytes)
+{
+    QFile in;
+    openToRead(in, folder, file);
+    // The size is asked again: the file may have changed since the folder was listed.
+    bytes.resize(in.size());
+    qint64 got = 0;
+    while (got < bytes.size()) {
+        const qint64 n = in.read(bytes.data() + got, bytes.size() - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    checkRead(in, folder, file);
+    bytes.resize(got);
+    if (!in.atEnd()) // grown while read: the rest as well
+        bytes += in.readAll();
+    checkRead(in, folder, file);
 }

@@ -26,4 +26,7 @@ public:
     static QList<File> pictureFiles(const QString &folder);
     // The whole file, or its first `limit` bytes (limit < 0: all). Raises EngineError.
     static QByteArray read(const QString &folder, const File &file, qint64 limit = -1);
+    // The whole file into `bytes`, whose memory is reused when it is not shared and large enough:
+    // reading many large files one after another then allocates (and faults in) memory only once.
+    static void readInto(const QString &folder, const File &file, QByteArray &bytes);
 };

@@ -4,6 +4,7 @@
 #include "engine/EngineError.h"
 #include "engine/SqliteFailure.h"
 #include "engine/Transaction.h"
+#include "engine/WriteBatchingVfs.h"
 #include "picture/PictureError.h"
 #include "picture/PictureFile.h"
 #include "picture/StoredPicture.h"
@@ -23,6 +24,23 @@ QString tr(const char *text)
 {
     return QCoreApplication::translate("PictureLoad", text);
 }
+
+// The database file gets the load's pages in large writes while this is alive (see
+// WriteBatchingVfs); the connection's other work is as before.
+class BatchedWrites
+{
+public:
+    explicit BatchedWrites(Database &db) : m_db(db.handle())
+    {
+        WriteBatchingVfs::setBatching(m_db, true);
+    }
+    ~BatchedWrites() { WriteBatchingVfs::setBatching(m_db, false); }
+    BatchedWrites(const BatchedWrites &) = delete;
+    BatchedWrites &operator=(const BatchedWrites &) = delete;
+
+private:
+    sqlite3 *m_db;
+};
 
 QByteArray valueOf(const PictureColumns &columns, const QByteArray &file)
 {
@@ -67,6 +85,7 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
     Database &db = *c.db;
     db.checkWritable(tr("loading pictures into “%1”").arg(c.table));
     const QString loadedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    const BatchedWrites batched(db); // outlives the transaction: its end is written batched too
     Transaction transaction(db);
     LoadUndo::begin(db, c.table);
     Statement write = db.prepare(QStringLiteral("UPDATE %1 SET %2 = ?1 WHERE %3 = ?2")
@@ -74,10 +93,12 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
                                          Database::quote(c.pictureField), c.rowid));
     Result result;
     const qint64 total = plan.matched.size();
+    QByteArray file; // one buffer for every file, bound without a copy
     for (const LoadPlan::Match &m : plan.matched) {
         QByteArray value;
         try {
-            value = valueOf(c, FolderListing::read(plan.folder, m.file));
+            FolderListing::readInto(plan.folder, m.file, file);
+            value = valueOf(c, file);
         } catch (const PictureError &e) {
             refuse(m, plan.folder, e.message());
         } catch (const EngineError &e) { // the file could not be read: said in the user's terms
@@ -87,7 +108,7 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
         try {
             kept = LoadUndo::keep(db, c, plan.folder, loadedAt, m.record.rowid, m.record.name, value);
             if (kept) {
-                write.bind(1, value);
+                write.bindBlobUncopied(1, value);
                 write.bindInt64(2, m.record.rowid);
                 write.step();
                 write.reset();

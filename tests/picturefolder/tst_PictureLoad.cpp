@@ -158,6 +158,37 @@ private slots:
         QCOMPARE(StoredPicture::decode(stored[0].toByteArray()).size(), QSize(8, 18));
     }
 
+    void eachFileIsStoredAsItIsWhenLoaded_data()
+    {
+        QTest::addColumn<int>("width"); // of the picture that replaces "b.jpg" after the dry run
+        QTest::newRow("unchanged") << 0;
+        QTest::newRow("replaced by a larger one") << 300;
+        QTest::newRow("replaced by a smaller one") << 2;
+    }
+
+    // One buffer serves every file: a small file after a large one, and a file changed since the
+    // dry run, are stored with exactly their bytes.
+    void eachFileIsStoredAsItIsWhenLoaded()
+    {
+        QFETCH(int, width);
+        ScratchDatabase db(QStringLiteral("Load"), {}, QStringLiteral("file"));
+        makeStaff(db, {"'a'", "'b'", "'c'"});
+        QTemporaryDir folder;
+        QList<QByteArray> files = {jpeg(1, 200), jpeg(2, 40), jpeg(3, 120)};
+        for (int i = 0; i < files.size(); ++i)
+            FolderFixture::writeFile(folder.path(), QByteArray(1, char('a' + i)) + ".jpg", files[i]);
+        const LoadPlan plan = LoadPlan::make(staff(db), folder.path());
+        if (width > 0) {
+            files[1] = PictureSamples::withExif(jpeg(4, width), 3);
+            FolderFixture::writeFile(folder.path(), "b.jpg", files[1]);
+        }
+        QCOMPARE(PictureLoad::apply(plan)->loaded, 3);
+        const QVariantList stored = db.column(QStringLiteral("SELECT Photo FROM Staff ORDER BY rowid"));
+        QCOMPARE(stored.size(), 3);
+        for (int i = 0; i < files.size(); ++i)
+            QCOMPARE(stored[i].toByteArray(), files[i]);
+    }
+
     void anUndoneLoadLeavesTheTableByteForByteAsBefore()
     {
         ScratchDatabase db;
