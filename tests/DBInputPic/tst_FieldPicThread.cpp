@@ -7,6 +7,7 @@
 #include "engine/Statement.h"
 #include "picture/StoredPicture.h"
 #include "picture/Thumbnail.h"
+#include "tests/picture/samples/PictureSamples.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -42,20 +43,6 @@ QRgb colourOf(int r)
     return qRgb(r % 256, (r / 256) * 16 % 256, 200 - r % 7 * 20);
 }
 
-QImage plain(QSize size, QRgb colour)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
-}
-
-bool near(QRgb actual, QRgb expected, int tolerance)
-{
-    return qAbs(qRed(actual) - qRed(expected)) <= tolerance
-        && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Layout)
@@ -85,10 +72,10 @@ class FieldPicThreadTest : public QObject
             QVariant value;
             switch (layout.at(r)) {
             case Value::Small:
-                value = StoredPicture::encode(plain({16, 16}, colourOf(r)), 17);
+                value = StoredPicture::encode(PictureSamples::solid({16, 16}, colourOf(r)), 17);
                 break;
             case Value::Photo:
-                value = StoredPicture::encode(plain({400, 300}, colourOf(r)), 17);
+                value = StoredPicture::encode(PictureSamples::solid({400, 300}, colourOf(r)), 17);
                 break;
             case Value::Empty:
                 break;
@@ -171,13 +158,13 @@ private slots:
             case Value::Small:
                 QCOMPARE(picture.size(), Thumbnail::StripSize);
                 QVERIFY2(
-                    near(picture.pixel(29, 29), colourOf(r), 2), qPrintable(QString::number(r)));
+                    PictureSamples::near(picture.pixel(29, 29), colourOf(r), 2), qPrintable(QString::number(r)));
                 QVERIFY(!thumb.unreadable);
                 break;
             case Value::Photo:
                 QCOMPARE(picture.size(), Thumbnail::StripSize);
                 QVERIFY2(
-                    near(picture.pixel(29, 29), colourOf(r), 12), qPrintable(QString::number(r)));
+                    PictureSamples::near(picture.pixel(29, 29), colourOf(r), 12), qPrintable(QString::number(r)));
                 break;
             case Value::Empty:
                 QVERIFY(picture.isNull());
@@ -215,10 +202,10 @@ private slots:
         QTest::addColumn<QByteArray>("packed");
         QTest::addColumn<QRgb>("centre"); // 0: no picture
         QTest::newRow("a packed thumbnail")
-            << Thumbnail::pack(plain(Thumbnail::StripSize, qRgb(0, 160, 0))) << qRgb(0, 160, 0);
+            << Thumbnail::pack(PictureSamples::solid(Thumbnail::StripSize, qRgb(0, 160, 0))) << qRgb(0, 160, 0);
         QTest::newRow("a small stored value kept as it is") << Thumbnail::packStoredValue(
-            StoredPicture::encode(plain(Thumbnail::StripSize, qRgb(200, 90, 0)), 17),
-            plain(Thumbnail::StripSize, qRgb(200, 90, 0))) << qRgb(200, 90, 0);
+            StoredPicture::encode(PictureSamples::solid(Thumbnail::StripSize, qRgb(200, 90, 0)), 17),
+            PictureSamples::solid(Thumbnail::StripSize, qRgb(200, 90, 0))) << qRgb(200, 90, 0);
         QTest::newRow("nothing: the field was emptied") << QByteArray() << QRgb(0);
     }
 
@@ -228,13 +215,13 @@ private slots:
         QFETCH(QRgb, centre);
         // A thumbnail the run placed in a shared block, as a copy gesture then replaces it.
         auto block = std::make_shared<ThumbBlock>();
-        const QByteArray before = Thumbnail::pack(plain(Thumbnail::StripSize, qRgb(0, 0, 255)));
+        const QByteArray before = Thumbnail::pack(PictureSamples::solid(Thumbnail::StripSize, qRgb(0, 0, 255)));
         FieldThumb thumb;
         thumb.offset = qint32(block->append(QByteArray(100, 'x')));
         thumb.offset = qint32(block->append(before));
         thumb.size = qint32(before.size());
         thumb.block = block;
-        QVERIFY(near(thumb.picture().pixel(29, 29), qRgb(0, 0, 255), 10));
+        QVERIFY(PictureSamples::near(thumb.picture().pixel(29, 29), qRgb(0, 0, 255), 10));
         thumb.setPacked(packed);
         block.reset();
         const QImage picture = thumb.picture();
@@ -242,7 +229,7 @@ private slots:
             QVERIFY(picture.isNull());
         } else {
             QCOMPARE(picture.size(), Thumbnail::StripSize);
-            QVERIFY(near(picture.pixel(29, 29), centre, 10));
+            QVERIFY(PictureSamples::near(picture.pixel(29, 29), centre, 10));
         }
     }
 };
