@@ -66,8 +66,10 @@ std::shared_ptr<PgConnection> PgCatalog::connection(const Alias &alias)
 
 QStringList PgCatalog::tableNames(PgConnection &conn)
 {
+    // Maintenance's own "$$$" tables come last, as on SQLite, so they never become the first table.
     const PgResult r = conn.exec(QStringLiteral("SELECT %1 %2 "
-                                                "ORDER BY array_position(current_schemas(false), "
+                                                "ORDER BY left(c.relname, 3) = '$$$', "
+                                                "array_position(current_schemas(false), "
                                                 "n.nspname), c.relname")
                                      .arg(QLatin1String(ShownName), QLatin1String(BrowsableTables)));
     QStringList names;

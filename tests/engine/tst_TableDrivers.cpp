@@ -497,6 +497,7 @@ void TableDriversTest::serverMaintenanceKeepsWhatTheServerKeepsWithTheTable()
     QCOMPARE(definitionOf(admin), definition);
     QVERIFY(t->active());
     QCOMPARE(t->recordCount(), 0);
+    QCOMPARE(Engine::tableNames(ServerAlias), QStringList({QStringLiteral("t"), QStringLiteral("$$$Backup")}));
 
     QVERIFY(TableMaintenance::restoreFromBackup(*t));
     QCOMPARE(recordsOf(admin), records);
