@@ -5,6 +5,12 @@
 #include "engine/PgCatalog.h"
 #include "engine/PgConnection.h"
 #include "engine/PgTransaction.h"
+#include "engine/PgValue.h"
+#include "engine/FieldType.h"
+#include "picture/PictureError.h"
+#include "picture/StoredPicture.h"
+
+#include <limits>
 #include "engine/TTable.h"
 #include "engine/TableMaintenance.h"
 
@@ -62,6 +68,94 @@ auto withTableClosed(TTable &table, Work work)
         }
     } reopen {table, wasOpen};
     return work();
+}
+
+// The values scanned for unreadable ones, and the record key their rows are read by.
+struct Scan
+{
+    QString key; // SQL of the key: the key field, or the rows' places
+    bool byPlace = false;
+    QList<PgCatalog::Field> fields; // pictures and dates or times only
+};
+
+Scan scanOf(PgConnection &conn, const PgCatalog::Table &table)
+{
+    Scan scan;
+    const QList<PgCatalog::Field> fields = PgCatalog::fields(conn, table);
+    int keyColumns = 0;
+    for (const PgCatalog::Field &f : fields)
+        keyColumns += f.def.primaryKey > 0;
+    for (const PgCatalog::Field &f : fields) {
+        const bool whole = f.typeName == u"int2" || f.typeName == u"int4" || f.typeName == u"int8";
+        if (keyColumns == 1 && f.def.primaryKey == 1 && whole)
+            scan.key = conn.quoteIdentifier(f.def.name);
+        const bool dated = f.code == ftDate || f.code == ftTime || f.code == ftDateTime;
+        if (isPictureLike(f.code) || (dated && !f.asText))
+            scan.fields << f;
+    }
+    scan.byPlace = scan.key.isEmpty();
+    if (scan.byPlace)
+        scan.key = QStringLiteral("ctid");
+    return scan;
+}
+
+bool readableValue(const PgResult &r, int row, const PgCatalog::Field &field)
+{
+    if (isPictureLike(field.code)) {
+        try {
+            StoredPicture::decode(r.bytes(row, 1));
+            return true;
+        } catch (const PictureError &) {
+            return false;
+        }
+    }
+    bool readable = true;
+    PgValue::fromText(r.text(row, 1), field.code, &readable);
+    return readable;
+}
+
+constexpr int ScanRows = 64;
+
+// Calls found(key, field) for each unreadable value, field by field, records in key order; false
+// from found or from progress(done, total) stops it (then it returns false).
+bool scanUnreadable(PgConnection &conn, const PgCatalog::Table &table, const Scan &scan,
+    const std::function<bool(const QString &key, const PgCatalog::Field &)> &found,
+    const std::function<bool(qint64 done, qint64 total)> &progress)
+{
+    const qint64 records = conn.exec(QStringLiteral("SELECT count(*) FROM %1").arg(table.sql)).int64(0, 0);
+    const qint64 total = records * scan.fields.size();
+    qint64 done = 0;
+    const QString cast = scan.byPlace ? QStringLiteral("::tid") : QStringLiteral("::bigint");
+    for (qsizetype f = 0; f < scan.fields.size(); ++f) {
+        const PgCatalog::Field &field = scan.fields.at(f);
+        const QString column = conn.quoteIdentifier(field.def.name);
+        const QString value = isPictureLike(field.code) ? column : PgValue::selectExpression(column, field.typeName, false);
+        // The key's text under a name of its own: ORDER BY would take an output column named
+        // like the key for the key, and sort the text.
+        const QString sql = QStringLiteral("SELECT %1::text AS tabvale_key, %2 FROM %3 WHERE %1 > $1%4 AND %5 IS NOT NULL "
+                                           "ORDER BY %1 LIMIT %6")
+                                .arg(scan.key, value, table.sql, cast, column)
+                                .arg(ScanRows);
+        // Before the first key: the smallest key there can be.
+        QString after = scan.byPlace ? QStringLiteral("(0,0)") : QString::number(std::numeric_limits<qint64>::min());
+        for (;;) {
+            // Pictures in binary form (their bytes as stored), dates and times as text.
+            const PgResult r = conn.exec(sql, {after},
+                isPictureLike(field.code) ? PgResult::Format::Binary : PgResult::Format::Text);
+            for (int row = 0; row < r.rowCount(); ++row) {
+                if (!readableValue(r, row, field) && !found(r.text(row, 0), field))
+                    return false;
+            }
+            done += r.rowCount();
+            if (progress && !progress(std::min(done, total), total))
+                return false;
+            if (r.rowCount() < ScanRows)
+                break;
+            after = r.text(r.rowCount() - 1, 0);
+        }
+        done = (f + 1) * records; // the next field's values start there
+    }
+    return true;
 }
 
 void refuseWhileReferred(TTable &table, const QString &doing)
@@ -183,6 +277,75 @@ void PgMaintenance::deleteTable(TTable &table)
             table.open(); // the table is still there
         throw;
     }
+}
+
+TableMaintenance::Look PgMaintenance::lookForUnreadable(
+    TTable &table, const TableMaintenance::Progress &progress)
+{
+    table.storePendingEdit();
+    const Subject s = subjectOf(table);
+    bool found = false;
+    const bool complete = scanUnreadable(
+        *s.conn, s.table, scanOf(*s.conn, s.table),
+        [&](const QString &, const PgCatalog::Field &) {
+            found = true;
+            return false;
+        },
+        [&](qint64 done, qint64 total) {
+            return !progress || progress(TableMaintenance::Step::Looking, done, total);
+        });
+    if (found)
+        return TableMaintenance::Look::Unreadable;
+    return complete ? TableMaintenance::Look::Clean : TableMaintenance::Look::Stopped;
+}
+
+std::optional<int> PgMaintenance::clearUnreadable(
+    TTable &table, const TableMaintenance::Progress &progress)
+{
+    table.storePendingEdit();
+    if (table.active() && table.readOnly())
+        throw EngineError(tr("The unreadable values of “%1” cannot be cleared: %2")
+                              .arg(table.tableName(), table.readOnlyMessage()));
+    const Subject s = subjectOf(table);
+    const Scan scan = scanOf(*s.conn, s.table);
+    if (scan.byPlace)
+        throw EngineError(tr("The unreadable values of “%1” cannot be cleared: the table has no "
+                             "primary key of one whole-number field to find its records by.")
+                              .arg(table.tableName()));
+    return withTableClosed(table, [&]() -> std::optional<int> {
+        PgTransaction transaction(*s.conn);
+        QList<QPair<QString, PgCatalog::Field>> cells;
+        const bool complete = scanUnreadable(
+            *s.conn, s.table, scan,
+            [&](const QString &key, const PgCatalog::Field &field) {
+                cells.append({key, field});
+                return true;
+            },
+            [&](qint64 done, qint64 total) {
+                return !progress || progress(TableMaintenance::Step::Clearing, done, total);
+            });
+        if (!complete)
+            return std::nullopt;
+        int cleared = 0;
+        for (const auto &[key, field] : std::as_const(cells)) {
+            s.conn->exec(QStringLiteral("SAVEPOINT tabvale_clear"));
+            try {
+                s.conn->exec(QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3 = $1::bigint")
+                                 .arg(s.table.sql, s.conn->quoteIdentifier(field.def.name), scan.key),
+                    {key});
+                s.conn->exec(QStringLiteral("RELEASE tabvale_clear"));
+                ++cleared;
+            } catch (const EngineError &) {
+                // A field that refuses null keeps its value; a picture that cannot be cleared
+                // ends the command, with nothing cleared.
+                if (s.conn->isLost() || isPictureLike(field.code))
+                    throw;
+                s.conn->exec(QStringLiteral("ROLLBACK TO tabvale_clear"));
+            }
+        }
+        transaction.commit();
+        return cleared;
+    });
 }
 
 QList<RelatedRecords::Referrer> PgMaintenance::recordsReferringTo(TTable &table)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RelatedRecords.h"
+#include "engine/TableMaintenance.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -32,4 +33,13 @@ public:
     // DROP TABLE without CASCADE: the server refuses while views or other tables depend on it.
     static void deleteTable(TTable &table);
     static QList<RelatedRecords::Referrer> recordsReferringTo(TTable &table);
+    // Unreadable values on a server: picture-like values no picture decoder reads, and dates
+    // and times the program cannot hold ("infinity", years before 1). The server's types keep
+    // every other value readable.
+    static TableMaintenance::Look lookForUnreadable(
+        TTable &table, const TableMaintenance::Progress &progress);
+    // Sets them to null in one transaction, each write an update like any other (the server's
+    // triggers fire); a value of a field that refuses null is kept. Nothing when stopped.
+    static std::optional<int> clearUnreadable(
+        TTable &table, const TableMaintenance::Progress &progress);
 };

@@ -48,8 +48,10 @@ QVariant fromText(const QString &text, int code, bool *readable)
         ok = value.toDate().isValid();
         break;
     case ftTime:
+        // The server's "24:00:00" (the end of a day) is no time of day the program can hold; Qt
+        // would read it as midnight.
         value = QTime::fromString(toMilliseconds(text), Qt::ISODateWithMs);
-        ok = value.toTime().isValid();
+        ok = value.toTime().isValid() && !text.startsWith(u"24:");
         break;
     case ftDateTime: {
         const QString date = text.section(u' ', 0, 0);

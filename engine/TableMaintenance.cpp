@@ -463,6 +463,8 @@ QList<RelatedRecords::Referrer> recordsReferringTo(TTable &table)
 
 Look lookForUnreadable(TTable &table, const Progress &progress)
 {
+    if (PgMaintenance::isServerTable(table))
+        return PgMaintenance::lookForUnreadable(table, progress);
     table.storePendingEdit();
     const Subject s = subjectOf(table);
     // The open table knows its count; counting a big table would read all of it.
@@ -482,6 +484,8 @@ Look lookForUnreadable(TTable &table, const Progress &progress)
 
 std::optional<int> clearUnreadable(TTable &table, const Progress &progress)
 {
+    if (PgMaintenance::isServerTable(table))
+        return PgMaintenance::clearUnreadable(table, progress);
     table.storePendingEdit();
     const Subject s = subjectOf(table, QCoreApplication::translate("TableMaintenance", "clearing the unreadable values of “%1”"));
     const CommandScope command(*s.db, s.command);

@@ -1036,6 +1036,14 @@ The aliases are kept in %1
         <source>deleting it</source>
         <translation>删除它</translation>
     </message>
+    <message>
+        <source>The unreadable values of “%1” cannot be cleared: %2</source>
+        <translation>无法清除“%1”中无法读取的值：%2</translation>
+    </message>
+    <message>
+        <source>The unreadable values of “%1” cannot be cleared: the table has no primary key of one whole-number field to find its records by.</source>
+        <translation>无法清除“%1”中无法读取的值：该数据表没有由单个整数字段构成的主键，无法据此找到它的记录。</translation>
+    </message>
 </context>
 <context>
     <name>PgPasswords</name>

@@ -9,6 +9,7 @@
 #include "engine/PgConnection.h"
 #include "engine/TTable.h"
 #include "engine/TableMaintenance.h"
+#include "picture/StoredPicture.h"
 #include "tests/engine/PgScratchDatabase.h"
 #include "tests/engine/PgTestServer.h"
 #include "tests/engine/ScratchDatabase.h"
@@ -118,6 +119,7 @@ private slots:
     void aServerGoneMidBrowseIsReportedAndTheNextActionReconnects();
     void serverMaintenanceKeepsWhatTheServerKeepsWithTheTable();
     void serverMaintenanceRefusesWhatWouldTouchOtherTables();
+    void unreadableServerValuesAreFoundAndCleared();
 };
 
 void TableDriversTest::initTestCase()
@@ -556,6 +558,48 @@ void TableDriversTest::serverMaintenanceRefusesWhatWouldTouchOtherTables()
     TableMaintenance::deleteTable(*t);
     QVERIFY(!t->active());
     QVERIFY(admin.exec(QStringLiteral("SELECT to_regclass('t')")).isNull(0, 0));
+}
+
+void TableDriversTest::unreadableServerValuesAreFoundAndCleared()
+{
+    PgScratchDatabase db;
+    addServerAlias(ServerAlias, db.connInfo());
+    PgConnection &admin = db.admin();
+    admin.exec(QStringLiteral("CREATE TABLE u (id int PRIMARY KEY, pic bytea, seen date, "
+                              "due date NOT NULL DEFAULT 'infinity', at time)"));
+    QImage image(8, 6, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    const QByteArray picture = StoredPicture::encode(image, ftGraphic);
+    admin.exec(QStringLiteral("INSERT INTO u SELECT i, $1, date '2020-01-01' + i, '2024-01-01', "
+                              "'10:00' FROM generate_series(1, 150) AS i"),
+        {picture});
+    admin.exec(QStringLiteral("UPDATE u SET pic = '\\x00010203'::bytea WHERE id = 70")); // no picture
+    admin.exec(QStringLiteral("UPDATE u SET seen = 'infinity' WHERE id = 120"));
+    admin.exec(QStringLiteral("UPDATE u SET due = 'infinity' WHERE id = 3")); // refuses null
+    admin.exec(QStringLiteral("UPDATE u SET at = '24:00' WHERE id = 140"));
+    const QString before = recordsOf(admin, QStringLiteral("u"));
+
+    auto t = openTable(ServerAlias, QStringLiteral("u"));
+    QCOMPARE(TableMaintenance::lookForUnreadable(*t), TableMaintenance::Look::Unreadable);
+    int reports = 0;
+    const auto stop = [&](TableMaintenance::Step, qint64, qint64) { return ++reports < 2; };
+    QVERIFY(!TableMaintenance::clearUnreadable(*t, stop)); // stopped: nothing changed
+    QCOMPARE(recordsOf(admin, QStringLiteral("u")), before);
+
+    const int clearedCount = TableMaintenance::clearUnreadable(*t).value_or(-1);
+    QCOMPARE(clearedCount, 3);
+    QVERIFY(t->active());
+    QVERIFY(admin.exec(QStringLiteral("SELECT pic FROM u WHERE id = 70")).isNull(0, 0));
+    QVERIFY(admin.exec(QStringLiteral("SELECT seen FROM u WHERE id = 120")).isNull(0, 0));
+    QVERIFY(admin.exec(QStringLiteral("SELECT at FROM u WHERE id = 140")).isNull(0, 0));
+    QCOMPARE(admin.exec(QStringLiteral("SELECT due::text FROM u WHERE id = 3")).text(0, 0),
+        QStringLiteral("infinity"));
+    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM u WHERE pic = $1"), {picture}).text(0, 0),
+        QStringLiteral("149"));
+    // What is left is the value its field keeps: found again, nothing else.
+    QCOMPARE(TableMaintenance::lookForUnreadable(*t), TableMaintenance::Look::Unreadable);
+    admin.exec(QStringLiteral("UPDATE u SET due = '2024-01-01' WHERE id = 3"));
+    QCOMPARE(TableMaintenance::lookForUnreadable(*t), TableMaintenance::Look::Clean);
 }
 
 TABVALE_TEST_MAIN(TableDriversTest, QCoreApplication)
