@@ -90,8 +90,8 @@ void begin(Database &db, const QString &table)
     db.tableChanged(Table);
 }
 
-bool keep(Database &db, const PictureColumns &columns, const QString &folder, const QString &loadedAt,
-    qint64 rowid, const QString &name, const QByteArray &newValue)
+std::optional<qint64> keep(Database &db, const PictureColumns &columns, const QString &folder,
+    const QString &loadedAt, qint64 rowid, const QString &name, qint64 newLength)
 {
     // The old value is copied by SQLite itself, its storage class and bytes as they are.
     Statement s = db.prepare(
@@ -103,11 +103,21 @@ bool keep(Database &db, const PictureColumns &columns, const QString &folder, co
     s.bind(3, folder);
     s.bind(4, loadedAt);
     s.bind(5, name);
-    s.bindInt64(6, newValue.size());
-    s.bindInt64(7, crcOf(newValue));
+    s.bindInt64(6, newLength);
+    s.bindInt64(7, 0); // see setNewCrc
     s.bindInt64(8, rowid);
     s.step();
-    return s.changes() > 0;
+    if (s.changes() == 0)
+        return std::nullopt;
+    return db.lastInsertRowid();
+}
+
+void setNewCrc(Database &db, qint64 undoRow, qint64 crc)
+{
+    Statement s = db.prepare(QStringLiteral("UPDATE %1 SET NewCrc = ?1 WHERE rowid = ?2").arg(undoTable()));
+    s.bindInt64(1, crc);
+    s.bindInt64(2, undoRow);
+    s.step();
 }
 
 std::optional<Load> summary(Database &db, const QString &table)

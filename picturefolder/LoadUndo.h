@@ -30,10 +30,12 @@ inline const QString Table = TableMaintenance::PictureLoadUndoTable;
 // Inside the load's transaction: makes the table when it is missing and forgets the table's
 // previous load.
 void begin(Database &db, const QString &table);
-// Inside the load's transaction, before the record is written: keeps what the record holds now.
-// Returns false when the record no longer exists.
-bool keep(Database &db, const PictureColumns &columns, const QString &folder, const QString &loadedAt,
-    qint64 rowid, const QString &name, const QByteArray &newValue);
+// Inside the load's transaction, before the record is written: keeps what the record holds now
+// and the new value's length. Returns the undo row, whose checksum of the new value setNewCrc
+// gives (it is computed while SQLite writes the value); nothing when the record no longer exists.
+std::optional<qint64> keep(Database &db, const PictureColumns &columns, const QString &folder,
+    const QString &loadedAt, qint64 rowid, const QString &name, qint64 newLength);
+void setNewCrc(Database &db, qint64 undoRow, qint64 crc);
 
 struct Entry
 {

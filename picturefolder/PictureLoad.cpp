@@ -12,9 +12,10 @@
 #include "picturefolder/LoadUndo.h"
 
 #include <QCoreApplication>
-#include <sqlite3.h>
 #include <QDateTime>
 #include <QDir>
+#include <future>
+#include <sqlite3.h>
 
 namespace PictureLoad {
 
@@ -106,12 +107,18 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
         }
         bool kept = false;
         try {
-            kept = LoadUndo::keep(db, c, plan.folder, loadedAt, m.record.rowid, m.record.name, value);
+            // The checksum the undo keeps is computed on another thread while SQLite writes the
+            // same bytes (both only read them); the future is joined before the buffer is reused.
+            std::future<qint64> crc = std::async(std::launch::async, [&value] { return LoadUndo::crcOf(value); });
+            const std::optional<qint64> undoRow
+                = LoadUndo::keep(db, c, plan.folder, loadedAt, m.record.rowid, m.record.name, value.size());
+            kept = undoRow.has_value();
             if (kept) {
                 write.bindBlobUncopied(1, value);
                 write.bindInt64(2, m.record.rowid);
                 write.step();
                 write.reset();
+                LoadUndo::setNewCrc(db, *undoRow, crc.get());
             }
         } catch (const EngineError &) {
             refuse(m, plan.folder, whyNotStored(db));
