@@ -71,6 +71,8 @@ void TTable::open()
         return;
     auto p = std::make_unique<Private>(this);
     p->driver = makeDriver();
+    // Opening is an action too: a server connection that broke meanwhile connects again.
+    p->driver->ensureConnected();
     // Versions first: a change that lands while the records are read shows at the next refresh.
     const TableDriver::Versions versions = p->driver->versions();
     p->seenDataVersion = versions.data;
