@@ -158,6 +158,31 @@ bool scanUnreadable(PgConnection &conn, const PgCatalog::Table &table, const Sca
     return true;
 }
 
+// How long a command waits for other users' locks on the table before giving up.
+const QString LockWait = QStringLiteral("3s");
+
+// Runs work in one transaction, committed when work returns true; waits for other users' locks
+// only briefly, and says so when it gave up waiting. A connection lost on the way rolls back on the
+// server.
+template<typename Work>
+void inOneTransaction(const TTable &table, PgConnection &conn, Work work)
+{
+    PgTransaction transaction(conn);
+    try {
+        conn.exec(QStringLiteral("SELECT set_config('lock_timeout', $1, true)"), {LockWait});
+        if (work())
+            transaction.commit();
+    } catch (const EngineError &) {
+        // Read before the rollback, which clears it.
+        if (!conn.isLost() && conn.lastSqlState() == u"55P03")
+            throw EngineError(PgMaintenance::tr("Other users are working with the table “%1” right "
+                                                "now, so nothing was changed. Try again when they "
+                                                "are done.")
+                                  .arg(table.tableName()));
+        throw;
+    }
+}
+
 void refuseWhileReferred(TTable &table, const QString &doing)
 {
     const QList<RelatedRecords::Referrer> referrers = PgMaintenance::recordsReferringTo(table);
@@ -188,7 +213,7 @@ void PgMaintenance::compact(TTable &table)
                                   {s.table.oid})
                            .text(0, 0)
         == u"t";
-    s.conn->exec(QStringLiteral("SET lock_timeout = '3s'"));
+    s.conn->exec(QStringLiteral("SELECT set_config('lock_timeout', $1, false)"), {LockWait});
     try {
         // Outside a transaction: VACUUM cannot run in one; FULL rewrites the table in one step.
         s.conn->exec(QStringLiteral("VACUUM %1%2").arg(owned ? QStringLiteral("FULL ") : QString(), s.table.sql));
@@ -215,12 +240,13 @@ void PgMaintenance::emptyWithBackup(TTable &table)
     refuseWhileReferred(table, tr("emptying it"));
     const Subject s = subjectOf(table);
     withTableClosed(table, [&] {
-        PgTransaction transaction(*s.conn);
-        s.conn->exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(s.backup));
-        s.conn->exec(QStringLiteral("CREATE TABLE %1 (LIKE %2)").arg(s.backup, s.table.sql));
-        s.conn->exec(QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(s.backup, s.table.sql));
-        s.conn->exec(QStringLiteral("DELETE FROM %1").arg(s.table.sql)); // not TRUNCATE: rules and grants as for any delete
-        transaction.commit();
+        inOneTransaction(table, *s.conn, [&] {
+            s.conn->exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(s.backup));
+            s.conn->exec(QStringLiteral("CREATE TABLE %1 (LIKE %2)").arg(s.backup, s.table.sql));
+            s.conn->exec(QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(s.backup, s.table.sql));
+            s.conn->exec(QStringLiteral("DELETE FROM %1").arg(s.table.sql)); // not TRUNCATE: rules and grants as for any delete
+            return true;
+        });
     });
 }
 
@@ -251,11 +277,12 @@ bool PgMaintenance::restoreFromBackup(TTable &table)
         {s.table.sql});
     const QString list = columns.text(0, 0);
     withTableClosed(table, [&] {
-        PgTransaction transaction(*s.conn);
-        s.conn->exec(QStringLiteral("DELETE FROM %1").arg(s.table.sql));
-        s.conn->exec(QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE SELECT %2 FROM %3")
-                         .arg(s.table.sql, list, s.backup));
-        transaction.commit();
+        inOneTransaction(table, *s.conn, [&] {
+            s.conn->exec(QStringLiteral("DELETE FROM %1").arg(s.table.sql));
+            s.conn->exec(QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE SELECT %2 FROM %3")
+                             .arg(s.table.sql, list, s.backup));
+            return true;
+        });
     });
     return true;
 }
@@ -271,7 +298,12 @@ void PgMaintenance::deleteTable(TTable &table)
     const bool wasOpen = table.active();
     table.close();
     try {
-        s.conn->exec(QStringLiteral("DROP TABLE %1").arg(s.table.sql));
+        // In a transaction of its own: a program killed before the commit leaves the table, even
+        // when the server finishes the drop later.
+        inOneTransaction(table, *s.conn, [&] {
+            s.conn->exec(QStringLiteral("DROP TABLE %1").arg(s.table.sql));
+            return true;
+        });
     } catch (const EngineError &) {
         if (wasOpen)
             table.open(); // the table is still there
@@ -313,38 +345,45 @@ std::optional<int> PgMaintenance::clearUnreadable(
                              "primary key of one whole-number field to find its records by.")
                               .arg(table.tableName()));
     return withTableClosed(table, [&]() -> std::optional<int> {
-        PgTransaction transaction(*s.conn);
-        QList<QPair<QString, PgCatalog::Field>> cells;
-        const bool complete = scanUnreadable(
-            *s.conn, s.table, scan,
-            [&](const QString &key, const PgCatalog::Field &field) {
-                cells.append({key, field});
-                return true;
-            },
-            [&](qint64 done, qint64 total) {
-                return !progress || progress(TableMaintenance::Step::Clearing, done, total);
-            });
-        if (!complete)
-            return std::nullopt;
-        int cleared = 0;
-        for (const auto &[key, field] : std::as_const(cells)) {
-            s.conn->exec(QStringLiteral("SAVEPOINT tabvale_clear"));
-            try {
-                s.conn->exec(QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3 = $1::bigint")
-                                 .arg(s.table.sql, s.conn->quoteIdentifier(field.def.name), scan.key),
-                    {key});
-                s.conn->exec(QStringLiteral("RELEASE tabvale_clear"));
-                ++cleared;
-            } catch (const EngineError &) {
-                // A field that refuses null keeps its value; a picture that cannot be cleared
-                // ends the command, with nothing cleared.
-                if (s.conn->isLost() || isPictureLike(field.code))
-                    throw;
-                s.conn->exec(QStringLiteral("ROLLBACK TO tabvale_clear"));
+        std::optional<int> result;
+        inOneTransaction(table, *s.conn, [&] {
+            QList<QPair<QString, PgCatalog::Field>> cells;
+            const bool complete = scanUnreadable(
+                *s.conn, s.table, scan,
+                [&](const QString &key, const PgCatalog::Field &field) {
+                    cells.append({key, field});
+                    return true;
+                },
+                [&](qint64 done, qint64 total) {
+                    return !progress || progress(TableMaintenance::Step::Clearing, done, total);
+                });
+            if (!complete)
+                return false;
+            int cleared = 0;
+            for (const auto &[key, field] : std::as_const(cells)) {
+                s.conn->exec(QStringLiteral("SAVEPOINT tabvale_clear"));
+                try {
+                    s.conn->exec(
+                        QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3 = $1::bigint")
+                            .arg(s.table.sql, s.conn->quoteIdentifier(field.def.name), scan.key),
+                        {key});
+                    s.conn->exec(QStringLiteral("RELEASE tabvale_clear"));
+                    ++cleared;
+                } catch (const EngineError &) {
+                    // A field that refuses null (NOT NULL, a check) keeps its value; a picture that
+                    // cannot be cleared, a trigger's refusal, a lock or the time limit end the
+                    // command, with nothing cleared.
+                    const QString state = s.conn->lastSqlState();
+                    const bool refusesNull = state == u"23502" || state == u"23514";
+                    if (s.conn->isLost() || isPictureLike(field.code) || !refusesNull)
+                        throw;
+                    s.conn->exec(QStringLiteral("ROLLBACK TO tabvale_clear"));
+                }
             }
-        }
-        transaction.commit();
-        return cleared;
+            result = cleared;
+            return true;
+        });
+        return result;
     });
 }
 
