@@ -68,6 +68,7 @@ int addServer(const QString &name, const QString &service, const QString &connIn
     alias.driver = QStringLiteral("PGSQL");
     alias.service = service;
     alias.connInfo = connInfo;
+    alias.pictureForm = QStringLiteral("file"); // as every alias this tool adds
     AliasRegistry::add(alias);
     out() << QCoreApplication::translate("AliasesTool", "Added %1 -> %2\n").arg(alias.name, location(alias));
     return 0;

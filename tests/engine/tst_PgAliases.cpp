@@ -213,6 +213,10 @@ void PgAliasesTest::theToolAddsAndListsServerAliases()
             QStringLiteral("By service\tPGSQL\tservice=pictures"),
             QStringLiteral("By settings\tPGSQL\thost=/run/pg dbname=pics")}));
     QCOMPARE(AliasRegistry::find(QStringLiteral("Shared pictures")).connInfo, uri);
+    // A photo archive on a server keeps its files as they are, like a file added by the tool.
+    for (const QString &name : {QStringLiteral("Shared pictures"), QStringLiteral("By service"),
+             QStringLiteral("By settings")})
+        QCOMPARE(AliasRegistry::pictureForm(AliasRegistry::find(name)), PictureForm::File);
 }
 
 TABVALE_TEST_MAIN(PgAliasesTest, QCoreApplication)
