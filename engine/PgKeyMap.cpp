@@ -111,7 +111,8 @@ std::vector<RecordKey> PgKeyMap::allocate(
         return keys;
     const RecordKey base = lo.value_or(0); // numbers start above 0
     std::optional<RecordKey> hi = cap;
-    if (const auto next = m_live.upper_bound(base); next != m_live.end() && (!hi || next->first < *hi))
+    if (const auto next = m_live.upper_bound(base);
+        next != m_live.end() && (!hi || next->first < *hi))
         hi = next->first;
     const auto exhausted = [&] {
         return EngineError(tr("Too many records were added between the same two records of the "
@@ -146,7 +147,9 @@ void PgKeyMap::retireBetween(
     std::optional<RecordKey> lo, std::optional<RecordKey> hi, bool hiIncluded)
 {
     auto it = lo ? m_live.upper_bound(*lo) : m_live.begin();
-    const auto end = !hi ? m_live.end() : hiIncluded ? m_live.upper_bound(*hi) : m_live.lower_bound(*hi);
+    auto end = m_live.end();
+    if (hi)
+        end = hiIncluded ? m_live.upper_bound(*hi) : m_live.lower_bound(*hi);
     while (it != end) {
         m_keys.remove(it->second);
         m_retired.insert(it->first, it->second);

@@ -32,6 +32,7 @@ public:
     PgKeyMap(const PgKeyMap &) = delete;
     PgKeyMap &operator=(const PgKeyMap &) = delete;
 
+    const QString &table() const { return m_table; }
     const QStringList &columns() const { return m_columns; }
 
     // The tuple a number stands for, also once retired (a read may start after it); nullopt for

@@ -43,6 +43,24 @@ private:
     bool m_byPlace;
 };
 
+// A key's values in a result row, from its first column.
+PgKeyMap::Tuple tupleAt(const PgResult &r, int row, int columns)
+{
+    PgKeyMap::Tuple tuple;
+    for (int c = 0; c < columns; ++c)
+        tuple << r.text(row, c);
+    return tuple;
+}
+
+std::vector<PgKeyMap::Tuple> tuplesOf(const PgResult &r, int columns)
+{
+    std::vector<PgKeyMap::Tuple> tuples;
+    tuples.reserve(size_t(r.rowCount()));
+    for (int row = 0; row < r.rowCount(); ++row)
+        tuples.push_back(tupleAt(r, row, columns));
+    return tuples;
+}
+
 // The loader's reader of a key that is not one whole number: the server reads the keys in its
 // order, the shared map gives them their numbers.
 class PgTupleKeyReader : public KeyReader
@@ -55,23 +73,17 @@ public:
     RecordList readAfter(RecordKey after, int limit) override
     {
         const std::optional<PgKeyMap::Tuple> from = m_keys->tupleOf(after);
-        if (!from)
-            return {};
+        if (!from) // the loader starts after a key the table has read: not to be expected
+            throw EngineError(PgTableDriver::tr("A record of the table “%1” is no longer known "
+                                                "here; refresh the table.")
+                                  .arg(m_keys->table()));
         PgParameters parameters;
         for (const QString &value : *from)
             parameters.add(value);
         parameters.add(limit);
         const PgResult r = m_conn.exec(m_sql, parameters);
-        std::vector<PgKeyMap::Tuple> tuples;
-        tuples.reserve(size_t(r.rowCount()));
-        const int columns = int(from->size());
-        for (int row = 0; row < r.rowCount(); ++row) {
-            PgKeyMap::Tuple tuple;
-            for (int c = 0; c < columns; ++c)
-                tuple << r.text(row, c);
-            tuples.push_back(std::move(tuple));
-        }
-        return m_keys->takeOrdered(after, std::nullopt, tuples, r.rowCount() < limit);
+        return m_keys->takeOrdered(
+            after, std::nullopt, tuplesOf(r, int(from->size())), r.rowCount() < limit);
     }
 
     void setInterruptCheck(std::function<bool()>) override { }
@@ -140,8 +152,9 @@ TableDriver::Structure PgTableDriver::readStructure()
         if (f.def.primaryKey > 0)
             keyFields << i;
     }
-    std::sort(keyFields.begin(), keyFields.end(),
-        [&](int a, int b) { return m_fields.at(a).def.primaryKey < m_fields.at(b).def.primaryKey; });
+    std::sort(keyFields.begin(), keyFields.end(), [&](int a, int b) {
+        return m_fields.at(a).def.primaryKey < m_fields.at(b).def.primaryKey;
+    });
     m_keyField.clear();
     m_keyNames.clear();
     m_keyTypes.clear();
@@ -156,7 +169,8 @@ TableDriver::Structure PgTableDriver::readStructure()
         return s;
     }
     const PgCatalog::Field &first = m_fields.at(keyFields.first());
-    const bool whole = first.typeName == u"int2" || first.typeName == u"int4" || first.typeName == u"int8";
+    const bool whole
+        = first.typeName == u"int2" || first.typeName == u"int4" || first.typeName == u"int8";
     if (keyFields.size() == 1 && whole) {
         m_keyKind = KeyKind::Number;
         s.keyField = keyFields.first();
@@ -229,14 +243,6 @@ void PgTableDriver::addTuple(PgParameters &parameters, RecordKey key) const
         parameters.add(value);
 }
 
-PgKeyMap::Tuple PgTableDriver::tupleAt(const PgResult &r, int row, int columns)
-{
-    PgKeyMap::Tuple tuple;
-    for (int c = 0; c < columns; ++c)
-        tuple << r.text(row, c);
-    return tuple;
-}
-
 RecordKey PgTableDriver::placeStored(const PgKeyMap::Tuple &tuple)
 {
     if (const std::optional<RecordKey> known = m_keys->keyOf(tuple))
@@ -244,9 +250,10 @@ RecordKey PgTableDriver::placeStored(const PgKeyMap::Tuple &tuple)
     // Its number goes after the nearest key before it that this table knows; keys another user
     // stored meanwhile are passed over (they get theirs at the next read in order).
     constexpr int Step = 64;
-    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 < %4 ORDER BY %5 LIMIT $%6::bigint")
-                            .arg(keyList(), table().sql, keyRow(), parameterRow(1),
-                                keyList(QStringLiteral(" DESC")), QString::number(m_keyNames.size() + 1));
+    const QString sql
+        = QStringLiteral("SELECT %1 FROM %2 WHERE %3 < %4 ORDER BY %5 LIMIT $%6::bigint")
+              .arg(keyList(), table().sql, keyRow(), parameterRow(1),
+                  keyList(QStringLiteral(" DESC")), QString::number(m_keyNames.size() + 1));
     PgKeyMap::Tuple bound = tuple;
     const int columns = int(m_keyNames.size());
     for (;;) {
@@ -292,11 +299,8 @@ RecordList PgTableDriver::readKeys(
                     where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(u" AND "),
                     QString::number(parameters.size())),
             parameters);
-        std::vector<PgKeyMap::Tuple> tuples;
-        tuples.reserve(size_t(r.rowCount()));
-        for (int row = 0; row < r.rowCount(); ++row)
-            tuples.push_back(tupleAt(r, row, int(m_keyNames.size())));
-        return m_keys->takeOrdered(after, upTo, tuples, limit < 0 || r.rowCount() < limit);
+        return m_keys->takeOrdered(
+            after, upTo, tuplesOf(r, int(m_keyNames.size())), limit < 0 || r.rowCount() < limit);
     }
     const bool byPlace = m_keyField.isEmpty();
     QStringList where;
@@ -325,9 +329,10 @@ RecordList PgTableDriver::readKeys(
 std::function<std::unique_ptr<KeyReader>()> PgTableDriver::keyReaderFactory() const
 {
     if (m_keyKind == KeyKind::Tuple) {
-        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 > %4 ORDER BY %1 LIMIT $%5::bigint")
-                                .arg(keyList(), m_table->sql, keyRow(), parameterRow(1),
-                                    QString::number(m_keyNames.size() + 1));
+        const QString sql
+            = QStringLiteral("SELECT %1 FROM %2 WHERE %3 > %4 ORDER BY %1 LIMIT $%5::bigint")
+                  .arg(keyList(), m_table->sql, keyRow(), parameterRow(1),
+                      QString::number(m_keyNames.size() + 1));
         return [info = m_conn->info(), sql, keys = m_keys] {
             return std::unique_ptr<KeyReader>(std::make_unique<PgTupleKeyReader>(info, sql, keys));
         };
@@ -363,12 +368,13 @@ void PgTableDriver::prepareWindow(const std::vector<std::unique_ptr<TField>> &fi
         QStringList places;
         for (int i = 1; i <= columns; ++i)
             places << QString::number(i);
-        m_windowSql = QStringLiteral("SELECT %1, xmin::text%2 FROM %3 WHERE %4 >= %5 AND %4 <= %6 "
-                                     "ORDER BY %7")
-                          .arg(keyList(),
-                              selected.isEmpty() ? QString() : QStringLiteral(", ") + selected.join(u", "),
-                              table().sql, keyRow(), parameterRow(1), parameterRow(columns + 1),
-                              places.join(u", "));
+        m_windowSql
+            = QStringLiteral("SELECT %1, xmin::text%2 FROM %3 WHERE %4 >= %5 AND %4 <= %6 "
+                             "ORDER BY %7")
+                  .arg(keyList(),
+                      selected.isEmpty() ? QString() : QStringLiteral(", ") + selected.join(u", "),
+                      table().sql, keyRow(), parameterRow(1), parameterRow(columns + 1),
+                      places.join(u", "));
         return;
     }
     m_windowSql = QStringLiteral("SELECT %1, xmin::text%2 FROM %3 WHERE %1 BETWEEN $1%4 AND $2%4 "
@@ -447,7 +453,8 @@ QString PgTableDriver::keyCondition(RecordKey key, PgParameters &parameters) con
         return keyRow() + QStringLiteral(" = ") + parameterRow(first);
     }
     parameters.add(keyText(key, m_keyField.isEmpty()));
-    return QStringLiteral("%1 = $%2%3").arg(keyColumn(), QString::number(parameters.size()), keyParameter());
+    return QStringLiteral("%1 = $%2%3")
+        .arg(keyColumn(), QString::number(parameters.size()), keyParameter());
 }
 
 bool PgTableDriver::knows(RecordKey key) const
@@ -463,9 +470,10 @@ TableDriver::StoredValue PgTableDriver::readValue(RecordKey key, const QString &
         return v;
     PgParameters parameters;
     const QString condition = keyCondition(key, parameters);
-    const PgResult r = m_conn->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                        .arg(m_conn->quoteIdentifier(field), table().sql, condition),
-        parameters, PgResult::Format::Binary);
+    const PgResult r
+        = m_conn->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                           .arg(m_conn->quoteIdentifier(field), table().sql, condition),
+            parameters, PgResult::Format::Binary);
     if (r.rowCount() == 0)
         return v;
     v.found = true;
@@ -508,7 +516,8 @@ bool PgTableDriver::update(RecordKey key, const QString &version, const QStringL
     QStringList assignments;
     for (int i = 0; i < fields.size(); ++i) {
         parameters.add(parameterOf(values[size_t(i)]));
-        assignments << QStringLiteral("%1 = $%2").arg(m_conn->quoteIdentifier(fields[i]), QString::number(i + 1));
+        assignments << QStringLiteral("%1 = $%2")
+                           .arg(m_conn->quoteIdentifier(fields[i]), QString::number(i + 1));
     }
     if (m_keyKind == KeyKind::Tuple) {
         // The key's new value and whether it changed, compared by the server.
@@ -517,8 +526,8 @@ bool PgTableDriver::update(RecordKey key, const QString &version, const QStringL
         parameters.add(version);
         const PgResult r = m_conn->exec(
             QStringLiteral("UPDATE %1 SET %2 WHERE %3 AND xmin = $%4::xid RETURNING %5, %6 = %7")
-                .arg(table().sql, assignments.join(u", "), condition, QString::number(parameters.size()),
-                    keyList(), keyRow(), parameterRow(first)),
+                .arg(table().sql, assignments.join(u", "), condition,
+                    QString::number(parameters.size()), keyList(), keyRow(), parameterRow(first)),
             parameters);
         if (r.affectedRows() == 0)
             return false;
@@ -569,9 +578,10 @@ bool PgTableDriver::remove(RecordKey key, const QString &version)
     PgParameters parameters;
     const QString condition = keyCondition(key, parameters);
     parameters.add(version);
-    const PgResult r = m_conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2 AND xmin = $%3::xid")
-                                        .arg(table().sql, condition, QString::number(parameters.size())),
-        parameters);
+    const PgResult r
+        = m_conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2 AND xmin = $%3::xid")
+                           .arg(table().sql, condition, QString::number(parameters.size())),
+            parameters);
     const bool removed = r.affectedRows() > 0;
     if (removed && m_keyKind == KeyKind::Tuple)
         m_keys->retire(key);

@@ -9,7 +9,6 @@
 
 class PgConnection;
 class PgParameters;
-class PgResult;
 
 // A table on a PostgreSQL server. A record is known by its primary key: one whole-number field
 // is the key itself; any other primary key (several fields, text, uuid, dates…) is known by a
@@ -75,13 +74,12 @@ private:
     QString keyColumn() const; // the key's SQL: the quoted key field, or ctid
     QString keyParameter() const; // $n's cast for the key's type
     // A primary key of several fields or not a whole number: its fields, its row of parameters
-    // from $first cast to their types, the key of a result row and the nearest known
-    // predecessor of a key just stored.
+    // from $first cast to their types, and the number of a key just stored (placed after the
+    // nearest key before it that this table knows).
     QString keyList(const QString &suffix = QString()) const;
     QString keyRow() const;
     QString parameterRow(int first) const;
     void addTuple(PgParameters &parameters, RecordKey key) const;
-    static PgKeyMap::Tuple tupleAt(const PgResult &r, int row, int columns);
     RecordKey placeStored(const PgKeyMap::Tuple &tuple);
     // "key = value" for the record of key, its values added to parameters.
     QString keyCondition(RecordKey key, PgParameters &parameters) const;

@@ -41,8 +41,8 @@ public:
 // record logic (TTable) and a database's way of storing records. Each kind of database (a SQLite
 // file, a PostgreSQL server) has its implementation; a table object holds one while it is open.
 // Records are known by a key that orders them (the rowid, a whole-number primary key, a number
-// standing for any other primary key's value, or the row's place on the server). Every failure raises EngineError with a message for the user.
-// Same thread as the connection it uses.
+// standing for any other primary key's value, or the row's place on the server). Every failure
+// raises EngineError with a message for the user. Same thread as the connection it uses.
 class TableDriver
 {
 public:

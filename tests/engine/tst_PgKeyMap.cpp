@@ -16,7 +16,8 @@ using Tuple = PgKeyMap::Tuple;
 Tuple tuple(int a, int b)
 {
     // Zero-padded: the set orders them as numbers.
-    return {QStringLiteral("%1").arg(a, 6, 10, QLatin1Char('0')), QStringLiteral("%1").arg(b, 6, 10, QLatin1Char('0'))};
+    return {QStringLiteral("%1").arg(a, 6, 10, QLatin1Char('0')),
+        QStringLiteral("%1").arg(b, 6, 10, QLatin1Char('0'))};
 }
 
 // The server: its keys in order, read as a driver reads them.
@@ -26,7 +27,8 @@ public:
     std::set<Tuple> keys;
 
     // The keys after `after` up to `upTo`, at most limit (all when negative), given to the map.
-    RecordList read(PgKeyMap &map, std::optional<RecordKey> after, std::optional<RecordKey> upTo, int limit) const
+    RecordList read(PgKeyMap &map, std::optional<RecordKey> after, std::optional<RecordKey> upTo,
+        int limit) const
     {
         const std::optional<Tuple> from = after ? map.tupleOf(*after) : std::nullopt;
         const std::optional<Tuple> to = upTo ? map.tupleOf(*upTo) : std::nullopt;
@@ -118,7 +120,8 @@ void PgKeyMapTest::keysFoundBetweenKnownOnesKeepTheServersOrder()
     PgKeyMap map(QStringLiteral("t"), {});
     const RecordList before = server.readAll(map, 1000, 1000);
     // Another user adds keys before the first, between two (several), and after the last.
-    for (const Tuple &added : {tuple(1, 0), tuple(20, 1), tuple(20, 2), tuple(25, 0), tuple(100, 5), tuple(200, 0)})
+    for (const Tuple &added :
+        {tuple(1, 0), tuple(20, 1), tuple(20, 2), tuple(25, 0), tuple(100, 5), tuple(200, 0)})
         server.keys.insert(added);
     const RecordList after = server.readAll(map, 4, 3); // parts end inside the new runs
     QCOMPARE(server.mismatch(map, after), QString());
@@ -143,7 +146,8 @@ void PgKeyMapTest::goneKeysAreRetiredAndAKeyStoredAgainGetsANewNumber()
     QVERIFY(!map.isLive(middle));
     QVERIFY(!map.isLive(last));
     QVERIFY(!map.keyOf(tuple(10, 0)));
-    QCOMPARE(map.tupleOf(middle).value_or(Tuple()), tuple(10, 0)); // still a bound a read may start after
+    QCOMPARE(map.tupleOf(middle).value_or(Tuple()),
+        tuple(10, 0)); // still a bound a read may start after
 
     server.keys.insert(tuple(10, 0));
     const RecordList again = server.readAll(map, 1000, 1000);
@@ -203,7 +207,8 @@ void PgKeyMapTest::randomChangesBetweenReadsKeepEveryNumberInOrder()
     std::map<Tuple, RecordKey> seen;
     std::set<RecordKey> given;
     for (int round = 0; round < 60; ++round) {
-        const RecordList list = server.readAll(map, 1 + int(random.bounded(50)), 1 + int(random.bounded(80)));
+        const RecordList list
+            = server.readAll(map, 1 + int(random.bounded(50)), 1 + int(random.bounded(80)));
         QVERIFY2(server.mismatch(map, list).isEmpty(), qPrintable(server.mismatch(map, list)));
         for (int i = 0; i < list.count(); ++i) {
             const Tuple t = *map.tupleOf(list.keyAt(i));
@@ -221,8 +226,9 @@ void PgKeyMapTest::randomChangesBetweenReadsKeepEveryNumberInOrder()
         }
         const int place = int(random.bounded(1000));
         for (int i = int(random.bounded(40)); i > 0; --i)
-            server.keys.insert(random.bounded(3) == 0 ? tuple(place, 100 + i)
-                                                      : tuple(int(random.bounded(1000)), int(random.bounded(10))));
+            server.keys.insert(random.bounded(3) == 0
+                    ? tuple(place, 100 + i)
+                    : tuple(int(random.bounded(1000)), int(random.bounded(10))));
     }
 }
 
@@ -243,7 +249,8 @@ void PgKeyMapTest::anExhaustedGapAsksToOpenTheTableAgain()
         }
     });
     QCOMPARE(stored, 3); // 12, 14, 15: nothing is left between 15 and 16
-    QVERIFY2(refused.contains(u"“Order Details”") && refused.contains(u"open it again"), qPrintable(refused));
+    QVERIFY2(refused.contains(u"“Order Details”") && refused.contains(u"open it again"),
+        qPrintable(refused));
     QVERIFY(!map.keyOf(tuple(1, 4)));
 
     // The same in a read: more new keys between two known ones than numbers between them.

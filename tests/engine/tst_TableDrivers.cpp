@@ -354,9 +354,11 @@ void TableDriversTest::anotherUsersChangeIsNeverOverwritten()
 namespace {
 
 // The names of the table's records in the server's order of the key.
-QStringList namesInKeyOrder(PgConnection &admin, const QString &order, const QString &table = QStringLiteral("k"))
+QStringList namesInKeyOrder(
+    PgConnection &admin, const QString &order, const QString &table = QStringLiteral("k"))
 {
-    const PgResult r = admin.exec(QStringLiteral("SELECT name FROM %1 ORDER BY %2").arg(table, order));
+    const PgResult r
+        = admin.exec(QStringLiteral("SELECT name FROM %1 ORDER BY %2").arg(table, order));
     QStringList names;
     for (int row = 0; row < r.rowCount(); ++row)
         names << r.text(row, 0);
@@ -381,20 +383,25 @@ void TableDriversTest::anyPrimaryKeyMakesATableEditable_data()
     QTest::addColumn<QVariantList>("moved"); // a changed key
 
     QTest::newRow("two whole numbers")
-        << "a int, b int, PRIMARY KEY (a, b)" << "i % 40, i" << "a, b"
-        << QStringList {"a", "b"} << QVariantList {7, 0} << QVariantList {39, 99999};
-    QTest::newRow("text") << "code text PRIMARY KEY" << "md5(i::text)" << "code"
-                          << QStringList {"code"} << QVariantList {QStringLiteral("it's “new”")}
+        << "a int, b int, PRIMARY KEY (a, b)"
+        << "i % 40, i"
+        << "a, b" << QStringList {"a", "b"} << QVariantList {7, 0} << QVariantList {39, 99999};
+    QTest::newRow("text") << "code text PRIMARY KEY"
+                          << "md5(i::text)"
+                          << "code" << QStringList {"code"}
+                          << QVariantList {QStringLiteral("it's “new”")}
                           << QVariantList {QStringLiteral("0")};
-    QTest::newRow("uuid") << "id uuid PRIMARY KEY" << "md5(i::text)::uuid" << "id"
-                          << QStringList {"id"}
+    QTest::newRow("uuid") << "id uuid PRIMARY KEY"
+                          << "md5(i::text)::uuid"
+                          << "id" << QStringList {"id"}
                           << QVariantList {QStringLiteral("80000000-0000-0000-0000-000000000000")}
                           << QVariantList {QStringLiteral("ffffffff-0000-0000-0000-000000000000")};
     // The key's fields in another order than the table's.
-    QTest::newRow("date and text")
-        << "day date, who varchar(20), PRIMARY KEY (who, day)" << "date '2020-01-01' + i, 'w' || i % 7"
-        << "who, day" << QStringList {"who", "day"} << QVariantList {QStringLiteral("w3"), QDate(1999, 1, 1)}
-        << QVariantList {QStringLiteral("a"), QDate(2030, 6, 1)};
+    QTest::newRow("date and text") << "day date, who varchar(20), PRIMARY KEY (who, day)"
+                                   << "date '2020-01-01' + i, 'w' || i % 7"
+                                   << "who, day" << QStringList {"who", "day"}
+                                   << QVariantList {QStringLiteral("w3"), QDate(1999, 1, 1)}
+                                   << QVariantList {QStringLiteral("a"), QDate(2030, 6, 1)};
 }
 
 void TableDriversTest::anyPrimaryKeyMakesATableEditable()
@@ -410,8 +417,9 @@ void TableDriversTest::anyPrimaryKeyMakesATableEditable()
     PgConnection &admin = db.admin();
     admin.exec(QStringLiteral("CREATE TABLE k (%1, name text, pic bytea)").arg(columns));
     // More records than are read at once: the rest comes in the background.
-    admin.exec(QStringLiteral("INSERT INTO k SELECT %1, 'r' || i FROM generate_series(1, 1500) AS i")
-                   .arg(values));
+    admin.exec(
+        QStringLiteral("INSERT INTO k SELECT %1, 'r' || i FROM generate_series(1, 1500) AS i")
+            .arg(values));
     QStringList names = namesInKeyOrder(admin, order);
     QCOMPARE(names.size(), 1500);
 
@@ -468,7 +476,8 @@ void TableDriversTest::anyPrimaryKeyMakesATableEditable()
     t->edit(); // and is known by its new key
     t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("moved"));
     t->post();
-    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM k WHERE name = 'moved'")).text(0, 0), QStringLiteral("1"));
+    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM k WHERE name = 'moved'")).text(0, 0),
+        QStringLiteral("1"));
     QVERIFY(messageOf([&] { t->gotoBookmark(movedMark); }).contains(u"no longer in the table"));
     t->gotoBookmark(mark);
     QCOMPARE(nameOf(*t), markedName);
@@ -476,7 +485,8 @@ void TableDriversTest::anyPrimaryKeyMakesATableEditable()
     // A deleted record leaves the server and its bookmark.
     t->gotoBookmark(newMark);
     t->deleteRecord();
-    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM k WHERE name = 'new'")).text(0, 0), QStringLiteral("0"));
+    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM k WHERE name = 'new'")).text(0, 0),
+        QStringLiteral("0"));
     QCOMPARE(t->recordCount(), 1500);
     QVERIFY(messageOf([&] { t->gotoBookmark(newMark); }).contains(u"no longer in the table"));
     t->refresh();
@@ -508,13 +518,17 @@ void TableDriversTest::twoUsersChangingOneRecordOfACompositeKeyTable()
     PgScratchDatabase db;
     addServerAlias(ServerAlias, db.connInfo());
     addServerAlias(QStringLiteral("Other"), db.connInfo()); // another connection: another user
-    db.admin().exec(QStringLiteral("CREATE TABLE \"Order Details\" (\"OrderID\" int, \"ProductID\" int, "
-                                   "qty int, PRIMARY KEY (\"OrderID\", \"ProductID\"))"));
-    db.admin().exec(QStringLiteral("INSERT INTO \"Order Details\" SELECT i / 3, i % 3, i FROM generate_series(0, 29) AS i"));
+    db.admin().exec(
+        QStringLiteral("CREATE TABLE \"Order Details\" (\"OrderID\" int, \"ProductID\" int, "
+                       "qty int, PRIMARY KEY (\"OrderID\", \"ProductID\"))"));
+    db.admin().exec(QStringLiteral(
+        "INSERT INTO \"Order Details\" SELECT i / 3, i % 3, i FROM generate_series(0, 29) AS i"));
     const QString table = QStringLiteral("Order Details");
     const auto stored = [&] {
-        return db.admin().exec(QStringLiteral("SELECT string_agg(qty::text, ',' ORDER BY qty) FROM "
-                                              "\"Order Details\" WHERE \"OrderID\" = 4")).text(0, 0);
+        return db.admin()
+            .exec(QStringLiteral("SELECT string_agg(qty::text, ',' ORDER BY qty) FROM "
+                                 "\"Order Details\" WHERE \"OrderID\" = 4"))
+            .text(0, 0);
     };
     auto mine = openTable(ServerAlias, table);
     auto theirs = openTable(QStringLiteral("Other"), table);
@@ -594,7 +608,8 @@ void TableDriversTest::aRefreshShowsOtherUsersTextKeysInTheirPlaces()
     t->edit();
     t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("changed last"));
     t->post();
-    QCOMPARE(admin.exec(QStringLiteral("SELECT name FROM k WHERE code = 'z'")).text(0, 0), QStringLiteral("changed last"));
+    QCOMPARE(admin.exec(QStringLiteral("SELECT name FROM k WHERE code = 'z'")).text(0, 0),
+        QStringLiteral("changed last"));
 }
 
 void TableDriversTest::tablesWithoutAPrimaryKeyOpenReadOnly()
@@ -605,7 +620,8 @@ void TableDriversTest::tablesWithoutAPrimaryKeyOpenReadOnly()
     db.admin().exec(QStringLiteral("INSERT INTO loose SELECT 'l' || i FROM generate_series(1, 1500) AS i"));
     auto t = openTable(ServerAlias, QStringLiteral("loose"));
     QVERIFY(t->readOnly());
-    QVERIFY2(t->readOnlyMessage().contains(u"“loose” has no primary key"), qPrintable(t->readOnlyMessage()));
+    QVERIFY2(t->readOnlyMessage().contains(u"“loose” has no primary key"),
+        qPrintable(t->readOnlyMessage()));
     const QString refused = messageOf([&] { t->edit(); });
     QVERIFY2(refused.contains(u"read-only"), qPrintable(refused));
     QCOMPARE(t->state(), TTable::Browse);
