@@ -114,7 +114,7 @@ void TFDBInputPic::RestartFieldPicThread()
     const TField *field = Table1->findField(ComboXiuGai->currentText());
     if (!field || !isPictureLike(field->dataType()))
         return; // a name being typed: no field to draw yet
-    const RecordSource source = Engine::recordSource(Table1->databaseName());
+    const RecordSource source = Table1->recordSource();
     retire(std::move(DataFieldPicThread));
     FieldThreadBusy = true;
     RunCursor::begin(m_fieldCursorHeld);

@@ -97,9 +97,12 @@ std::unique_ptr<TableDriver> tableDriver(const QString &alias, const QString &ta
 
 RecordSource recordSource(const QString &alias)
 {
+    RecordSource source;
     if (AliasRegistry::find(alias).isServer())
-        return {QString(), alias};
-    return {database(alias)->path(), QString()};
+        source.serverAlias = alias;
+    else
+        source.databasePath = database(alias)->path();
+    return source;
 }
 
 PictureForm pictureForm(const QString &alias)

@@ -30,6 +30,7 @@ FieldBytesReader::FieldBytesReader(
         return;
     }
     m_server = Engine::tableDriver(source.serverAlias, table);
+    m_server->useSharedKeys(source.serverKeys);
     m_server->readStructure(); // finds the key
     m_field = field;
 }

@@ -9,6 +9,7 @@
 #include <optional>
 
 class Database;
+class PgKeyMap;
 class TableDriver;
 
 // Where a worker reads records: a SQLite database file, or a server alias (then the worker makes
@@ -17,6 +18,9 @@ struct RecordSource
 {
     QString databasePath;
     QString serverAlias;
+    // The open table's keys when its driver numbers them (TTable::recordSource): the keys a
+    // worker is handed mean that table's records.
+    std::shared_ptr<PgKeyMap> serverKeys;
 };
 
 // Reads one field of one table record by record, by key (the rowid of a SQLite table), on the

@@ -43,6 +43,57 @@ private:
     bool m_byPlace;
 };
 
+// A key's values in a result row, from its first column.
+PgKeyMap::Tuple tupleAt(const PgResult &r, int row, int columns)
+{
+    PgKeyMap::Tuple tuple;
+    for (int c = 0; c < columns; ++c)
+        tuple << r.text(row, c);
+    return tuple;
+}
+
+std::vector<PgKeyMap::Tuple> tuplesOf(const PgResult &r, int columns)
+{
+    std::vector<PgKeyMap::Tuple> tuples;
+    tuples.reserve(size_t(r.rowCount()));
+    for (int row = 0; row < r.rowCount(); ++row)
+        tuples.push_back(tupleAt(r, row, columns));
+    return tuples;
+}
+
+// The loader's reader of a key that is not one whole number: the server reads the keys in its
+// order, the shared map gives them their numbers.
+class PgTupleKeyReader : public KeyReader
+{
+public:
+    PgTupleKeyReader(const PgConnectionInfo &info, QString sql, std::shared_ptr<PgKeyMap> keys)
+        : m_conn(info), m_sql(std::move(sql)), m_keys(std::move(keys))
+    { }
+
+    RecordList readAfter(RecordKey after, int limit) override
+    {
+        const std::optional<PgKeyMap::Tuple> from = m_keys->tupleOf(after);
+        if (!from) // the loader starts after a key the table has read: not to be expected
+            throw EngineError(PgTableDriver::tr("A record of the table “%1” is no longer known "
+                                                "here; refresh the table.")
+                                  .arg(m_keys->table()));
+        PgParameters parameters;
+        for (const QString &value : *from)
+            parameters.add(value);
+        parameters.add(limit);
+        const PgResult r = m_conn.exec(m_sql, parameters);
+        return m_keys->takeOrdered(
+            after, std::nullopt, tuplesOf(r, int(from->size())), r.rowCount() < limit);
+    }
+
+    void setInterruptCheck(std::function<bool()>) override { }
+
+private:
+    PgConnection m_conn;
+    QString m_sql;
+    std::shared_ptr<PgKeyMap> m_keys;
+};
+
 } // namespace
 
 PgTableDriver::PgTableDriver(std::shared_ptr<PgConnection> conn, QString table, QString alias)
@@ -92,31 +143,53 @@ TableDriver::Structure PgTableDriver::readStructure()
 {
     m_fields = PgCatalog::fields(*m_conn, table());
     Structure s;
-    int keyColumns = 0;
-    for (const PgCatalog::Field &f : std::as_const(m_fields))
-        keyColumns += f.def.primaryKey > 0;
-    m_keyField.clear();
+    QList<int> keyFields; // in key order
     for (int i = 0; i < m_fields.size(); ++i) {
         const PgCatalog::Field &f = m_fields.at(i);
         s.defs << f.def;
         s.codes.push_back(f.code);
         s.sizes.push_back(f.size);
-        const bool whole = f.typeName == u"int2" || f.typeName == u"int4" || f.typeName == u"int8";
-        if (keyColumns == 1 && f.def.primaryKey == 1 && whole) {
-            s.keyField = i;
-            m_keyField = f.def.name;
-        }
+        if (f.def.primaryKey > 0)
+            keyFields << i;
     }
-    if (keyColumns == 0)
+    std::sort(keyFields.begin(), keyFields.end(), [&](int a, int b) {
+        return m_fields.at(a).def.primaryKey < m_fields.at(b).def.primaryKey;
+    });
+    m_keyField.clear();
+    m_keyNames.clear();
+    m_keyTypes.clear();
+    m_readOnlyWhy.clear();
+    if (keyFields.isEmpty()) {
+        m_keyKind = KeyKind::Place;
         m_readOnlyWhy = tr("The table “%1” has no primary key, so Tabvale cannot tell its records "
-                           "apart on the server: it is open read-only.")
+                           "apart on the server: it is open read-only. Give the table a primary "
+                           "key on the server to change its records here.")
                             .arg(m_name);
-    else if (m_keyField.isEmpty())
-        m_readOnlyWhy = tr("The primary key of the table “%1” is not one whole-number field; "
-                           "Tabvale can only show such a table for now: it is open read-only.")
-                            .arg(m_name);
-    else
-        m_readOnlyWhy.clear();
+        m_keys.reset();
+        return s;
+    }
+    const PgCatalog::Field &first = m_fields.at(keyFields.first());
+    const bool whole
+        = first.typeName == u"int2" || first.typeName == u"int4" || first.typeName == u"int8";
+    if (keyFields.size() == 1 && whole) {
+        m_keyKind = KeyKind::Number;
+        s.keyField = keyFields.first();
+        m_keyField = first.def.name;
+        m_keys.reset();
+        return s;
+    }
+    m_keyKind = KeyKind::Tuple;
+    QStringList signature;
+    for (int i : std::as_const(keyFields)) {
+        const PgCatalog::Field &f = m_fields.at(i);
+        s.keyFields.push_back(i);
+        m_keyNames << m_conn->quoteIdentifier(f.def.name);
+        m_keyTypes << f.def.declaredType; // format_type's text: quoted and qualified as needed
+        signature << f.def.name << f.def.declaredType;
+    }
+    // The same key keeps its numbers, so records and bookmarks stay what they were.
+    if (!m_keys || m_keys->columns() != signature)
+        m_keys = std::make_shared<PgKeyMap>(m_name, signature);
     return s;
 }
 
@@ -133,7 +206,71 @@ void PgTableDriver::checkWritable(const QString &what) const
 
 QString PgTableDriver::keyColumn() const
 {
+    if (m_keyKind == KeyKind::Tuple)
+        return keyList();
     return m_keyField.isEmpty() ? QStringLiteral("ctid") : m_conn->quoteIdentifier(m_keyField);
+}
+
+QString PgTableDriver::keyList(const QString &suffix) const
+{
+    QStringList columns;
+    for (const QString &name : m_keyNames)
+        columns << name + suffix;
+    return columns.join(u", ");
+}
+
+QString PgTableDriver::keyRow() const
+{
+    return QStringLiteral("(%1)").arg(keyList());
+}
+
+QString PgTableDriver::parameterRow(int first) const
+{
+    QStringList marks;
+    for (int i = 0; i < m_keyTypes.size(); ++i)
+        marks << QStringLiteral("$%1::%2").arg(QString::number(first + i), m_keyTypes.at(i));
+    return QStringLiteral("(%1)").arg(marks.join(u", "));
+}
+
+void PgTableDriver::addTuple(PgParameters &parameters, RecordKey key) const
+{
+    const std::optional<PgKeyMap::Tuple> tuple = m_keys->tupleOf(key);
+    if (!tuple)
+        throw EngineError(tr("A record of the table “%1” is no longer known here; refresh the "
+                             "table.")
+                              .arg(m_name));
+    for (const QString &value : *tuple)
+        parameters.add(value);
+}
+
+RecordKey PgTableDriver::placeStored(const PgKeyMap::Tuple &tuple)
+{
+    if (const std::optional<RecordKey> known = m_keys->keyOf(tuple))
+        return *known;
+    // Its number goes after the nearest key before it that this table knows; keys another user
+    // stored meanwhile are passed over (they get theirs at the next read in order).
+    constexpr int Step = 64;
+    const QString sql
+        = QStringLiteral("SELECT %1 FROM %2 WHERE %3 < %4 ORDER BY %5 LIMIT $%6::bigint")
+              .arg(keyList(), table().sql, keyRow(), parameterRow(1),
+                  keyList(QStringLiteral(" DESC")), QString::number(m_keyNames.size() + 1));
+    PgKeyMap::Tuple bound = tuple;
+    const int columns = int(m_keyNames.size());
+    for (;;) {
+        PgParameters parameters;
+        for (const QString &value : std::as_const(bound))
+            parameters.add(value);
+        parameters.add(Step);
+        const PgResult r = m_conn->exec(sql, parameters);
+        for (int row = 0; row < r.rowCount(); ++row) {
+            const PgKeyMap::Tuple before = tupleAt(r, row, columns);
+            if (const std::optional<RecordKey> known = m_keys->keyOf(before))
+                return m_keys->place(known, tuple);
+        }
+        if (r.rowCount() < Step)
+            return m_keys->place(std::nullopt, tuple);
+        bound = tupleAt(r, r.rowCount() - 1, columns);
+    }
 }
 
 QString PgTableDriver::keyParameter() const
@@ -144,6 +281,27 @@ QString PgTableDriver::keyParameter() const
 RecordList PgTableDriver::readKeys(
     std::optional<RecordKey> after, std::optional<RecordKey> upTo, int limit)
 {
+    if (m_keyKind == KeyKind::Tuple) {
+        QStringList where;
+        PgParameters parameters;
+        if (after) {
+            where << keyRow() + QStringLiteral(" > ") + parameterRow(parameters.size() + 1);
+            addTuple(parameters, *after);
+        }
+        if (upTo) {
+            where << keyRow() + QStringLiteral(" <= ") + parameterRow(parameters.size() + 1);
+            addTuple(parameters, *upTo);
+        }
+        parameters.add(limit < 0 ? QVariant() : QVariant(limit));
+        const PgResult r = m_conn->exec(
+            QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %1 LIMIT $%4::bigint")
+                .arg(keyList(), table().sql,
+                    where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(u" AND "),
+                    QString::number(parameters.size())),
+            parameters);
+        return m_keys->takeOrdered(
+            after, upTo, tuplesOf(r, int(m_keyNames.size())), limit < 0 || r.rowCount() < limit);
+    }
     const bool byPlace = m_keyField.isEmpty();
     QStringList where;
     PgParameters parameters;
@@ -170,6 +328,15 @@ RecordList PgTableDriver::readKeys(
 
 std::function<std::unique_ptr<KeyReader>()> PgTableDriver::keyReaderFactory() const
 {
+    if (m_keyKind == KeyKind::Tuple) {
+        const QString sql
+            = QStringLiteral("SELECT %1 FROM %2 WHERE %3 > %4 ORDER BY %1 LIMIT $%5::bigint")
+                  .arg(keyList(), m_table->sql, keyRow(), parameterRow(1),
+                      QString::number(m_keyNames.size() + 1));
+        return [info = m_conn->info(), sql, keys = m_keys] {
+            return std::unique_ptr<KeyReader>(std::make_unique<PgTupleKeyReader>(info, sql, keys));
+        };
+    }
     const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %1 > $1%3 ORDER BY %1 LIMIT $2::bigint")
                             .arg(keyColumn(), m_table->sql, keyParameter());
     return [info = m_conn->info(), sql, byPlace = m_keyField.isEmpty()] {
@@ -194,6 +361,22 @@ void PgTableDriver::prepareWindow(const std::vector<std::unique_ptr<TField>> &fi
             known != m_fields.cend() ? known->typeName : QString(),
             known != m_fields.cend() && known->asText);
     }
+    if (m_keyKind == KeyKind::Tuple) {
+        const int columns = int(m_keyNames.size());
+        // Ordered by the key's places in the list: a field shown as its text takes the field's
+        // name, which ORDER BY would find twice.
+        QStringList places;
+        for (int i = 1; i <= columns; ++i)
+            places << QString::number(i);
+        m_windowSql
+            = QStringLiteral("SELECT %1, xmin::text%2 FROM %3 WHERE %4 >= %5 AND %4 <= %6 "
+                             "ORDER BY %7")
+                  .arg(keyList(),
+                      selected.isEmpty() ? QString() : QStringLiteral(", ") + selected.join(u", "),
+                      table().sql, keyRow(), parameterRow(1), parameterRow(columns + 1),
+                      places.join(u", "));
+        return;
+    }
     m_windowSql = QStringLiteral("SELECT %1, xmin::text%2 FROM %3 WHERE %1 BETWEEN $1%4 AND $2%4 "
                                  "ORDER BY %1")
                       .arg(keyColumn(),
@@ -206,10 +389,20 @@ void PgTableDriver::fillWindow(const std::vector<RecordKey> &keys, RecordWindowC
     if (keys.empty())
         return;
     const bool byPlace = m_keyField.isEmpty();
+    const bool byTuple = m_keyKind == KeyKind::Tuple;
+    const int keyColumns = byTuple ? int(m_keyNames.size()) : 1;
     w.versions.assign(keys.size(), QString());
     std::optional<PgResult> r;
     try {
-        r.emplace(m_conn->exec(m_windowSql, {keyText(keys.front(), byPlace), keyText(keys.back(), byPlace)}));
+        PgParameters parameters;
+        if (byTuple) {
+            addTuple(parameters, keys.front());
+            addTuple(parameters, keys.back());
+        } else {
+            parameters.add(keyText(keys.front(), byPlace));
+            parameters.add(keyText(keys.back(), byPlace));
+        }
+        r.emplace(m_conn->exec(m_windowSql, parameters));
     } catch (const EngineError &) {
         // Painting the grid must not raise: the cells stay empty, the window is read again when
         // next shown, and the next action tells the user (and connects again).
@@ -219,15 +412,23 @@ void PgTableDriver::fillWindow(const std::vector<RecordKey> &keys, RecordWindowC
     const size_t fieldCount = m_codes.size();
     size_t i = 0;
     for (int row = 0; row < r->rowCount() && i < keys.size(); ++row) {
-        const RecordKey key = keyFromText(r->text(row, 0), byPlace);
+        RecordKey key = 0;
+        if (byTuple) {
+            const std::optional<RecordKey> known = m_keys->keyOf(tupleAt(*r, row, keyColumns));
+            if (!known)
+                continue; // a record another user added: not ours until a refresh
+            key = *known;
+        } else {
+            key = keyFromText(r->text(row, 0), byPlace);
+        }
         while (i < keys.size() && keys[i] < key)
             ++i;
         if (i >= keys.size() || keys[i] != key)
             continue; // a record another user added: not ours until a refresh
-        w.versions[i] = r->text(row, 1);
+        w.versions[i] = r->text(row, keyColumns);
         for (size_t f = 0; f < fieldCount; ++f) {
             const size_t cell = i * fieldCount + f;
-            const int column = int(f) + 2;
+            const int column = int(f) + keyColumns + 1;
             if (fieldClassOf(m_codes[f]) != FieldClass::Ordinary) {
                 w.flags[cell] = r->text(row, column) == u"t" ? RecordWindowCache::CellNull : 0;
                 continue;
@@ -244,13 +445,35 @@ void PgTableDriver::fillWindow(const std::vector<RecordKey> &keys, RecordWindowC
     }
 }
 
+QString PgTableDriver::keyCondition(RecordKey key, PgParameters &parameters) const
+{
+    if (m_keyKind == KeyKind::Tuple) {
+        const int first = parameters.size() + 1;
+        addTuple(parameters, key);
+        return keyRow() + QStringLiteral(" = ") + parameterRow(first);
+    }
+    parameters.add(keyText(key, m_keyField.isEmpty()));
+    return QStringLiteral("%1 = $%2%3")
+        .arg(keyColumn(), QString::number(parameters.size()), keyParameter());
+}
+
+bool PgTableDriver::knows(RecordKey key) const
+{
+    // A retired number is a record gone; its key stored again has a number of its own.
+    return m_keyKind != KeyKind::Tuple || m_keys->isLive(key);
+}
+
 TableDriver::StoredValue PgTableDriver::readValue(RecordKey key, const QString &field)
 {
-    const PgResult r = m_conn->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = $1%4")
-                                        .arg(m_conn->quoteIdentifier(field), table().sql,
-                                            keyColumn(), keyParameter()),
-        {keyText(key, m_keyField.isEmpty())}, PgResult::Format::Binary);
     StoredValue v;
+    if (!knows(key))
+        return v;
+    PgParameters parameters;
+    const QString condition = keyCondition(key, parameters);
+    const PgResult r
+        = m_conn->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                           .arg(m_conn->quoteIdentifier(field), table().sql, condition),
+            parameters, PgResult::Format::Binary);
     if (r.rowCount() == 0)
         return v;
     v.found = true;
@@ -264,9 +487,12 @@ TableDriver::StoredValue PgTableDriver::readValue(RecordKey key, const QString &
 
 bool PgTableDriver::exists(RecordKey key)
 {
-    const PgResult r = m_conn->exec(QStringLiteral("SELECT 1 FROM %1 WHERE %2 = $1%3")
-                                        .arg(table().sql, keyColumn(), keyParameter()),
-        {keyText(key, m_keyField.isEmpty())});
+    if (!knows(key))
+        return false;
+    PgParameters parameters;
+    const QString condition = keyCondition(key, parameters);
+    const PgResult r = m_conn->exec(
+        QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table().sql, condition), parameters);
     return r.rowCount() > 0;
 }
 
@@ -283,19 +509,41 @@ QVariant parameterOf(const QVariant &value)
 bool PgTableDriver::update(RecordKey key, const QString &version, const QStringList &fields,
     const std::vector<QVariant> &values)
 {
+    m_movedKey.reset();
+    if (!knows(key))
+        return false;
     PgParameters parameters;
     QStringList assignments;
     for (int i = 0; i < fields.size(); ++i) {
         parameters.add(parameterOf(values[size_t(i)]));
-        assignments << QStringLiteral("%1 = $%2").arg(m_conn->quoteIdentifier(fields[i])).arg(i + 1);
+        assignments << QStringLiteral("%1 = $%2")
+                           .arg(m_conn->quoteIdentifier(fields[i]), QString::number(i + 1));
+    }
+    if (m_keyKind == KeyKind::Tuple) {
+        // The key's new value and whether it changed, compared by the server.
+        const int first = parameters.size() + 1;
+        const QString condition = keyCondition(key, parameters);
+        parameters.add(version);
+        const PgResult r = m_conn->exec(
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3 AND xmin = $%4::xid RETURNING %5, %6 = %7")
+                .arg(table().sql, assignments.join(u", "), condition,
+                    QString::number(parameters.size()), keyList(), keyRow(), parameterRow(first)),
+            parameters);
+        if (r.affectedRows() == 0)
+            return false;
+        const int columns = int(m_keyNames.size());
+        if (r.text(0, columns) != u"t") {
+            m_keys->retire(key);
+            m_movedKey = placeStored(tupleAt(r, 0, columns));
+        }
+        return true;
     }
     parameters.add(keyText(key, false));
     parameters.add(version);
     const PgResult r = m_conn->exec(
         QStringLiteral("UPDATE %1 SET %2 WHERE %3 = $%4::bigint AND xmin = $%5::xid")
-            .arg(table().sql, assignments.join(u", "), keyColumn())
-            .arg(parameters.size() - 1)
-            .arg(parameters.size()),
+            .arg(table().sql, assignments.join(u", "), keyColumn(),
+                QString::number(parameters.size() - 1), QString::number(parameters.size())),
         parameters);
     return r.affectedRows() > 0;
 }
@@ -318,15 +566,26 @@ RecordKey PgTableDriver::insert(const QStringList &fields, const std::vector<QVa
                   .arg(table().sql, columns.join(u", "), marks.join(u", "), keyColumn());
     }
     const PgResult r = m_conn->exec(sql, parameters);
+    if (m_keyKind == KeyKind::Tuple)
+        return placeStored(tupleAt(r, 0, int(m_keyNames.size())));
     return keyFromText(r.text(0, 0), false);
 }
 
 bool PgTableDriver::remove(RecordKey key, const QString &version)
 {
-    const PgResult r = m_conn->exec(
-        QStringLiteral("DELETE FROM %1 WHERE %2 = $1::bigint AND xmin = $2::xid").arg(table().sql, keyColumn()),
-        {keyText(key, false), version});
-    return r.affectedRows() > 0;
+    if (!knows(key))
+        return false;
+    PgParameters parameters;
+    const QString condition = keyCondition(key, parameters);
+    parameters.add(version);
+    const PgResult r
+        = m_conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2 AND xmin = $%3::xid")
+                           .arg(table().sql, condition, QString::number(parameters.size())),
+            parameters);
+    const bool removed = r.affectedRows() > 0;
+    if (removed && m_keyKind == KeyKind::Tuple)
+        m_keys->retire(key);
+    return removed;
 }
 
 void PgTableDriver::dropTable()

@@ -290,6 +290,14 @@ RecordList TTable::bookmarks() const
     return d->keys;
 }
 
+RecordSource TTable::recordSource() const
+{
+    checkActive();
+    RecordSource source = Engine::recordSource(m_databaseName);
+    source.serverKeys = d->driver->sharedKeys();
+    return source;
+}
+
 void TTable::gotoBookmark(const TBookmark &mark)
 {
     checkActive();
@@ -372,23 +380,31 @@ void TTable::doPost()
     if (was == Edit && !written.empty()) {
         driver.checkWritable(QCoreApplication::translate("TTable", "changing the table “%1”").arg(m_tableName));
         driver.ensureConnected();
+        const bool keyMoves = std::any_of(d->keyFields.begin(), d->keyFields.end(),
+            [&](int f) { return d->changed[size_t(f)] != 0; });
+        if (keyMoves)
+            d->ensureComplete(); // the driver finds the new key's place among all records
         const qint64 rowid = d->keys.keyAt(d->pos);
         if (!driver.update(rowid, d->editVersion, columns, written))
             refuseChangedRecord(QCoreApplication::translate("TTable", "The record being changed is no longer in the table “%1”; "
                                "the change was not saved.")
                     .arg(m_tableName));
-        if (d->keyField >= 0 && d->changed[size_t(d->keyField)]) {
-            // The key is the field's value: the record moves to the place of its new key.
-            const qint64 newRowid = d->buffer[size_t(d->keyField)].toLongLong();
+        std::optional<qint64> newRowid;
+        if (d->keyField >= 0 && d->changed[size_t(d->keyField)])
+            newRowid = d->buffer[size_t(d->keyField)].toLongLong(); // the key is the field's value
+        else if (keyMoves)
+            newRowid = driver.movedKey();
+        if (newRowid) {
+            // The record moves to the place of its new key.
             d->noteOwnChange([&] {
                 driver.recordDeleted(rowid);
-                driver.recordInserted(newRowid);
+                driver.recordInserted(*newRowid);
             });
             d->applyChange(false, rowid);
-            d->applyChange(true, newRowid);
+            d->applyChange(true, *newRowid);
             d->pos = std::min(d->pos, d->count() - 1);
-            d->ensureLoadedThrough(newRowid);
-            d->pos = d->keys.positionOf(newRowid);
+            d->ensureLoadedThrough(*newRowid);
+            d->pos = d->keys.positionOf(*newRowid);
             recordSetChanged = true;
         }
     } else if (was == Insert) {

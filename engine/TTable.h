@@ -13,6 +13,7 @@
 
 class TableDriver;
 class TableWork;
+struct RecordSource;
 
 // A mark of one record: its key (the rowid on SQLite).
 struct TBookmark
@@ -81,6 +82,8 @@ public:
     // The bookmarks of all records in record order (a copy: workers read from it while the
     // table moves on). Waits for the whole list.
     RecordList bookmarks() const;
+    // Where a worker reads this open table's records by these bookmarks (see FieldBytesReader).
+    RecordSource recordSource() const;
     void gotoBookmark(const TBookmark &mark); // raises when the record no longer exists
     void freeBookmark(TBookmark &mark) { mark = {}; }
 

@@ -17,6 +17,7 @@ void TTable::Private::readStructure(const TableDriver::Structure &structure)
             q, i, def.name, structure.codes[size_t(i)], structure.sizes[size_t(i)], def.declaredType));
     }
     keyField = structure.keyField;
+    keyFields = structure.keyFields;
     prepareWindowQuery();
 }
 

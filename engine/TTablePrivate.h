@@ -29,6 +29,7 @@ struct TTable::Private
     TTable *q;
     std::unique_ptr<TableDriver> driver; // declared first: what reads through it goes before it
     int keyField = -1; // the field whose value is the record's key (a SQLite INTEGER PRIMARY KEY)
+    std::vector<int> keyFields; // the fields of a key the driver numbers (see TableDriver)
     std::vector<std::unique_ptr<TField>> fields;
     RecordList keys; // the record order
     int pos = -1;

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class PgKeyMap;
 class TField;
 
 // Reads a table's keys in order on a worker thread, on a connection of its own (made, used and
@@ -39,9 +40,9 @@ public:
 // What the table object asks of the database that holds one table: the one seam between the
 // record logic (TTable) and a database's way of storing records. Each kind of database (a SQLite
 // file, a PostgreSQL server) has its implementation; a table object holds one while it is open.
-// Records are known by a key that orders them (the rowid, a whole-number primary key, or the
-// row's place on the server). Every failure raises EngineError with a message for the user.
-// Same thread as the connection it uses.
+// Records are known by a key that orders them (the rowid, a whole-number primary key, a number
+// standing for any other primary key's value, or the row's place on the server). Every failure
+// raises EngineError with a message for the user. Same thread as the connection it uses.
 class TableDriver
 {
 public:
@@ -51,6 +52,9 @@ public:
         std::vector<int> codes; // field-type codes, in field order
         std::vector<int> sizes; // declared string sizes (0 = none)
         int keyField = -1; // the field whose value is the record's key, if any
+        // The fields of a key that is not one field's value: a change of them moves the record
+        // to another place, which the driver tells (movedKey).
+        std::vector<int> keyFields;
     };
     // A stored value of a memo or picture-like field: a blob's bytes or a text's UTF-8.
     struct StoredValue
@@ -115,6 +119,9 @@ public:
         = 0;
     virtual RecordKey insert(const QStringList &fields, const std::vector<QVariant> &values) = 0;
     virtual bool remove(RecordKey key, const QString &version) = 0;
+    // After an update that changed the fields of Structure::keyFields: the record's new key,
+    // nullopt when the key stayed.
+    virtual std::optional<RecordKey> movedKey() const { return std::nullopt; }
     // Whether records carry versions, so a refused write means another user's change.
     virtual bool keepsVersions() const { return false; }
     virtual void dropTable() = 0;
@@ -128,4 +135,9 @@ public:
     virtual void recordInserted(RecordKey key) = 0;
     virtual void recordDeleted(RecordKey key) = 0;
     virtual void tableChanged() = 0;
+
+    // Keys given by the driver itself (see PgKeyMap): a worker's driver of the same table uses
+    // the open table's, so the keys it is handed mean the same records.
+    virtual std::shared_ptr<PgKeyMap> sharedKeys() const { return {}; }
+    virtual void useSharedKeys(std::shared_ptr<PgKeyMap>) { }
 };

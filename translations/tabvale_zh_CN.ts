@@ -995,6 +995,13 @@ The aliases are kept in %1
     </message>
 </context>
 <context>
+    <name>PgKeyMap</name>
+    <message>
+        <source>Too many records were added between the same two records of the table “%1” while it was open here. Close the table and open it again to go on.</source>
+        <translation>数据表“%1”在此打开期间，其他用户在同样两条记录之间添加了太多记录。请关闭该数据表并重新打开后再继续。</translation>
+    </message>
+</context>
+<context>
     <name>PgMaintenance</name>
     <message>
         <source>No table is open.</source>
@@ -1066,16 +1073,16 @@ The aliases are kept in %1
 <context>
     <name>PgTableDriver</name>
     <message>
-        <source>The table “%1” has no primary key, so Tabvale cannot tell its records apart on the server: it is open read-only.</source>
-        <translation>数据表“%1”没有主键，Tabvale 无法在服务器上区分它的记录：它以只读方式打开。</translation>
-    </message>
-    <message>
-        <source>The primary key of the table “%1” is not one whole-number field; Tabvale can only show such a table for now: it is open read-only.</source>
-        <translation>数据表“%1”的主键不是单个整数字段；Tabvale 目前只能显示这样的数据表：它以只读方式打开。</translation>
-    </message>
-    <message>
         <source>%1 is not possible: %2</source>
         <translation>无法%1：%2</translation>
+    </message>
+    <message>
+        <source>The table “%1” has no primary key, so Tabvale cannot tell its records apart on the server: it is open read-only. Give the table a primary key on the server to change its records here.</source>
+        <translation>数据表“%1”没有主键，Tabvale 无法在服务器上区分它的记录：它以只读方式打开。请在服务器上为该数据表设置主键，才能在这里修改它的记录。</translation>
+    </message>
+    <message>
+        <source>A record of the table “%1” is no longer known here; refresh the table.</source>
+        <translation>此处已不再认识数据表“%1”的某条记录；请刷新该数据表。</translation>
     </message>
 </context>
 <context>

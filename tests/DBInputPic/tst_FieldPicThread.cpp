@@ -100,7 +100,7 @@ class FieldPicThreadTest : public QObject
         QString error;
         {
             TDataFieldPicThread worker(
-                7, RecordSource {path, {}}, QStringLiteral("Photos"), QStringLiteral("Pic"), keys);
+                7, RecordSource {path, {}, {}}, QStringLiteral("Photos"), QStringLiteral("Pic"), keys);
             QObject receiver;
             connect(&worker, &TDataFieldPicThread::thumbnailsReady, &receiver,
                 [&](quint64 generation, const QList<FieldThumb> &batch) {

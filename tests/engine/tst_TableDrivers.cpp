@@ -114,7 +114,11 @@ private slots:
     void serverValuesRoundTripInTheirKind_data();
     void serverValuesRoundTripInTheirKind();
     void anotherUsersChangeIsNeverOverwritten();
-    void tablesWithoutAWholeNumberKeyOpenReadOnly();
+    void anyPrimaryKeyMakesATableEditable_data();
+    void anyPrimaryKeyMakesATableEditable();
+    void twoUsersChangingOneRecordOfACompositeKeyTable();
+    void aRefreshShowsOtherUsersTextKeysInTheirPlaces();
+    void tablesWithoutAPrimaryKeyOpenReadOnly();
     void schemasAndOddNamesWork();
     void aServerGoneMidBrowseIsReportedAndTheNextActionReconnects();
     void serverMaintenanceKeepsWhatTheServerKeepsWithTheTable();
@@ -347,28 +351,286 @@ void TableDriversTest::anotherUsersChangeIsNeverOverwritten()
     QCOMPARE(db.text(QStringLiteral("SELECT count(*) FROM t")), QStringLiteral("4"));
 }
 
-void TableDriversTest::tablesWithoutAWholeNumberKeyOpenReadOnly()
+namespace {
+
+// The names of the table's records in the server's order of the key.
+QStringList namesInKeyOrder(
+    PgConnection &admin, const QString &order, const QString &table = QStringLiteral("k"))
+{
+    const PgResult r
+        = admin.exec(QStringLiteral("SELECT name FROM %1 ORDER BY %2").arg(table, order));
+    QStringList names;
+    for (int row = 0; row < r.rowCount(); ++row)
+        names << r.text(row, 0);
+    return names;
+}
+
+void setFields(TTable &t, const QStringList &fields, const QVariantList &values)
+{
+    for (int i = 0; i < fields.size(); ++i)
+        t.fieldByName(fields[i])->setValue(values[i]);
+}
+
+} // namespace
+
+void TableDriversTest::anyPrimaryKeyMakesATableEditable_data()
+{
+    QTest::addColumn<QString>("columns"); // the key's columns and the primary key
+    QTest::addColumn<QString>("values"); // the key's values of record i
+    QTest::addColumn<QString>("order"); // the key in key order
+    QTest::addColumn<QStringList>("fields"); // the key's fields
+    QTest::addColumn<QVariantList>("added"); // a new record's key
+    QTest::addColumn<QVariantList>("moved"); // a changed key
+
+    QTest::newRow("two whole numbers")
+        << "a int, b int, PRIMARY KEY (a, b)"
+        << "i % 40, i"
+        << "a, b" << QStringList {"a", "b"} << QVariantList {7, 0} << QVariantList {39, 99999};
+    QTest::newRow("text") << "code text PRIMARY KEY"
+                          << "md5(i::text)"
+                          << "code" << QStringList {"code"}
+                          << QVariantList {QStringLiteral("it's “new”")}
+                          << QVariantList {QStringLiteral("0")};
+    QTest::newRow("uuid") << "id uuid PRIMARY KEY"
+                          << "md5(i::text)::uuid"
+                          << "id" << QStringList {"id"}
+                          << QVariantList {QStringLiteral("80000000-0000-0000-0000-000000000000")}
+                          << QVariantList {QStringLiteral("ffffffff-0000-0000-0000-000000000000")};
+    // The key's fields in another order than the table's.
+    QTest::newRow("date and text") << "day date, who varchar(20), PRIMARY KEY (who, day)"
+                                   << "date '2020-01-01' + i, 'w' || i % 7"
+                                   << "who, day" << QStringList {"who", "day"}
+                                   << QVariantList {QStringLiteral("w3"), QDate(1999, 1, 1)}
+                                   << QVariantList {QStringLiteral("a"), QDate(2030, 6, 1)};
+}
+
+void TableDriversTest::anyPrimaryKeyMakesATableEditable()
+{
+    QFETCH(QString, columns);
+    QFETCH(QString, values);
+    QFETCH(QString, order);
+    QFETCH(QStringList, fields);
+    QFETCH(QVariantList, added);
+    QFETCH(QVariantList, moved);
+    PgScratchDatabase db;
+    addServerAlias(ServerAlias, db.connInfo());
+    PgConnection &admin = db.admin();
+    admin.exec(QStringLiteral("CREATE TABLE k (%1, name text, pic bytea)").arg(columns));
+    // More records than are read at once: the rest comes in the background.
+    admin.exec(
+        QStringLiteral("INSERT INTO k SELECT %1, 'r' || i FROM generate_series(1, 1500) AS i")
+            .arg(values));
+    QStringList names = namesInKeyOrder(admin, order);
+    QCOMPARE(names.size(), 1500);
+
+    auto t = openTable(ServerAlias, QStringLiteral("k"));
+    QVERIFY2(!t->readOnly(), qPrintable(t->readOnlyMessage()));
+    const int nameColumn = t->fieldByName(QStringLiteral("name"))->index();
+    QCOMPARE(nameOf(*t), names[0]);
+    t->next();
+    QCOMPARE(nameOf(*t), names[1]);
+    t->moveTo(1200);
+    const TBookmark mark = t->bookmark();
+    t->last();
+    QCOMPARE(nameOf(*t), names.last());
+    QVERIFY(t->eof());
+    t->prior();
+    QCOMPARE(nameOf(*t), names[1498]);
+    QCOMPARE(t->recordCount(), 1500);
+    t->gotoBookmark(mark);
+    QCOMPARE(t->recNo(), 1200);
+    const QString markedName = names[1200];
+    QCOMPARE(nameOf(*t), markedName);
+    for (int i : {0, 999, 1000, 1001, 1499})
+        QCOMPARE(t->displayTextAt(i, nameColumn), names[i]);
+
+    // A change reaches the record it was made on.
+    t->moveTo(5);
+    t->edit();
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("changed"));
+    t->post();
+    QCOMPARE(namesInKeyOrder(admin, order).at(5), QStringLiteral("changed"));
+
+    // A new record takes its key's place.
+    t->insert();
+    setFields(*t, fields, added);
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("new"));
+    t->post();
+    QCOMPARE(nameOf(*t), QStringLiteral("new"));
+    names = namesInKeyOrder(admin, order);
+    QCOMPARE(t->recNo(), int(names.indexOf(QStringLiteral("new"))));
+    QCOMPARE(t->recordCount(), 1501);
+    const TBookmark newMark = t->bookmark();
+
+    // A record whose key changes moves to its key's place, keeping its values.
+    t->moveTo(1300);
+    const QString movedName = nameOf(*t);
+    const TBookmark movedMark = t->bookmark();
+    t->edit();
+    setFields(*t, fields, moved);
+    t->post();
+    QCOMPARE(nameOf(*t), movedName);
+    names = namesInKeyOrder(admin, order);
+    QCOMPARE(t->recNo(), int(names.indexOf(movedName)));
+    QCOMPARE(t->fieldByName(fields.first())->value(), moved.first());
+    t->edit(); // and is known by its new key
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("moved"));
+    t->post();
+    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM k WHERE name = 'moved'")).text(0, 0),
+        QStringLiteral("1"));
+    QVERIFY(messageOf([&] { t->gotoBookmark(movedMark); }).contains(u"no longer in the table"));
+    t->gotoBookmark(mark);
+    QCOMPARE(nameOf(*t), markedName);
+
+    // A deleted record leaves the server and its bookmark.
+    t->gotoBookmark(newMark);
+    t->deleteRecord();
+    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM k WHERE name = 'new'")).text(0, 0),
+        QStringLiteral("0"));
+    QCOMPARE(t->recordCount(), 1500);
+    QVERIFY(messageOf([&] { t->gotoBookmark(newMark); }).contains(u"no longer in the table"));
+    t->refresh();
+    QCOMPARE(t->recordCount(), 1500);
+    names = namesInKeyOrder(admin, order);
+    QCOMPARE(t->displayTextAt(1499, nameColumn), names.last());
+
+    // A worker reads a record's picture by the table's bookmark, on a connection of its own.
+    admin.exec(QStringLiteral("UPDATE k SET pic = '\\x0102ff' WHERE name = $1"), {names[700]});
+    const RecordSource source = t->recordSource();
+    const RecordKey key = t->bookmarks().keyAt(700);
+    std::optional<QByteArray> read;
+    QString failure;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            read = FieldBytesReader(source, QStringLiteral("k"), QStringLiteral("pic")).read(key);
+        } catch (const EngineError &e) {
+            failure = e.message();
+        }
+    }));
+    worker->start();
+    QVERIFY(worker->wait(30000));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(read.value_or(QByteArray("missing")), QByteArray("\x01\x02\xff"));
+}
+
+void TableDriversTest::twoUsersChangingOneRecordOfACompositeKeyTable()
+{
+    PgScratchDatabase db;
+    addServerAlias(ServerAlias, db.connInfo());
+    addServerAlias(QStringLiteral("Other"), db.connInfo()); // another connection: another user
+    db.admin().exec(
+        QStringLiteral("CREATE TABLE \"Order Details\" (\"OrderID\" int, \"ProductID\" int, "
+                       "qty int, PRIMARY KEY (\"OrderID\", \"ProductID\"))"));
+    db.admin().exec(QStringLiteral(
+        "INSERT INTO \"Order Details\" SELECT i / 3, i % 3, i FROM generate_series(0, 29) AS i"));
+    const QString table = QStringLiteral("Order Details");
+    const auto stored = [&] {
+        return db.admin()
+            .exec(QStringLiteral("SELECT string_agg(qty::text, ',' ORDER BY qty) FROM "
+                                 "\"Order Details\" WHERE \"OrderID\" = 4"))
+            .text(0, 0);
+    };
+    auto mine = openTable(ServerAlias, table);
+    auto theirs = openTable(QStringLiteral("Other"), table);
+    mine->moveTo(13); // (4, 1)
+    theirs->moveTo(13);
+    mine->edit();
+    theirs->edit();
+    theirs->fieldByName(QStringLiteral("qty"))->setValue(1000);
+    theirs->post();
+    mine->fieldByName(QStringLiteral("qty"))->setValue(2000);
+    const QString refused = messageOf([&] { mine->post(); });
+    QVERIFY2(refused.contains(u"Another user changed or deleted"), qPrintable(refused));
+    QCOMPARE(stored(), QStringLiteral("12,14,1000"));
+    QCOMPARE(mine->fieldByName(QStringLiteral("qty"))->value().toInt(), 1000); // read again
+    QCOMPARE(mine->recNo(), 13);
+
+    // Their key change: my record is gone from under me; neither a change nor a delete writes.
+    theirs->edit();
+    theirs->fieldByName(QStringLiteral("ProductID"))->setValue(7);
+    theirs->post();
+    QVERIFY(messageOf([&] { mine->deleteRecord(); }).contains(u"Another user changed or deleted"));
+    QCOMPARE(stored(), QStringLiteral("12,14,1000"));
+    QCOMPARE(mine->recordCount(), 30);
+    mine->last();
+    QCOMPARE(mine->fieldByName(QStringLiteral("qty"))->value().toInt(), 29);
+    mine->moveTo(14);
+    QCOMPARE(mine->fieldByName(QStringLiteral("ProductID"))->value().toInt(), 7);
+    mine->deleteRecord(); // now that it shows their change
+    QCOMPARE(stored(), QStringLiteral("12,14"));
+}
+
+void TableDriversTest::aRefreshShowsOtherUsersTextKeysInTheirPlaces()
+{
+    PgScratchDatabase db;
+    addServerAlias(ServerAlias, db.connInfo());
+    PgConnection &admin = db.admin();
+    admin.exec(QStringLiteral("CREATE TABLE k (code varchar(12) PRIMARY KEY, name text)"));
+    admin.exec(QStringLiteral("INSERT INTO k SELECT 'm' || lpad(i::text, 4, '0'), 'r' || i "
+                              "FROM generate_series(1, 1200) AS i"));
+    const QString order = QStringLiteral("code");
+    auto t = openTable(ServerAlias, QStringLiteral("k"));
+    const int nameColumn = t->fieldByName(QStringLiteral("name"))->index();
+    t->moveTo(600);
+    const TBookmark current = t->bookmark();
+    t->moveTo(3);
+    const TBookmark third = t->bookmark(); // "m0004"
+    t->moveTo(500);
+    // Another user adds records before all, among them and after all, deletes one, and deletes
+    // and stores again the key of another.
+    admin.exec(QStringLiteral("INSERT INTO k VALUES ('a', 'first'), ('m0600x', 'middle'), "
+                              "('m0600y', 'middle 2'), ('m1000a', 'loaded later'), ('z', 'last')"));
+    admin.exec(QStringLiteral("DELETE FROM k WHERE code = 'm0100'"));
+    admin.exec(QStringLiteral("DELETE FROM k WHERE code = 'm0004'"));
+    admin.exec(QStringLiteral("INSERT INTO k VALUES ('m0004', 'again')"));
+    t->refresh();
+    QStringList names = namesInKeyOrder(admin, order);
+    QCOMPARE(t->recordCount(), names.size());
+    QCOMPARE(nameOf(*t), QStringLiteral("r501")); // the same record
+    QCOMPARE(t->recNo(), int(names.indexOf(QStringLiteral("r501"))));
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(t->displayTextAt(i, nameColumn), names[i]);
+    t->gotoBookmark(current);
+    QCOMPARE(nameOf(*t), QStringLiteral("r601"));
+    t->gotoBookmark(third); // the key never went away between two reads here
+    QCOMPARE(nameOf(*t), QStringLiteral("again"));
+
+    // Deleted here and stored again elsewhere: a new record, the old bookmark is gone.
+    t->deleteRecord();
+    admin.exec(QStringLiteral("INSERT INTO k VALUES ('m0004', 'once more')"));
+    t->refresh();
+    QVERIFY(messageOf([&] { t->gotoBookmark(third); }).contains(u"no longer in the table"));
+    names = namesInKeyOrder(admin, order);
+    QCOMPARE(t->displayTextAt(4, nameColumn), QStringLiteral("once more")); // after "a"
+    QCOMPARE(t->recordCount(), names.size());
+    t->last();
+    QCOMPARE(nameOf(*t), QStringLiteral("last"));
+    t->edit();
+    t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("changed last"));
+    t->post();
+    QCOMPARE(admin.exec(QStringLiteral("SELECT name FROM k WHERE code = 'z'")).text(0, 0),
+        QStringLiteral("changed last"));
+}
+
+void TableDriversTest::tablesWithoutAPrimaryKeyOpenReadOnly()
 {
     PgScratchDatabase db;
     addServerAlias(ServerAlias, db.connInfo());
     db.admin().exec(QStringLiteral("CREATE TABLE loose (name text)"));
     db.admin().exec(QStringLiteral("INSERT INTO loose SELECT 'l' || i FROM generate_series(1, 1500) AS i"));
-    db.admin().exec(QStringLiteral("CREATE TABLE pair (a text, b int, name text, PRIMARY KEY (a, b))"));
-    db.admin().exec(QStringLiteral("INSERT INTO pair VALUES ('x', 1, 'p1'), ('x', 2, 'p2')"));
-    for (const QString &table : {QStringLiteral("loose"), QStringLiteral("pair")}) {
-        auto t = openTable(ServerAlias, table);
-        QVERIFY(t->readOnly());
-        QVERIFY2(t->readOnlyMessage().contains(table), qPrintable(t->readOnlyMessage()));
-        const QString refused = messageOf([&] { t->edit(); });
-        QVERIFY2(refused.contains(u"read-only"), qPrintable(refused));
-        QCOMPARE(t->state(), TTable::Browse);
-        QVERIFY(messageOf([&] { t->deleteRecord(); }).contains(u"read-only"));
-    }
+    auto t = openTable(ServerAlias, QStringLiteral("loose"));
+    QVERIFY(t->readOnly());
+    QVERIFY2(t->readOnlyMessage().contains(u"“loose” has no primary key"),
+        qPrintable(t->readOnlyMessage()));
+    const QString refused = messageOf([&] { t->edit(); });
+    QVERIFY2(refused.contains(u"read-only"), qPrintable(refused));
+    QCOMPARE(t->state(), TTable::Browse);
+    QVERIFY(messageOf([&] { t->deleteRecord(); }).contains(u"read-only"));
+    QVERIFY(messageOf([&] { t->insert(); }).contains(u"read-only"));
     // Browsing still works, in the rows' order, past the first keys read at once.
-    auto loose = openTable(ServerAlias, QStringLiteral("loose"));
-    QCOMPARE(loose->recordCount(), 1500);
-    loose->last();
-    QCOMPARE(nameOf(*loose), QStringLiteral("l1500"));
+    QCOMPARE(t->recordCount(), 1500);
+    t->last();
+    QCOMPARE(nameOf(*t), QStringLiteral("l1500"));
     QCOMPARE(db.admin().exec(QStringLiteral("SELECT count(*) FROM loose")).text(0, 0),
         QStringLiteral("1500"));
 }
