@@ -3,16 +3,17 @@
 #include "engine/AliasRegistry.h"
 #include "engine/EngineError.h"
 #include "engine/PgCatalog.h"
+#include "engine/FieldType.h"
 #include "engine/PgConnection.h"
+#include "engine/PgParameters.h"
 #include "engine/PgTransaction.h"
 #include "engine/PgValue.h"
-#include "engine/FieldType.h"
+#include "engine/TTable.h"
+#include "engine/TableMaintenance.h"
 #include "picture/PictureError.h"
 #include "picture/StoredPicture.h"
 
-#include <limits>
-#include "engine/TTable.h"
-#include "engine/TableMaintenance.h"
+#include <algorithm>
 
 namespace {
 
@@ -70,80 +71,114 @@ auto withTableClosed(TTable &table, Work work)
     return work();
 }
 
-// The values scanned for unreadable ones, and the record key their rows are read by.
+// The values scanned for unreadable ones, and the record key their rows are read by: the primary
+// key's fields (compared as one row, so any key of any types orders and finds them), or the rows'
+// places when there is none.
 struct Scan
 {
-    QString key; // SQL of the key: the key field, or the rows' places
-    bool byPlace = false;
+    QStringList keys; // the key fields, quoted; ctid for the rows' places
+    QStringList casts; // "::type" of each, for the parameters naming a key
     QList<PgCatalog::Field> fields; // pictures and dates or times only
+
+    bool byPlace() const { return keys == QStringList {QStringLiteral("ctid")}; }
+    QString row(int firstParameter) const
+    {
+        QStringList marks;
+        for (qsizetype i = 0; i < casts.size(); ++i)
+            marks << QStringLiteral("$%1%2").arg(firstParameter + i).arg(casts.at(i));
+        return QStringLiteral("(%1)").arg(marks.join(u", "));
+    }
+    QString keyRow() const { return QStringLiteral("(%1)").arg(keys.join(u", ")); }
 };
 
 Scan scanOf(PgConnection &conn, const PgCatalog::Table &table)
 {
     Scan scan;
-    const QList<PgCatalog::Field> fields = PgCatalog::fields(conn, table);
-    int keyColumns = 0;
-    for (const PgCatalog::Field &f : fields)
-        keyColumns += f.def.primaryKey > 0;
-    for (const PgCatalog::Field &f : fields) {
-        const bool whole = f.typeName == u"int2" || f.typeName == u"int4" || f.typeName == u"int8";
-        if (keyColumns == 1 && f.def.primaryKey == 1 && whole)
-            scan.key = conn.quoteIdentifier(f.def.name);
+    QList<PgCatalog::Field> keyFields;
+    for (const PgCatalog::Field &f : PgCatalog::fields(conn, table)) {
+        if (f.def.primaryKey > 0)
+            keyFields << f;
         const bool dated = f.code == ftDate || f.code == ftTime || f.code == ftDateTime;
         if (isPictureLike(f.code) || (dated && !f.asText))
             scan.fields << f;
     }
-    scan.byPlace = scan.key.isEmpty();
-    if (scan.byPlace)
-        scan.key = QStringLiteral("ctid");
+    std::sort(keyFields.begin(), keyFields.end(),
+        [](const PgCatalog::Field &a, const PgCatalog::Field &b) { return a.def.primaryKey < b.def.primaryKey; });
+    for (const PgCatalog::Field &f : std::as_const(keyFields)) {
+        scan.keys << conn.quoteIdentifier(f.def.name);
+        scan.casts << QStringLiteral("::") + f.def.declaredType;
+    }
+    if (scan.keys.isEmpty()) {
+        scan.keys << QStringLiteral("ctid");
+        scan.casts << QStringLiteral("::tid");
+    }
     return scan;
 }
 
-bool readableValue(const PgResult &r, int row, const PgCatalog::Field &field)
+bool readableValue(const PgResult &r, int row, int column, const PgCatalog::Field &field)
 {
     if (isPictureLike(field.code)) {
         try {
-            StoredPicture::decode(r.bytes(row, 1));
+            StoredPicture::decode(r.bytes(row, column));
             return true;
         } catch (const PictureError &) {
             return false;
         }
     }
     bool readable = true;
-    PgValue::fromText(r.text(row, 1), field.code, &readable);
+    PgValue::fromText(r.text(row, column), field.code, &readable);
     return readable;
 }
 
 constexpr int ScanRows = 64;
 
+using KeyValues = QList<QVariant>; // a record's key, each field's text
+
+PgParameters parametersOf(const KeyValues &key)
+{
+    PgParameters parameters;
+    for (const QVariant &v : key)
+        parameters.add(v);
+    return parameters;
+}
+
 // Calls found(key, field) for each unreadable value, field by field, records in key order; false
 // from found or from progress(done, total) stops it (then it returns false).
 bool scanUnreadable(PgConnection &conn, const PgCatalog::Table &table, const Scan &scan,
-    const std::function<bool(const QString &key, const PgCatalog::Field &)> &found,
+    const std::function<bool(const KeyValues &key, const PgCatalog::Field &)> &found,
     const std::function<bool(qint64 done, qint64 total)> &progress)
 {
     const qint64 records = conn.exec(QStringLiteral("SELECT count(*) FROM %1").arg(table.sql)).int64(0, 0);
     const qint64 total = records * scan.fields.size();
     qint64 done = 0;
-    const QString cast = scan.byPlace ? QStringLiteral("::tid") : QStringLiteral("::bigint");
+    const int keyCount = int(scan.keys.size());
+    // The key's texts under names of their own: ORDER BY would take an output column named like
+    // a key field for that field, and sort the text.
+    QStringList keyTexts;
+    for (int k = 0; k < keyCount; ++k)
+        keyTexts << QStringLiteral("%1::text AS tabvale_key%2").arg(scan.keys.at(k)).arg(k);
     for (qsizetype f = 0; f < scan.fields.size(); ++f) {
         const PgCatalog::Field &field = scan.fields.at(f);
         const QString column = conn.quoteIdentifier(field.def.name);
         const QString value = isPictureLike(field.code) ? column : PgValue::selectExpression(column, field.typeName, false);
-        // The key's text under a name of its own: ORDER BY would take an output column named
-        // like the key for the key, and sort the text.
-        const QString sql = QStringLiteral("SELECT %1::text AS tabvale_key, %2 FROM %3 WHERE %1 > $1%4 AND %5 IS NOT NULL "
-                                           "ORDER BY %1 LIMIT %6")
-                                .arg(scan.key, value, table.sql, cast, column)
-                                .arg(ScanRows);
-        // Before the first key: the smallest key there can be.
-        QString after = scan.byPlace ? QStringLiteral("(0,0)") : QString::number(std::numeric_limits<qint64>::min());
+        const QString select = QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 IS NOT NULL")
+                                   .arg(keyTexts.join(u", "), value, table.sql, column);
+        const QString order = QStringLiteral(" ORDER BY %1 LIMIT %2").arg(scan.keys.join(u", ")).arg(ScanRows);
+        const QString first = select + order;
+        const QString next = select + QStringLiteral(" AND %1 > %2").arg(scan.keyRow(), scan.row(1)) + order;
+        std::optional<KeyValues> after; // none: from the first record
         for (;;) {
             // Pictures in binary form (their bytes as stored), dates and times as text.
-            const PgResult r = conn.exec(sql, {after},
-                isPictureLike(field.code) ? PgResult::Format::Binary : PgResult::Format::Text);
+            const PgResult::Format format = isPictureLike(field.code) ? PgResult::Format::Binary : PgResult::Format::Text;
+            const PgResult r = after ? conn.exec(next, parametersOf(*after), format) : conn.exec(first, {}, format);
+            const auto keyOf = [&](int row) {
+                KeyValues key;
+                for (int k = 0; k < keyCount; ++k)
+                    key << r.text(row, k);
+                return key;
+            };
             for (int row = 0; row < r.rowCount(); ++row) {
-                if (!readableValue(r, row, field) && !found(r.text(row, 0), field))
+                if (!readableValue(r, row, keyCount, field) && !found(keyOf(row), field))
                     return false;
             }
             done += r.rowCount();
@@ -151,7 +186,7 @@ bool scanUnreadable(PgConnection &conn, const PgCatalog::Table &table, const Sca
                 return false;
             if (r.rowCount() < ScanRows)
                 break;
-            after = r.text(r.rowCount() - 1, 0);
+            after = keyOf(r.rowCount() - 1);
         }
         done = (f + 1) * records; // the next field's values start there
     }
@@ -319,7 +354,7 @@ TableMaintenance::Look PgMaintenance::lookForUnreadable(
     bool found = false;
     const bool complete = scanUnreadable(
         *s.conn, s.table, scanOf(*s.conn, s.table),
-        [&](const QString &, const PgCatalog::Field &) {
+        [&](const KeyValues &, const PgCatalog::Field &) {
             found = true;
             return false;
         },
@@ -340,17 +375,17 @@ std::optional<int> PgMaintenance::clearUnreadable(
                               .arg(table.tableName(), table.readOnlyMessage()));
     const Subject s = subjectOf(table);
     const Scan scan = scanOf(*s.conn, s.table);
-    if (scan.byPlace)
+    if (scan.byPlace())
         throw EngineError(tr("The unreadable values of “%1” cannot be cleared: the table has no "
-                             "primary key of one whole-number field to find its records by.")
+                             "primary key to find its records by.")
                               .arg(table.tableName()));
     return withTableClosed(table, [&]() -> std::optional<int> {
         std::optional<int> result;
         inOneTransaction(table, *s.conn, [&] {
-            QList<QPair<QString, PgCatalog::Field>> cells;
+            QList<QPair<KeyValues, PgCatalog::Field>> cells;
             const bool complete = scanUnreadable(
                 *s.conn, s.table, scan,
-                [&](const QString &key, const PgCatalog::Field &field) {
+                [&](const KeyValues &key, const PgCatalog::Field &field) {
                     cells.append({key, field});
                     return true;
                 },
@@ -363,10 +398,10 @@ std::optional<int> PgMaintenance::clearUnreadable(
             for (const auto &[key, field] : std::as_const(cells)) {
                 s.conn->exec(QStringLiteral("SAVEPOINT tabvale_clear"));
                 try {
-                    s.conn->exec(
-                        QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3 = $1::bigint")
-                            .arg(s.table.sql, s.conn->quoteIdentifier(field.def.name), scan.key),
-                        {key});
+                    s.conn->exec(QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3 = %4")
+                                     .arg(s.table.sql, s.conn->quoteIdentifier(field.def.name),
+                                         scan.keyRow(), scan.row(1)),
+                        parametersOf(key));
                     s.conn->exec(QStringLiteral("RELEASE tabvale_clear"));
                     ++cleared;
                 } catch (const EngineError &) {

@@ -1048,12 +1048,12 @@ The aliases are kept in %1
         <translation>无法清除“%1”中无法读取的值：%2</translation>
     </message>
     <message>
-        <source>The unreadable values of “%1” cannot be cleared: the table has no primary key of one whole-number field to find its records by.</source>
-        <translation>无法清除“%1”中无法读取的值：该数据表没有由单个整数字段构成的主键，无法据此找到它的记录。</translation>
-    </message>
-    <message>
         <source>Other users are working with the table “%1” right now, so nothing was changed. Try again when they are done.</source>
         <translation>其他用户正在使用数据表“%1”，所以什么都没有更改。请在他们用完之后再试。</translation>
+    </message>
+    <message>
+        <source>The unreadable values of “%1” cannot be cleared: the table has no primary key to find its records by.</source>
+        <translation>无法清除“%1”中无法读取的值：该表没有主键，无法找到其记录。</translation>
     </message>
 </context>
 <context>

@@ -862,6 +862,28 @@ void TableDriversTest::unreadableServerValuesAreFoundAndCleared()
     QCOMPARE(TableMaintenance::lookForUnreadable(*t), TableMaintenance::Look::Unreadable);
     admin.exec(QStringLiteral("UPDATE u SET due = '2024-01-01' WHERE id = 3"));
     QCOMPARE(TableMaintenance::lookForUnreadable(*t), TableMaintenance::Look::Clean);
+
+    // A key of two fields, text first: the scan pages through it in the key's order, and the
+    // clearing names whole keys (the same number under another text keeps its value).
+    admin.exec(QStringLiteral("CREATE TABLE \"Two keys\" (tag text, n int, pic bytea, seen date, "
+                              "PRIMARY KEY (tag, n))"));
+    admin.exec(QStringLiteral("INSERT INTO \"Two keys\" SELECT t, i, $1, date '2020-01-01' + i "
+                              "FROM generate_series(1, 100) AS i, unnest(ARRAY['b', 'a b', 'a']) AS t"),
+        {picture});
+    admin.exec(QStringLiteral("UPDATE \"Two keys\" SET pic = '\\x0102'::bytea WHERE tag = 'a b' AND n = 70"));
+    admin.exec(QStringLiteral("UPDATE \"Two keys\" SET seen = '-infinity' WHERE tag = 'b' AND n = 99"));
+    auto two = openTable(ServerAlias, QStringLiteral("Two keys"));
+    QVERIFY(!two->readOnly());
+    QCOMPARE(TableMaintenance::lookForUnreadable(*two), TableMaintenance::Look::Unreadable);
+    QCOMPARE(TableMaintenance::clearUnreadable(*two).value_or(-1), 2);
+    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM \"Two keys\" WHERE pic IS NULL")).text(0, 0),
+        QStringLiteral("1"));
+    QVERIFY(admin.exec(QStringLiteral("SELECT pic FROM \"Two keys\" WHERE tag = 'a b' AND n = 70")).isNull(0, 0));
+    QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM \"Two keys\" WHERE seen IS NULL")).text(0, 0),
+        QStringLiteral("1"));
+    QVERIFY(admin.exec(QStringLiteral("SELECT seen FROM \"Two keys\" WHERE tag = 'b' AND n = 99")).isNull(0, 0));
+    QCOMPARE(TableMaintenance::lookForUnreadable(*two), TableMaintenance::Look::Clean);
+    QCOMPARE(two->recordCount(), 300);
 }
 
 TABVALE_TEST_MAIN(TableDriversTest, QCoreApplication)
