@@ -249,6 +249,14 @@ bool PgConnection::isLost() const
     return !m_conn || PQstatus(m_conn.get()) == CONNECTION_BAD;
 }
 
+bool PgConnection::inTransaction() const
+{
+    if (isLost())
+        return false;
+    const PGTransactionStatusType status = PQtransactionStatus(m_conn.get());
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+}
+
 void PgConnection::ensureConnected()
 {
     // Reading what the server sent meanwhile shows a connection it closed while we were idle

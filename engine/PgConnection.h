@@ -53,6 +53,9 @@ public:
     // the next action reconnects (a transaction that was open is gone: the server rolled it back).
     bool isLost() const;
     void ensureConnected();
+    // Whether a transaction is open on this connection (its commands see only what the server
+    // had committed when each began, and this connection's own changes).
+    bool inTransaction() const;
 
     // The server's statement time limit on this connection, as the server shows it ("1min").
     QString statementTimeout() const { return m_statementTimeout; }

@@ -592,13 +592,50 @@ void PgTableDriver::dropTable()
 {
     // Without CASCADE: the server refuses while views or other tables' keys depend on it.
     m_conn->exec(QStringLiteral("DROP TABLE %1").arg(table().sql));
-    ++m_generation;
+    tableChanged();
 }
 
 TableDriver::Versions PgTableDriver::versions()
 {
-    // Other users' commits are not announced: every re-read reads the records again.
-    return {++m_dataVersion, 0, m_generation};
+    // Other users' commits are not announced: every re-read reads the records again. Inside a
+    // transaction of this connection (a sheet written back in one piece) the records changed
+    // only by this table object's own writes, known one by one: re-reading the whole table after
+    // each of thousands of posts would make the work grow with the square of the table. The
+    // re-read after the work shows the others' changes.
+    if (!m_conn->inTransaction())
+        ++m_dataVersion;
+    return {m_dataVersion, 0, m_generation};
+}
+
+void PgTableDriver::logChange(const RecordSetChange &change)
+{
+    // Enough for a re-read after each post; a longer gap reads the records again.
+    constexpr size_t MaxChanges = 4096;
+    ++m_generation;
+    if (m_changes.size() == MaxChanges) {
+        m_unknownThrough = m_changes.front().first;
+        m_changes.erase(m_changes.begin());
+    }
+    m_changes.emplace_back(m_generation, change);
+}
+
+void PgTableDriver::tableChanged()
+{
+    ++m_generation;
+    m_unknownThrough = m_generation;
+    m_changes.clear();
+}
+
+std::optional<std::vector<TableDriver::RecordSetChange>> PgTableDriver::changesSince(quint64 since)
+{
+    if (since < m_unknownThrough)
+        return std::nullopt;
+    std::vector<RecordSetChange> changes;
+    for (const auto &[generation, change] : m_changes) {
+        if (generation > since)
+            changes.push_back(change);
+    }
+    return changes;
 }
 
 namespace {

@@ -53,13 +53,10 @@ public:
 
     Versions versions() override;
     quint64 generation() const override { return m_generation; }
-    std::optional<std::vector<RecordSetChange>> changesSince(quint64) override
-    {
-        return std::nullopt;
-    }
-    void recordInserted(RecordKey) override { ++m_generation; }
-    void recordDeleted(RecordKey) override { ++m_generation; }
-    void tableChanged() override { ++m_generation; }
+    std::optional<std::vector<RecordSetChange>> changesSince(quint64 since) override;
+    void recordInserted(RecordKey key) override { logChange({true, key}); }
+    void recordDeleted(RecordKey key) override { logChange({false, key}); }
+    void tableChanged() override;
     std::shared_ptr<PgKeyMap> sharedKeys() const override { return m_keys; }
     void useSharedKeys(std::shared_ptr<PgKeyMap> keys) override { m_keys = std::move(keys); }
 
@@ -99,6 +96,12 @@ private:
     QString m_readOnlyWhy;
     QString m_windowSql;
     std::vector<int> m_codes; // the window's fields
+    void logChange(const RecordSetChange &change);
+
     qint64 m_dataVersion = 0;
     quint64 m_generation = 0;
+    // This table object's own record-set changes, with the generation each made; those up to
+    // m_unknownThrough are not all known (a change that said no more, or too many).
+    std::vector<std::pair<quint64, RecordSetChange>> m_changes;
+    quint64 m_unknownThrough = 0;
 };

@@ -8,6 +8,7 @@
 #include "engine/FieldType.h"
 #include "engine/PgConnection.h"
 #include "engine/TTable.h"
+#include "engine/TableDriver.h"
 #include "engine/TableMaintenance.h"
 #include "picture/StoredPicture.h"
 #include "tests/engine/PgScratchDatabase.h"
@@ -109,6 +110,8 @@ private slots:
     void postingInsertingAndDeletingReachTheDatabase_data() { bothDatabases_data(); }
     void aRefreshShowsAnotherProgramsChanges();
     void aRefreshShowsAnotherProgramsChanges_data() { bothDatabases_data(); }
+    void postsInsideOneWorkKeepTheTableInStep();
+    void postsInsideOneWorkKeepTheTableInStep_data() { bothDatabases_data(); }
     void picturesRoundTripByteForByte();
     void picturesRoundTripByteForByte_data() { bothDatabases_data(); }
     void serverValuesRoundTripInTheirKind_data();
@@ -212,6 +215,51 @@ void TableDriversTest::aRefreshShowsAnotherProgramsChanges()
     QCOMPARE(t->recordCount(), 10);
     t->last();
     QCOMPARE(nameOf(*t), QStringLiteral("added"));
+}
+
+// A sheet written back posts every record inside one piece of work, each post followed by a
+// re-read: the table follows its own changes (inserted records included) one by one, and shows
+// what other users did once the work is done.
+void TableDriversTest::postsInsideOneWorkKeepTheTableInStep()
+{
+    QFETCH(bool, server);
+    Backend db(server, 40);
+    auto t = openTable(db.alias(), QStringLiteral("t"));
+    {
+        std::unique_ptr<TableWork> work = t->beginWork();
+        t->first();
+        for (int i = 0; i < 40; ++i) {
+            t->edit();
+            t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("w%1").arg(i + 1));
+            t->post();
+            t->refresh(); // as after every post in the window
+            QCOMPARE(t->recNo(), i);
+            QCOMPARE(nameOf(*t), QStringLiteral("w%1").arg(i + 1));
+            t->next();
+        }
+        if (server) // another user's record, committed while the work runs
+            db.server().admin().exec(QStringLiteral("INSERT INTO t (id, name) VALUES (45, 'other')"));
+        for (int id : {41, 50}) {
+            t->append();
+            t->fieldByName(QStringLiteral("id"))->setValue(id);
+            t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("new %1").arg(id));
+            t->post();
+            t->refresh();
+            QCOMPARE(nameOf(*t), QStringLiteral("new %1").arg(id));
+        }
+        QCOMPARE(t->recordCount(), 42);
+        t->last();
+        QCOMPARE(nameOf(*t), QStringLiteral("new 50"));
+        work->commit();
+    }
+    t->refresh();
+    QCOMPARE(t->recordCount(), server ? 43 : 42);
+    QCOMPARE(db.text(QStringLiteral("SELECT count(*) FROM t WHERE name LIKE 'w%'")), QStringLiteral("40"));
+    QCOMPARE(db.text(QStringLiteral("SELECT name FROM t WHERE id = 50")), QStringLiteral("new 50"));
+    if (server) {
+        t->moveTo(41);
+        QCOMPARE(nameOf(*t), QStringLiteral("other")); // in its key's place, between 41 and 50
+    }
 }
 
 void TableDriversTest::picturesRoundTripByteForByte()
