@@ -3,6 +3,8 @@
 #include "engine/PgOid.h"
 #include "engine/VariantKind.h"
 
+#include <QLocale>
+#include <QString>
 #include <cmath>
 
 namespace {
@@ -10,14 +12,15 @@ namespace {
 constexpr int TextFormat = 0;
 constexpr int BinaryFormat = 1;
 
-// The server's spelling of the float values C++ spells otherwise; the rest round-trips exactly.
+// The server's spelling of the float values C++ spells otherwise; the rest in the fewest digits
+// that read back as the same double, so a numeric column stores 9.8 and not 9.8000000000000007.
 QByteArray floatText(double value)
 {
     if (std::isnan(value))
         return QByteArrayLiteral("NaN");
     if (std::isinf(value))
         return value > 0 ? QByteArrayLiteral("Infinity") : QByteArrayLiteral("-Infinity");
-    return QByteArray::number(value, 'g', 17);
+    return QString::number(value, 'g', QLocale::FloatingPointShortest).toLatin1();
 }
 
 QByteArray textOf(const QVariant &value)

@@ -321,6 +321,8 @@ void TableDriversTest::serverValuesRoundTripInTheirKind_data()
                             << "1099511627776";
     QTest::newRow("boolean") << "boolean" << QVariant(true) << "True" << "true";
     QTest::newRow("numeric") << "numeric(10,2)" << QVariant(12.5) << "12.5" << "12.50";
+    // A number the user wrote as 9.8 is stored as 9.8, not as the nearest double's 17 digits.
+    QTest::newRow("numeric without a scale") << "numeric" << QVariant(9.8) << "9.8" << "9.8";
     QTest::newRow("money") << "money" << QVariant(3.25) << "3.25" << "3.25";
     QTest::newRow("double") << "double precision" << QVariant(0.1) << "0.1" << "0.1";
     QTest::newRow("date") << "date" << QVariant(QDate(2024, 2, 29)) << "2024-02-29"
