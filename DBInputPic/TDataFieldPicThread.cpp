@@ -6,6 +6,7 @@
 #include "picture/Thumbnail.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 
 namespace {
 
@@ -62,8 +63,22 @@ void TDataFieldPicThread::run()
         std::shared_ptr<ThumbBlock> block;
         QList<FieldThumb> batch;
         QElapsedTimer batchAge;
+        int aheadEnd = 0;
+        int ahead = 4; // grows once the first answer shows how big the values are
+        qint64 aheadBytes = 0;
         for (int r = 0; r < m_bookmarks.count() && !m_abort; ++r) {
+            if (r == aheadEnd) {
+                if (r > 0) // the last answer's size tells how many the next may hold
+                    ahead = int(std::clamp<qint64>(AheadBytes * ahead / std::max<qint64>(aheadBytes, 1), 1, ReadAhead));
+                std::vector<qint64> next;
+                for (int k = r; k < std::min(r + ahead, m_bookmarks.count()); ++k)
+                    next.push_back(m_bookmarks.keyAt(k));
+                reader.readAhead(next);
+                aheadEnd = r + int(next.size());
+                aheadBytes = 0;
+            }
             const std::optional<QByteArray> value = reader.read(m_bookmarks.keyAt(r));
+            aheadBytes += value ? value->size() : 0;
             FieldThumb thumb;
             thumb.Tag = r;
             // A record deleted meanwhile shows as empty, like an empty field.

@@ -27,6 +27,11 @@ class TDataFieldPicThread : public QThread
 public:
     static constexpr int BatchRows = 256;
     static constexpr int BatchMs = 20;
+    // Records whose values are asked for in one go: a server then answers in one command, not
+    // one round trip per record. Fewer when the values are big, so an answer holds about
+    // AheadBytes (a few camera photos, or ReadAhead small pictures).
+    static constexpr int ReadAhead = 32;
+    static constexpr qint64 AheadBytes = 16 * 1024 * 1024;
 
     TDataFieldPicThread(quint64 generation, RecordSource source, QString table, QString field,
         RecordList bookmarks, QObject *parent = nullptr);

@@ -42,9 +42,27 @@ FieldBytesReader::~FieldBytesReader()
         m_db->setInterruptCheck({});
 }
 
+void FieldBytesReader::readAhead(const std::vector<qint64> &rowids)
+{
+    m_aheadPlace.clear();
+    m_ahead = {};
+    if (!m_server)
+        return;
+    m_ahead = m_server->readValues(rowids, m_field);
+    for (size_t i = 0; i < rowids.size(); ++i)
+        m_aheadPlace.emplace(rowids[i], i);
+}
+
 std::optional<QByteArray> FieldBytesReader::read(qint64 rowid)
 {
     if (m_server) {
+        if (const auto ahead = m_aheadPlace.find(rowid); ahead != m_aheadPlace.end()) {
+            const TableDriver::StoredValue &v = m_ahead.values[ahead->second];
+            if (!v.found)
+                return std::nullopt;
+            // A copy, used and let go before the next: the same memory serves every value.
+            return QByteArray(v.bytes.constData(), v.bytes.size());
+        }
         TableDriver::StoredValue v = m_server->readValue(rowid, m_field);
         if (!v.found)
             return std::nullopt;

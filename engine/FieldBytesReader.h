@@ -1,16 +1,18 @@
 #pragma once
 
 #include "engine/Statement.h"
+#include "engine/TableDriver.h"
 
 #include <QByteArray>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 class Database;
 class PgKeyMap;
-class TableDriver;
 
 // Where a worker reads records: a SQLite database file, or a server alias (then the worker makes
 // a connection of its own to the server).
@@ -38,6 +40,10 @@ public:
 
     // The stored bytes of the record (empty for a null value); nullopt when the record is gone.
     std::optional<QByteArray> read(qint64 rowid);
+    // The records read() will be asked for next: a server's are fetched in one command, instead
+    // of one round trip each (a SQLite file reads each at once anyway). Forgets what an earlier
+    // call fetched and read() did not take.
+    void readAhead(const std::vector<qint64> &rowids);
 
     // Asked while a read runs; true breaks the read, which then raises.
     void setInterruptCheck(std::function<bool()> check);
@@ -48,5 +54,9 @@ private:
     std::shared_ptr<Database> m_db; // declared first: the statement goes before it
     std::optional<Statement> m_query;
     std::unique_ptr<TableDriver> m_server; // instead, for a server table
+    // A server's values read ahead, by key: their bytes point into the server's answer, kept
+    // until the next read ahead; read() hands out a copy.
+    TableDriver::StoredValues m_ahead;
+    std::unordered_map<qint64, size_t> m_aheadPlace;
     QString m_field;
 };

@@ -59,6 +59,12 @@ QString PgResult::text(int row, int column) const
     return QString::fromUtf8(PQgetvalue(m_result, row, column), PQgetlength(m_result, row, column));
 }
 
+QByteArray PgResult::rawBytes(int row, int column) const
+{
+    Q_ASSERT(PQfformat(m_result, column) == int(Format::Binary));
+    return QByteArray::fromRawData(PQgetvalue(m_result, row, column), PQgetlength(m_result, row, column));
+}
+
 QByteArray PgResult::bytes(int row, int column) const
 {
     const char *value = PQgetvalue(m_result, row, column);

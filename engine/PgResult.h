@@ -37,6 +37,8 @@ public:
     QString text(int row, int column) const;
     // The value's bytes: a bytea's own bytes in either form; the raw bytes of other values.
     QByteArray bytes(int row, int column) const;
+    // The bytes of a value in binary form without a copy: valid while this result lives.
+    QByteArray rawBytes(int row, int column) const;
     // A whole number: any integer column in text form, int2/int4/int8 in binary form. Raises
     // EngineError for any other value.
     qint64 int64(int row, int column) const;

@@ -9,6 +9,7 @@
 #include "engine/TField.h"
 #include "engine/PgTransaction.h"
 
+#include <QHash>
 #include <algorithm>
 
 namespace {
@@ -483,6 +484,69 @@ TableDriver::StoredValue PgTableDriver::readValue(RecordKey key, const QString &
     v.blob = r.columnType(0) == PgOid::Bytea;
     v.bytes = r.bytes(0, 0); // text types' binary form is their UTF-8
     return v;
+}
+
+TableDriver::StoredValues PgTableDriver::readValues(
+    const std::vector<RecordKey> &keys, const QString &field)
+{
+    StoredValues read;
+    std::vector<StoredValue> &values = read.values;
+    values.resize(keys.size());
+    // The records asked for by name (their keys listed), so nothing else is fetched; the keys
+    // come back as text to find each value its place.
+    PgParameters parameters;
+    QStringList wanted;
+    QHash<RecordKey, size_t> placeOf;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (!knows(keys[i]) || placeOf.contains(keys[i]))
+            continue;
+        placeOf.insert(keys[i], i);
+        if (m_keyKind == KeyKind::Tuple) {
+            const int first = parameters.size() + 1;
+            addTuple(parameters, keys[i]);
+            wanted << parameterRow(first);
+        } else {
+            parameters.add(keyText(keys[i], m_keyField.isEmpty()));
+            wanted << QStringLiteral("$%1%2").arg(QString::number(parameters.size()), keyParameter());
+        }
+    }
+    if (wanted.isEmpty())
+        return read;
+    const bool byTuple = m_keyKind == KeyKind::Tuple;
+    const int keyColumns = byTuple ? int(m_keyNames.size()) : 1;
+    const QString keyTexts = byTuple ? keyList(QStringLiteral("::text")) : keyColumn() + QStringLiteral("::text");
+    auto answer = std::make_shared<PgResult>(
+        m_conn->exec(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 IN (%5)")
+                         .arg(keyTexts, m_conn->quoteIdentifier(field), table().sql,
+                             byTuple ? keyRow() : keyColumn(), wanted.join(u", ")),
+            parameters, PgResult::Format::Binary)); // a text's binary form is its UTF-8
+    const PgResult &r = *answer;
+    for (int row = 0; row < r.rowCount(); ++row) {
+        std::optional<RecordKey> key;
+        if (byTuple)
+            key = m_keys->keyOf(tupleAt(r, row, keyColumns));
+        else
+            key = keyFromText(r.text(row, 0), m_keyField.isEmpty());
+        const auto place = key ? placeOf.constFind(*key) : placeOf.cend();
+        if (place == placeOf.cend())
+            continue;
+        StoredValue &v = values[*place];
+        v.found = true;
+        if (r.isNull(row, keyColumns))
+            continue;
+        v.null = false;
+        v.blob = r.columnType(keyColumns) == PgOid::Bytea;
+        // Not copied: megabytes of pictures copied here would each be fresh memory to fault in.
+        v.bytes = r.rawBytes(row, keyColumns);
+    }
+    // The same key asked for twice gets the same value.
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const auto place = placeOf.constFind(keys[i]);
+        if (place != placeOf.cend() && *place != i)
+            values[i] = values[*place];
+    }
+    read.owner = std::move(answer);
+    return read;
 }
 
 bool PgTableDriver::exists(RecordKey key)

@@ -40,6 +40,7 @@ public:
     void prepareWindow(const std::vector<std::unique_ptr<TField>> &fields) override;
     void fillWindow(const std::vector<RecordKey> &keys, RecordWindowCache::Window &w) override;
     StoredValue readValue(RecordKey key, const QString &field) override;
+    StoredValues readValues(const std::vector<RecordKey> &keys, const QString &field) override;
     bool exists(RecordKey key) override;
 
     bool update(RecordKey key, const QString &version, const QStringList &fields,

@@ -108,6 +108,22 @@ public:
     virtual void fillWindow(const std::vector<RecordKey> &keys, RecordWindowCache::Window &w) = 0;
     // One memo or picture-like value of a record; null when the record is gone.
     virtual StoredValue readValue(RecordKey key, const QString &field) = 0;
+    // Values of several records read at once, one per key in the keys' order. Their bytes may
+    // point into what owner keeps (a server's answer): copy what is kept longer than this object.
+    struct StoredValues
+    {
+        std::vector<StoredValue> values;
+        std::shared_ptr<const void> owner;
+    };
+    // A database across a network reads them in one command instead of one round trip each.
+    virtual StoredValues readValues(const std::vector<RecordKey> &keys, const QString &field)
+    {
+        StoredValues read;
+        read.values.reserve(keys.size());
+        for (RecordKey key : keys)
+            read.values.push_back(readValue(key, field));
+        return read;
+    }
     virtual bool exists(RecordKey key) = 0;
 
     // Writing. version is what fillWindow gave for the record (empty where the database keeps

@@ -1,13 +1,15 @@
 // tabvale-bench-pgsql: reading a PostgreSQL server's tables over its Unix socket. 10,000 bytea
 // values of 120 KB each are read back as a bare binary SELECT (libpq alone, one row at a time off
 // the wire), in windows of keys, one by one by key through PgConnection, record by record through
-// a table object of a server alias (what the windows do), and, for comparison, in text form.
+// a table object of a server alias (what the windows do), by a worker's reader reading ahead as
+// the picture input window's column does, and, for comparison, in text form.
 // Then a table of --records records is opened through a table object: its first screen and its
 // whole record list against a bare query of its key list, keyed by a whole number and by two
 // fields. Starts a throwaway server of its own
 // unless --host names the socket folder of a running one (user tabvale, trusted).
 #include "bench/common/BenchMemory.h"
 #include "engine/AliasRegistry.h"
+#include "engine/FieldBytesReader.h"
 #include "engine/PgConnection.h"
 #include "engine/TField.h"
 #include "engine/TTable.h"
@@ -172,6 +174,27 @@ Figures throughTable(int values)
     return f;
 }
 
+// The picture input window's column: a worker's reader on a connection of its own, told which
+// records come next, ReadAhead at a time, as the column's worker tells it.
+Figures throughColumnReader(const RecordList &keys)
+{
+    constexpr int ReadAhead = 32;
+    FieldBytesReader reader(RecordSource {QString(), QStringLiteral("Bench"), {}},
+        QStringLiteral("pics"), QStringLiteral("pic"));
+    Figures f;
+    for (int i = 0; i < keys.count(); ++i) {
+        if (i % ReadAhead == 0) {
+            std::vector<qint64> next;
+            for (int k = i; k < std::min(i + ReadAhead, keys.count()); ++k)
+                next.push_back(keys.keyAt(k));
+            reader.readAhead(next);
+        }
+        f.bytes += reader.read(keys.keyAt(i)).value_or(QByteArray()).size();
+        ++f.values;
+    }
+    return f;
+}
+
 double seconds(const QElapsedTimer &clock)
 {
     return clock.nsecsElapsed() / 1e9;
@@ -275,6 +298,13 @@ int run(const QCommandLineParser &options)
         const Figures table = best(runs, [&] { return throughTable(values); });
         print("record by record through a table object", table);
         out() << "  " << QString::number(table.seconds / bare.seconds, 'f', 3)
+              << " x the bare binary SELECT\n";
+        RecordList keys;
+        for (int i = 1; i <= values; ++i)
+            keys.append(i);
+        const Figures column = best(runs, [&] { return throughColumnReader(keys); });
+        print("the input window's column (read ahead)", column);
+        out() << "  " << QString::number(column.seconds / bare.seconds, 'f', 3)
               << " x the bare binary SELECT (goal 1.5)\n";
         out() << "client memory grew by " << (residentKb() - before) / 1024 << " MB\n";
         c.exec(QStringLiteral("DROP TABLE pics"));

@@ -8,6 +8,7 @@
 #include "engine/EngineError.h"
 #include "engine/TTable.h"
 #include "engine/TableMaintenance.h"
+#include "tests/engine/MaintenanceCommands.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -162,22 +163,6 @@ void useCountingFileSystem()
     sqlite3_vfs_register(&vfs, 1);
 }
 
-void run(const QString &command, TTable &table)
-{
-    if (command == u"compact")
-        TableMaintenance::compact(table);
-    else if (command == u"empty")
-        TableMaintenance::emptyWithBackup(table);
-    else if (command == u"restore")
-        TableMaintenance::restoreFromBackup(table);
-    else if (command == u"clear")
-        TableMaintenance::clearUnreadable(table);
-    else if (command == u"delete")
-        TableMaintenance::deleteTable(table);
-    else
-        throw EngineError(QStringLiteral("no command “%1”").arg(command));
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -200,7 +185,7 @@ int main(int argc, char **argv)
         table.setTableName(args[3]);
         table.open();
         counting = true;
-        run(args[1], table);
+        runMaintenanceCommand(args[1], table);
         counting = false;
     } catch (const EngineError &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));

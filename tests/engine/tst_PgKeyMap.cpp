@@ -3,6 +3,7 @@
 // and the gap between two numbers running out.
 #include "engine/EngineError.h"
 #include "engine/PgKeyMap.h"
+#include "tests/engine/MaintenanceCommands.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QRandomGenerator>
@@ -71,16 +72,6 @@ public:
         return {};
     }
 };
-
-QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const EngineError &e) {
-        return e.message();
-    }
-    return {};
-}
 
 } // namespace
 
@@ -242,7 +233,7 @@ void PgKeyMapTest::anExhaustedGapAsksToOpenTheTableAgain()
     // Each stored key halves what is left between the last one and the second known one.
     RecordKey previous = list.keyAt(0);
     int stored = 0;
-    const QString refused = messageOf([&] {
+    const QString refused = engineMessageOf([&] {
         for (int i = 1; i < 10; ++i) {
             previous = map.place(previous, tuple(1, i));
             ++stored;
@@ -259,7 +250,7 @@ void PgKeyMapTest::anExhaustedGapAsksToOpenTheTableAgain()
     server.readAll(small, 1000, 1000);
     for (int i = 1; i <= 8; ++i)
         server.keys.insert(tuple(1, i));
-    QVERIFY(messageOf([&] { server.readAll(small, 1000, 1000); }).contains(u"open it again"));
+    QVERIFY(engineMessageOf([&] { server.readAll(small, 1000, 1000); }).contains(u"open it again"));
     // A new map (the table opened again) numbers them all.
     PgKeyMap reopened(QStringLiteral("t"), {}, 8);
     QCOMPARE(server.mismatch(reopened, server.readAll(reopened, 1000, 1000)), QString());

@@ -8,6 +8,7 @@
 #include "engine/PgConnection.h"
 #include "engine/TTable.h"
 #include "engine/TableMaintenance.h"
+#include "tests/engine/MaintenanceCommands.h"
 #include "tests/engine/PgScratchDatabase.h"
 #include "tests/engine/PgTestServer.h"
 #include "tests/engine/ScratchDatabase.h"
@@ -214,28 +215,12 @@ private:
 
 void run(const QString &command, TTable &table)
 {
-    if (command == u"compact")
-        TableMaintenance::compact(table);
-    else if (command == u"empty")
-        TableMaintenance::emptyWithBackup(table);
-    else if (command == u"restore")
-        QVERIFY(TableMaintenance::restoreFromBackup(table));
-    else if (command == u"clear")
-        TableMaintenance::clearUnreadable(table);
-    else if (command == u"delete")
-        TableMaintenance::deleteTable(table);
-    else
-        QFAIL("no such command");
+    QVERIFY(runMaintenanceCommand(command, table)); // restoring finds its backup
 }
 
 QString messageOf(const QString &command, TTable &table)
 {
-    try {
-        run(command, table);
-    } catch (const EngineError &e) {
-        return e.message();
-    }
-    return {};
+    return engineMessageOf([&] { run(command, table); });
 }
 
 } // namespace

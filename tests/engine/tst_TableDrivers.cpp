@@ -11,6 +11,7 @@
 #include "engine/TableDriver.h"
 #include "engine/TableMaintenance.h"
 #include "picture/StoredPicture.h"
+#include "tests/engine/MaintenanceCommands.h"
 #include "tests/engine/PgScratchDatabase.h"
 #include "tests/engine/PgTestServer.h"
 #include "tests/engine/ScratchDatabase.h"
@@ -84,16 +85,6 @@ private:
 QString nameOf(const TTable &t)
 {
     return t.fieldByName(QStringLiteral("name"))->asString();
-}
-
-QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const EngineError &e) {
-        return e.message();
-    }
-    return {};
 }
 
 } // namespace
@@ -288,7 +279,8 @@ void TableDriversTest::picturesRoundTripByteForByte()
 
     // A worker reads them on a connection of its own, record by record (the input window's
     // column does).
-    std::optional<QByteArray> stored, empty, gone;
+    std::optional<QByteArray> stored, empty, gone, notAnnounced;
+    std::vector<std::optional<QByteArray>> ahead;
     QString failure;
     const RecordSource source = Engine::recordSource(db.alias());
     std::unique_ptr<QThread> worker(QThread::create([&] {
@@ -297,6 +289,12 @@ void TableDriversTest::picturesRoundTripByteForByte()
             stored = reader.read(2);
             empty = reader.read(3);
             gone = reader.read(999);
+            // Told what comes next, a server answers for them at once; what was handed out
+            // stays whole after the next answer, and a record not announced is still read.
+            reader.readAhead({1, 2, 999, 2, 3});
+            ahead = {reader.read(1), reader.read(2), reader.read(999), reader.read(2), reader.read(3)};
+            reader.readAhead({3});
+            notAnnounced = reader.read(2);
         } catch (const EngineError &e) {
             failure = e.message();
         }
@@ -307,6 +305,13 @@ void TableDriversTest::picturesRoundTripByteForByte()
     QCOMPARE(stored.value_or(QByteArray("missing")), bytes);
     QCOMPARE(empty.value_or(QByteArray("missing")), QByteArray());
     QVERIFY(!gone);
+    QCOMPARE(ahead.size(), size_t(5));
+    QCOMPARE(ahead[0].value_or(QByteArray("missing")), QByteArray());
+    QCOMPARE(ahead[1].value_or(QByteArray("missing")), bytes);
+    QVERIFY(!ahead[2]);
+    QCOMPARE(ahead[3].value_or(QByteArray("missing")), bytes);
+    QCOMPARE(ahead[4].value_or(QByteArray("missing")), QByteArray());
+    QCOMPARE(notAnnounced.value_or(QByteArray("missing")), bytes);
 }
 
 void TableDriversTest::serverValuesRoundTripInTheirKind_data()
@@ -377,7 +382,7 @@ void TableDriversTest::anotherUsersChangeIsNeverOverwritten()
     t->edit();
     t->fieldByName(QStringLiteral("name"))->setValue(QStringLiteral("mine"));
     db.exec(QStringLiteral("UPDATE t SET name = 'theirs' WHERE id = 3"));
-    const QString refused = messageOf([&] { t->post(); });
+    const QString refused = engineMessageOf([&] { t->post(); });
     QVERIFY2(refused.contains(u"Another user changed or deleted"), qPrintable(refused));
     QCOMPARE(db.text(QStringLiteral("SELECT name FROM t WHERE id = 3")), QStringLiteral("theirs"));
     QCOMPARE(t->state(), TTable::Browse);
@@ -393,11 +398,11 @@ void TableDriversTest::anotherUsersChangeIsNeverOverwritten()
     t->edit();
     t->fieldByName(QStringLiteral("n"))->setValue(1);
     db.exec(QStringLiteral("DELETE FROM t WHERE id = 3"));
-    QVERIFY(messageOf([&] { t->post(); }).contains(u"Another user changed or deleted"));
+    QVERIFY(engineMessageOf([&] { t->post(); }).contains(u"Another user changed or deleted"));
     QCOMPARE(t->recordCount(), 4);
     QCOMPARE(nameOf(*t), QStringLiteral("r4"));
     db.exec(QStringLiteral("UPDATE t SET n = 0 WHERE id = 4"));
-    QVERIFY(messageOf([&] { t->deleteRecord(); }).contains(u"Another user changed or deleted"));
+    QVERIFY(engineMessageOf([&] { t->deleteRecord(); }).contains(u"Another user changed or deleted"));
     QCOMPARE(db.text(QStringLiteral("SELECT count(*) FROM t")), QStringLiteral("4"));
 }
 
@@ -528,7 +533,7 @@ void TableDriversTest::anyPrimaryKeyMakesATableEditable()
     t->post();
     QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM k WHERE name = 'moved'")).text(0, 0),
         QStringLiteral("1"));
-    QVERIFY(messageOf([&] { t->gotoBookmark(movedMark); }).contains(u"no longer in the table"));
+    QVERIFY(engineMessageOf([&] { t->gotoBookmark(movedMark); }).contains(u"no longer in the table"));
     t->gotoBookmark(mark);
     QCOMPARE(nameOf(*t), markedName);
 
@@ -538,7 +543,7 @@ void TableDriversTest::anyPrimaryKeyMakesATableEditable()
     QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM k WHERE name = 'new'")).text(0, 0),
         QStringLiteral("0"));
     QCOMPARE(t->recordCount(), 1500);
-    QVERIFY(messageOf([&] { t->gotoBookmark(newMark); }).contains(u"no longer in the table"));
+    QVERIFY(engineMessageOf([&] { t->gotoBookmark(newMark); }).contains(u"no longer in the table"));
     t->refresh();
     QCOMPARE(t->recordCount(), 1500);
     names = namesInKeyOrder(admin, order);
@@ -589,7 +594,7 @@ void TableDriversTest::twoUsersChangingOneRecordOfACompositeKeyTable()
     theirs->fieldByName(QStringLiteral("qty"))->setValue(1000);
     theirs->post();
     mine->fieldByName(QStringLiteral("qty"))->setValue(2000);
-    const QString refused = messageOf([&] { mine->post(); });
+    const QString refused = engineMessageOf([&] { mine->post(); });
     QVERIFY2(refused.contains(u"Another user changed or deleted"), qPrintable(refused));
     QCOMPARE(stored(), QStringLiteral("12,14,1000"));
     QCOMPARE(mine->fieldByName(QStringLiteral("qty"))->value().toInt(), 1000); // read again
@@ -599,7 +604,7 @@ void TableDriversTest::twoUsersChangingOneRecordOfACompositeKeyTable()
     theirs->edit();
     theirs->fieldByName(QStringLiteral("ProductID"))->setValue(7);
     theirs->post();
-    QVERIFY(messageOf([&] { mine->deleteRecord(); }).contains(u"Another user changed or deleted"));
+    QVERIFY(engineMessageOf([&] { mine->deleteRecord(); }).contains(u"Another user changed or deleted"));
     QCOMPARE(stored(), QStringLiteral("12,14,1000"));
     QCOMPARE(mine->recordCount(), 30);
     mine->last();
@@ -649,7 +654,7 @@ void TableDriversTest::aRefreshShowsOtherUsersTextKeysInTheirPlaces()
     t->deleteRecord();
     admin.exec(QStringLiteral("INSERT INTO k VALUES ('m0004', 'once more')"));
     t->refresh();
-    QVERIFY(messageOf([&] { t->gotoBookmark(third); }).contains(u"no longer in the table"));
+    QVERIFY(engineMessageOf([&] { t->gotoBookmark(third); }).contains(u"no longer in the table"));
     names = namesInKeyOrder(admin, order);
     QCOMPARE(t->displayTextAt(4, nameColumn), QStringLiteral("once more")); // after "a"
     QCOMPARE(t->recordCount(), names.size());
@@ -672,11 +677,11 @@ void TableDriversTest::tablesWithoutAPrimaryKeyOpenReadOnly()
     QVERIFY(t->readOnly());
     QVERIFY2(t->readOnlyMessage().contains(u"“loose” has no primary key"),
         qPrintable(t->readOnlyMessage()));
-    const QString refused = messageOf([&] { t->edit(); });
+    const QString refused = engineMessageOf([&] { t->edit(); });
     QVERIFY2(refused.contains(u"read-only"), qPrintable(refused));
     QCOMPARE(t->state(), TTable::Browse);
-    QVERIFY(messageOf([&] { t->deleteRecord(); }).contains(u"read-only"));
-    QVERIFY(messageOf([&] { t->insert(); }).contains(u"read-only"));
+    QVERIFY(engineMessageOf([&] { t->deleteRecord(); }).contains(u"read-only"));
+    QVERIFY(engineMessageOf([&] { t->insert(); }).contains(u"read-only"));
     // Browsing still works, in the rows' order, past the first keys read at once.
     QCOMPARE(t->recordCount(), 1500);
     t->last();
@@ -718,7 +723,7 @@ void TableDriversTest::schemasAndOddNamesWork()
         QStringLiteral("public"));
     QCOMPARE(openTable(ServerAlias, QStringLiteral("a.b.dup"))->fieldByName(QStringLiteral("w"))->asString(),
         QStringLiteral("hidden"));
-    const QString missing = messageOf([&] { openTable(ServerAlias, QStringLiteral("seen")); });
+    const QString missing = engineMessageOf([&] { openTable(ServerAlias, QStringLiteral("seen")); });
     QVERIFY2(missing.contains(u"does not exist"), qPrintable(missing));
 }
 
@@ -738,7 +743,7 @@ void TableDriversTest::aServerGoneMidBrowseIsReportedAndTheNextActionReconnects(
     server.stop();
     // The grid asks for rows it has not read: it gets empty cells, not an exception.
     QCOMPARE(t->displayTextAt(450, 1), QString());
-    const QString lost = messageOf([&] { t->refresh(); });
+    const QString lost = engineMessageOf([&] { t->refresh(); });
     QVERIFY2(!lost.isEmpty(), "refresh without a server raised nothing");
     QCOMPARE(t->state(), TTable::Browse);
     QVERIFY(t->active());
@@ -823,7 +828,7 @@ void TableDriversTest::serverMaintenanceKeepsWhatTheServerKeepsWithTheTable()
     admin.exec(QStringLiteral("INSERT INTO other VALUES (1, 'w')"));
     auto other = openTable(ServerAlias, QStringLiteral("other"));
     TableMaintenance::emptyWithBackup(*other);
-    const QString refused = messageOf([&] { TableMaintenance::restoreFromBackup(*t); });
+    const QString refused = engineMessageOf([&] { TableMaintenance::restoreFromBackup(*t); });
     QVERIFY2(refused.contains(u"other fields"), qPrintable(refused));
     QCOMPARE(recordsOf(admin), records);
 
@@ -831,7 +836,7 @@ void TableDriversTest::serverMaintenanceKeepsWhatTheServerKeepsWithTheTable()
     PgConnection holder(PgConnectionInfo::fromString(db.server().connInfo(), QStringLiteral("holder")));
     holder.exec(QStringLiteral("BEGIN"));
     holder.exec(QStringLiteral("LOCK TABLE t IN ACCESS SHARE MODE"));
-    const QString busy = messageOf([&] { TableMaintenance::compact(*t); });
+    const QString busy = engineMessageOf([&] { TableMaintenance::compact(*t); });
     QVERIFY2(busy.contains(u"Other users are working with the table"), qPrintable(busy));
     holder.exec(QStringLiteral("ROLLBACK"));
     QCOMPARE(recordsOf(admin), records);
@@ -852,16 +857,16 @@ void TableDriversTest::serverMaintenanceRefusesWhatWouldTouchOtherTables()
     QCOMPARE(referrers.first().table, QStringLiteral("child"));
     QCOMPARE(referrers.first().records, 2);
 
-    const QString refused = messageOf([&] { TableMaintenance::emptyWithBackup(*t); });
+    const QString refused = engineMessageOf([&] { TableMaintenance::emptyWithBackup(*t); });
     QVERIFY2(refused.contains(u"“child”"), qPrintable(refused));
     QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM child")).text(0, 0), QStringLiteral("3"));
     QCOMPARE(admin.exec(QStringLiteral("SELECT count(*) FROM t")).text(0, 0), QStringLiteral("5"));
-    QVERIFY(!messageOf([&] { TableMaintenance::deleteTable(*t); }).isEmpty());
+    QVERIFY(!engineMessageOf([&] { TableMaintenance::deleteTable(*t); }).isEmpty());
 
     // Without referring records, a view still keeps the table: the server says no, the table
     // stays and stays open.
     admin.exec(QStringLiteral("DELETE FROM child"));
-    const QString kept = messageOf([&] { TableMaintenance::deleteTable(*t); });
+    const QString kept = engineMessageOf([&] { TableMaintenance::deleteTable(*t); });
     QVERIFY(!kept.isEmpty());
     QVERIFY(t->active());
     QCOMPARE(t->recordCount(), 5);
