@@ -44,6 +44,13 @@ private:
     bool m_byPlace;
 };
 
+EngineError unknownRecord(const QString &table)
+{
+    return EngineError(PgTableDriver::tr("A record of the table “%1” is no longer known here; "
+                                         "refresh the table.")
+                           .arg(table));
+}
+
 // A key's values in a result row, from its first column.
 PgKeyMap::Tuple tupleAt(const PgResult &r, int row, int columns)
 {
@@ -75,9 +82,7 @@ public:
     {
         const std::optional<PgKeyMap::Tuple> from = m_keys->tupleOf(after);
         if (!from) // the loader starts after a key the table has read: not to be expected
-            throw EngineError(PgTableDriver::tr("A record of the table “%1” is no longer known "
-                                                "here; refresh the table.")
-                                  .arg(m_keys->table()));
+            throw unknownRecord(m_keys->table());
         PgParameters parameters;
         for (const QString &value : *from)
             parameters.add(value);
@@ -237,9 +242,7 @@ void PgTableDriver::addTuple(PgParameters &parameters, RecordKey key) const
 {
     const std::optional<PgKeyMap::Tuple> tuple = m_keys->tupleOf(key);
     if (!tuple)
-        throw EngineError(tr("A record of the table “%1” is no longer known here; refresh the "
-                             "table.")
-                              .arg(m_name));
+        throw unknownRecord(m_name);
     for (const QString &value : *tuple)
         parameters.add(value);
 }
@@ -389,20 +392,13 @@ void PgTableDriver::fillWindow(const std::vector<RecordKey> &keys, RecordWindowC
 {
     if (keys.empty())
         return;
-    const bool byPlace = m_keyField.isEmpty();
-    const bool byTuple = m_keyKind == KeyKind::Tuple;
-    const int keyColumns = byTuple ? int(m_keyNames.size()) : 1;
+    const int keyColumns = keyColumnCount();
     w.versions.assign(keys.size(), QString());
     std::optional<PgResult> r;
     try {
         PgParameters parameters;
-        if (byTuple) {
-            addTuple(parameters, keys.front());
-            addTuple(parameters, keys.back());
-        } else {
-            parameters.add(keyText(keys.front(), byPlace));
-            parameters.add(keyText(keys.back(), byPlace));
-        }
+        keyMarks(keys.front(), parameters);
+        keyMarks(keys.back(), parameters);
         r.emplace(m_conn->exec(m_windowSql, parameters));
     } catch (const EngineError &) {
         // Painting the grid must not raise: the cells stay empty, the window is read again when
@@ -413,15 +409,10 @@ void PgTableDriver::fillWindow(const std::vector<RecordKey> &keys, RecordWindowC
     const size_t fieldCount = m_codes.size();
     size_t i = 0;
     for (int row = 0; row < r->rowCount() && i < keys.size(); ++row) {
-        RecordKey key = 0;
-        if (byTuple) {
-            const std::optional<RecordKey> known = m_keys->keyOf(tupleAt(*r, row, keyColumns));
-            if (!known)
-                continue; // a record another user added: not ours until a refresh
-            key = *known;
-        } else {
-            key = keyFromText(r->text(row, 0), byPlace);
-        }
+        const std::optional<RecordKey> known = keyInRow(*r, row);
+        if (!known)
+            continue; // a record another user added: not ours until a refresh
+        const RecordKey key = *known;
         while (i < keys.size() && keys[i] < key)
             ++i;
         if (i >= keys.size() || keys[i] != key)
@@ -446,16 +437,33 @@ void PgTableDriver::fillWindow(const std::vector<RecordKey> &keys, RecordWindowC
     }
 }
 
-QString PgTableDriver::keyCondition(RecordKey key, PgParameters &parameters) const
+QString PgTableDriver::keyMarks(RecordKey key, PgParameters &parameters) const
 {
     if (m_keyKind == KeyKind::Tuple) {
         const int first = parameters.size() + 1;
         addTuple(parameters, key);
-        return keyRow() + QStringLiteral(" = ") + parameterRow(first);
+        return parameterRow(first);
     }
     parameters.add(keyText(key, m_keyField.isEmpty()));
-    return QStringLiteral("%1 = $%2%3")
-        .arg(keyColumn(), QString::number(parameters.size()), keyParameter());
+    return QStringLiteral("$%1%2").arg(QString::number(parameters.size()), keyParameter());
+}
+
+QString PgTableDriver::keyCondition(RecordKey key, PgParameters &parameters) const
+{
+    const QString column = m_keyKind == KeyKind::Tuple ? keyRow() : keyColumn();
+    return column + QStringLiteral(" = ") + keyMarks(key, parameters);
+}
+
+int PgTableDriver::keyColumnCount() const
+{
+    return m_keyKind == KeyKind::Tuple ? int(m_keyNames.size()) : 1;
+}
+
+std::optional<RecordKey> PgTableDriver::keyInRow(const PgResult &r, int row) const
+{
+    if (m_keyKind == KeyKind::Tuple)
+        return m_keys->keyOf(tupleAt(r, row, keyColumnCount()));
+    return keyFromText(r.text(row, 0), m_keyField.isEmpty());
 }
 
 bool PgTableDriver::knows(RecordKey key) const
@@ -501,19 +509,12 @@ TableDriver::StoredValues PgTableDriver::readValues(
         if (!knows(keys[i]) || placeOf.contains(keys[i]))
             continue;
         placeOf.insert(keys[i], i);
-        if (m_keyKind == KeyKind::Tuple) {
-            const int first = parameters.size() + 1;
-            addTuple(parameters, keys[i]);
-            wanted << parameterRow(first);
-        } else {
-            parameters.add(keyText(keys[i], m_keyField.isEmpty()));
-            wanted << QStringLiteral("$%1%2").arg(QString::number(parameters.size()), keyParameter());
-        }
+        wanted << keyMarks(keys[i], parameters);
     }
     if (wanted.isEmpty())
         return read;
     const bool byTuple = m_keyKind == KeyKind::Tuple;
-    const int keyColumns = byTuple ? int(m_keyNames.size()) : 1;
+    const int keyColumns = keyColumnCount();
     const QString keyTexts = byTuple ? keyList(QStringLiteral("::text")) : keyColumn() + QStringLiteral("::text");
     auto answer = std::make_shared<PgResult>(
         m_conn->exec(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 IN (%5)")
@@ -522,11 +523,7 @@ TableDriver::StoredValues PgTableDriver::readValues(
             parameters, PgResult::Format::Binary)); // a text's binary form is its UTF-8
     const PgResult &r = *answer;
     for (int row = 0; row < r.rowCount(); ++row) {
-        std::optional<RecordKey> key;
-        if (byTuple)
-            key = m_keys->keyOf(tupleAt(r, row, keyColumns));
-        else
-            key = keyFromText(r.text(row, 0), m_keyField.isEmpty());
+        const std::optional<RecordKey> key = keyInRow(r, row);
         const auto place = key ? placeOf.constFind(*key) : placeOf.cend();
         if (place == placeOf.cend())
             continue;

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 
 class PgConnection;
+class PgResult;
 class PgParameters;
 
 // A table on a PostgreSQL server. A record is known by its primary key: one whole-number field
@@ -79,8 +80,15 @@ private:
     QString parameterRow(int first) const;
     void addTuple(PgParameters &parameters, RecordKey key) const;
     RecordKey placeStored(const PgKeyMap::Tuple &tuple);
+    // The key's value as parameters: added to parameters, and their marks cast to the key's
+    // types ("$3::bigint", or "($3::integer, $4::text)" for a key of several fields).
+    QString keyMarks(RecordKey key, PgParameters &parameters) const;
     // "key = value" for the record of key, its values added to parameters.
     QString keyCondition(RecordKey key, PgParameters &parameters) const;
+    // The key of a result row whose first columns are the key's fields as text; nullopt for a
+    // record this table does not know yet (another user's, until a refresh).
+    std::optional<RecordKey> keyInRow(const PgResult &r, int row) const;
+    int keyColumnCount() const;
     bool knows(RecordKey key) const; // false: a record known to be gone
 
     std::shared_ptr<PgConnection> m_conn;
