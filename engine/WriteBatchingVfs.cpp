@@ -2,6 +2,10 @@
 
 #include <cstddef>
 #include <cstring>
+#include <sys/stat.h>
+#ifdef __linux__
+#include <fcntl.h>
+#endif
 #include <memory>
 #include <mutex>
 #include <new>
@@ -14,9 +18,15 @@ namespace {
 
 // Applications' own file-control codes are above 100; SQLite's are below.
 constexpr int BatchingControl = 0x54560001;
+constexpr int DescriptorControl = 0x54560002;
 // PRAGMA synchronous levels.
 constexpr int NormalSync = 1;
 constexpr int FullSync = 2;
+
+// While batching, the system is asked to start writing the file to the disk after every so many
+// bytes, instead of leaving it all to the sync at the commit: the disk then works while the
+// rest is prepared. Only a start: the sync still waits for every byte, as before.
+constexpr sqlite3_int64 WritebackBytes = 8 * 1024 * 1024;
 
 sqlite3_vfs *platform = nullptr; // the VFS this one passes through to
 sqlite3_vfs vfs {};
@@ -29,7 +39,56 @@ struct File
     std::unique_ptr<char[]> gathered; // BatchBytes while batching
     sqlite3_int64 start = 0; // where the gathered bytes go in the file
     int length = 0;
+    int descriptor = -1; // the platform file's, when known: it is open as long as the file is
+    sqlite3_int64 unstarted = 0; // bytes written since the system was last asked to write back
 };
+
+// The descriptor the platform VFS gets from the system while this thread opens a file: the
+// platform VFS lets its system calls be replaced, and "open" is replaced by one that notes it.
+using OpenCall = int (*)(const char *path, int flags, int mode);
+OpenCall platformOpen = nullptr;
+thread_local int *openedDescriptor = nullptr;
+
+int notingOpen(const char *path, int flags, int mode)
+{
+    const int fd = platformOpen(path, flags, mode);
+    if (openedDescriptor)
+        *openedDescriptor = fd; // the last one: the platform VFS drops descriptors 0 to 2
+    return fd;
+}
+
+void noteOpening()
+{
+    if (platform->iVersion < 3 || !platform->xGetSystemCall || !platform->xSetSystemCall)
+        return;
+    platformOpen = reinterpret_cast<OpenCall>(platform->xGetSystemCall(platform, "open"));
+    if (platformOpen)
+        platform->xSetSystemCall(platform, "open", reinterpret_cast<sqlite3_syscall_ptr>(notingOpen));
+}
+
+// Whether the descriptor noted is the named file's: another file opened on the way would be
+// asked to write back for nothing.
+bool isDescriptorOf(int fd, const char *name)
+{
+    struct stat opened;
+    struct stat named;
+    return fd >= 0 && name && ::fstat(fd, &opened) == 0 && ::stat(name, &named) == 0
+        && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+void startWriteback(File *f, int amount)
+{
+#ifdef __linux__
+    f->unstarted += amount;
+    if (f->descriptor < 0 || f->unstarted < WritebackBytes)
+        return;
+    f->unstarted = 0;
+    ::sync_file_range(f->descriptor, 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)f;
+    (void)amount;
+#endif
+}
 
 constexpr size_t RealOffset = (sizeof(File) + alignof(std::max_align_t) - 1)
     / alignof(std::max_align_t) * alignof(std::max_align_t);
@@ -44,12 +103,21 @@ const sqlite3_io_methods &realMethods(File *f)
     return *f->real->pMethods;
 }
 
+// A write while batching.
+int writeOut(File *f, const void *data, int amount, sqlite3_int64 offset)
+{
+    const int rc = realMethods(f).xWrite(f->real, data, amount, offset);
+    if (rc == SQLITE_OK)
+        startWriteback(f, amount);
+    return rc;
+}
+
 int flush(File *f)
 {
     if (f->length == 0)
         return SQLITE_OK;
     const int length = std::exchange(f->length, 0);
-    return realMethods(f).xWrite(f->real, f->gathered.get(), length, f->start);
+    return writeOut(f, f->gathered.get(), length, f->start);
 }
 
 int fileClose(sqlite3_file *p)
@@ -77,12 +145,13 @@ int fileWrite(sqlite3_file *p, const void *data, int amount, sqlite3_int64 offse
     if (!f->gathered)
         return realMethods(f).xWrite(f->real, data, amount, offset);
     const bool follows = f->length > 0 && offset == f->start + f->length;
-    if (f->length > 0 && (!follows || f->length + amount > BatchBytes)) {
+    const bool direct = amount >= DirectBytes;
+    if (f->length > 0 && (!follows || direct || f->length + amount > BatchBytes)) {
         if (const int rc = flush(f); rc != SQLITE_OK)
             return rc;
     }
-    if (amount >= BatchBytes)
-        return realMethods(f).xWrite(f->real, data, amount, offset);
+    if (direct)
+        return writeOut(f, data, amount, offset);
     if (f->length == 0)
         f->start = offset;
     std::memcpy(f->gathered.get() + f->length, data, size_t(amount));
@@ -148,6 +217,10 @@ int fileControl(sqlite3_file *p, int op, void *arg)
     File *f = fileOf(p);
     if (op == BatchingControl)
         return setGathering(f, *static_cast<int *>(arg) != 0);
+    if (op == DescriptorControl) {
+        *static_cast<int *>(arg) = f->descriptor;
+        return SQLITE_OK;
+    }
     // Told before every batch of pages: only lets the file grow in advance.
     if (op == SQLITE_FCNTL_SIZE_HINT)
         return realMethods(f).xFileControl(f->real, op, arg);
@@ -224,7 +297,11 @@ int open(sqlite3_vfs *, const char *name, sqlite3_file *p, int flags, int *outFl
     f->base.pMethods = nullptr;
     f->real = reinterpret_cast<sqlite3_file *>(reinterpret_cast<char *>(p) + RealOffset);
     f->real->pMethods = nullptr;
+    openedDescriptor = &f->descriptor;
     const int rc = platform->xOpen(platform, name, f->real, flags, outFlags);
+    openedDescriptor = nullptr;
+    if (!isDescriptorOf(f->descriptor, name))
+        f->descriptor = -1;
     // SQLite closes a file whose methods are set, even after a failed open.
     if (f->real->pMethods)
         f->base.pMethods = &methods;
@@ -241,6 +318,7 @@ void registerOnce()
     vfs.szOsFile = int(RealOffset) + platform->szOsFile;
     vfs.pNext = nullptr;
     vfs.xOpen = open;
+    noteOpening();
     sqlite3_vfs_register(&vfs, 0);
 }
 
@@ -251,6 +329,13 @@ const char *name()
     static std::once_flag registered;
     std::call_once(registered, registerOnce);
     return vfs.zName;
+}
+
+int descriptorOf(sqlite3 *db)
+{
+    int fd = -1;
+    sqlite3_file_control(db, "main", DescriptorControl, &fd);
+    return fd;
 }
 
 bool setBatching(sqlite3 *db, bool on)

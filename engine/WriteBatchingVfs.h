@@ -20,9 +20,15 @@ struct sqlite3;
 // connection that syncs: for the database when synchronous is at least NORMAL (without syncs a
 // rollback journal could be removed while gathered pages were still in memory), for the log when
 // it is at least FULL. Rollback journals and temporary files are the platform's own.
+//
+// While gathering, the system is also asked every few megabytes to start writing the file to the
+// disk (where it can: Linux), so that the sync at the commit finds most of it written already.
 namespace WriteBatchingVfs {
 
-constexpr int BatchBytes = 64 * 1024; // below the platform VFS's largest single write (128 KB)
+constexpr int BatchBytes = 120 * 1024; // below the platform VFS's largest single write (128 KB)
+// A write at least this large (a page of a database with large pages) goes to the file as it is:
+// copying it would cost more than the call it saves.
+constexpr int DirectBytes = 32 * 1024;
 
 // The VFS's name for sqlite3_open_v2; registers it on first use (any thread).
 const char *name();
@@ -32,5 +38,9 @@ const char *name();
 // database file: false when the file was not opened through this VFS or the connection does not
 // sync.
 bool setBatching(sqlite3 *db, bool on);
+
+// The system's descriptor of the connection's main database file as this VFS knows it (for
+// starting its write-back early); -1 when it does not.
+int descriptorOf(sqlite3 *db);
 
 } // namespace WriteBatchingVfs

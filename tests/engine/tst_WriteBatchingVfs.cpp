@@ -11,6 +11,7 @@
 #include <QTest>
 #include <functional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,8 +84,9 @@ QByteArray randomBytes(int size, quint32 seed)
     return bytes;
 }
 
-// Sizes around the gathered write's size and pages, so that writes end inside, at and after it.
-const QList<int> Sizes = {100, 4000, 65536, 70000, 300001, 1 << 20};
+// Sizes around the gathered write's size and pages, so that writes end inside, at and after it; the
+// last is large enough for the system to be asked to write back in the middle.
+const QList<int> Sizes = {100, 4000, 65536, 70000, 300001, 1 << 20, 10 << 20};
 
 // A database with a few pictures, committed by another program.
 void makeDatabase(const QString &path, const QByteArray &journal, int pageSize)
@@ -136,6 +138,7 @@ private slots:
     void theLogGathersOnlyWhenEachCommitSyncsIt();
     void gatheringIsRefusedWhereItCannotBeSafe_data();
     void gatheringIsRefusedWhereItCannotBeSafe();
+    void eachFileOpenedIsKnownByItsOwnDescriptor();
 };
 
 using FileCall = std::function<int(sqlite3 *db, sqlite3_file *file, sqlite3_int64 end)>;
@@ -380,6 +383,31 @@ void WriteBatchingVfsTest::gatheringIsRefusedWhereItCannotBeSafe()
     Connection db(path, throughTheVfs);
     db.exec("PRAGMA synchronous = " + synchronous);
     QCOMPARE(WriteBatchingVfs::setBatching(db.handle(), true), gathers);
+}
+
+// The descriptor noted while a file is opened (to start its write-back early) is that file's, for
+// every connection; a file this VFS did not open has none.
+void WriteBatchingVfsTest::eachFileOpenedIsKnownByItsOwnDescriptor()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pictures.sqlite"));
+    makeDatabase(path, "wal", 4096);
+    struct stat named;
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &named), 0);
+    Connection first(path, true);
+    Connection second(path, true);
+    first.value("SELECT count(*) FROM pictures"); // the log too is open now
+    for (const Connection *c : {&first, &second}) {
+        const int fd = WriteBatchingVfs::descriptorOf(c->handle());
+        struct stat opened;
+        QVERIFY(fd >= 0);
+        QCOMPARE(::fstat(fd, &opened), 0);
+        QCOMPARE(opened.st_ino, named.st_ino);
+        QCOMPARE(opened.st_dev, named.st_dev);
+    }
+    QVERIFY(WriteBatchingVfs::descriptorOf(first.handle()) != WriteBatchingVfs::descriptorOf(second.handle()));
+    Connection other(path, false);
+    QCOMPARE(WriteBatchingVfs::descriptorOf(other.handle()), -1);
 }
 
 QTEST_GUILESS_MAIN(WriteBatchingVfsTest)
