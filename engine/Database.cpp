@@ -143,7 +143,7 @@ sqlite3 *Database::openHandle(const QString &path, bool readOnly, bool immutable
     return db;
 }
 
-void Database::create(const QString &path)
+void Database::create(const QString &path, int pageSize)
 {
     if (QFileInfo::exists(path))
         throw EngineError(QCoreApplication::translate("Database", "The file “%1” already exists.").arg(nativePath(path)));
@@ -151,8 +151,12 @@ void Database::create(const QString &path)
     sqlite3 *db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    // WAL is kept in the file; writing the mode also writes the file's first page.
+    // The page size must be set before anything is written. WAL is kept in the file; writing the
+    // mode also writes the file's first page.
+    const QByteArray pageSizing = "PRAGMA page_size=" + QByteArray::number(pageSize);
     const bool ok = rc == SQLITE_OK
+        && (pageSize == 0
+            || sqlite3_exec(db, pageSizing.constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
         && sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) == SQLITE_OK;
     const int code = db ? sqlite3_extended_errcode(db) : rc;
     const QString reason = SqliteFailure::reason(code);
@@ -206,6 +210,12 @@ bool Database::tableExists(const QString &table)
         = prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
     s.bind(1, table);
     return s.step();
+}
+
+bool Database::inWalMode()
+{
+    Statement s = prepare(QStringLiteral("PRAGMA main.journal_mode"));
+    return s.step() && s.columnText(0).compare(u"wal", Qt::CaseInsensitive) == 0;
 }
 
 qint64 Database::lastInsertRowid() const

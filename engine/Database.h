@@ -24,7 +24,14 @@ public:
     // isReadOnly) is opened read-only.
     static std::shared_ptr<Database> open(const QString &path);
     // Makes an empty database file in WAL mode; raises when the file exists or cannot be made.
-    static void create(const QString &path);
+    // pageSize (bytes, a power of two from 512 to 65536; 0 for SQLite's own) is fixed for the
+    // file's life.
+    static void create(const QString &path, int pageSize = 0);
+    // The page size of a database made to keep picture files: a camera photo is then tens of
+    // pages rather than hundreds, each one step of SQLite's and one write of the system's, and
+    // storing a folder of photos costs about what copying them does. A record's first part still
+    // lives in its table's page, so listing such a table reads more than with small pages.
+    static constexpr int PictureFilesPageSize = 65536;
 
     ~Database();
     Database(const Database &) = delete;
@@ -44,6 +51,7 @@ public:
     void exec(const QString &sql);
     bool tableExists(const QString &table);
     qint64 lastInsertRowid() const;
+    bool inWalMode(); // the file's journal is a write-ahead log
 
     // "name" with embedded quotes doubled: any table or field name can be used in SQL.
     static QString quote(const QString &identifier);

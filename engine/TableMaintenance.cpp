@@ -1,5 +1,6 @@
 #include "engine/TableMaintenance.h"
 
+#include "engine/CheckpointDeferred.h"
 #include "engine/CommandScope.h"
 #include "engine/Database.h"
 #include "engine/Engine.h"
@@ -151,30 +152,6 @@ public:
 private:
     Database &m_db;
     int m_wasOn = 0;
-};
-
-// In WAL mode the commit would copy every page of the rebuilt table into the file, which the
-// VACUUM after it rewrites anyway: the log is checkpointed once, by the VACUUM.
-class CheckpointDeferred
-{
-public:
-    explicit CheckpointDeferred(Database &db) : m_db(db)
-    {
-        Statement s = db.prepare(QStringLiteral("PRAGMA wal_autocheckpoint"));
-        m_pages = s.step() ? int(s.columnInt64(0)) : 0;
-        db.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
-    }
-    ~CheckpointDeferred()
-    {
-        const QByteArray sql = "PRAGMA wal_autocheckpoint = " + QByteArray::number(m_pages);
-        sqlite3_exec(m_db.handle(), sql.constData(), nullptr, nullptr, nullptr);
-    }
-    CheckpointDeferred(const CheckpointDeferred &) = delete;
-    CheckpointDeferred &operator=(const CheckpointDeferred &) = delete;
-
-private:
-    Database &m_db;
-    int m_pages = 0;
 };
 
 qint64 recordCount(Database &db, const QString &table)
@@ -343,6 +320,8 @@ void compact(TTable &table, const Progress &progress)
             db.tableChanged(s.table);
             return;
         }
+        // The commit would copy every page of the rebuilt table into the file, which the VACUUM
+        // after it rewrites anyway: the log is checkpointed once, by the VACUUM.
         const CheckpointDeferred oneCheckpoint(db);
         {
             const ForeignKeysOff noActions(db);

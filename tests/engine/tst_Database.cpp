@@ -1,14 +1,17 @@
 // The connection layer: read-only files, what opening reads, one connection per thread.
+#include "engine/CheckpointDeferred.h"
 #include "engine/Database.h"
 #include "engine/Engine.h"
 #include "engine/EngineError.h"
 #include "engine/FieldType.h"
 #include "engine/TTable.h"
+#include "engine/Statement.h"
 #include "engine/TableMaintenance.h"
 #include "tests/engine/ScratchDatabase.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QTest>
 #include <thread>
@@ -36,6 +39,8 @@ private slots:
     void eachThreadHasItsOwnConnection();
     void aFileThatIsNotADatabaseIsRefusedClearly();
     void aTableWithoutRowidsIsRefusedClearly();
+    void aDeferredCheckpointLeavesTheLogUntilItEnds_data();
+    void aDeferredCheckpointLeavesTheLogUntilItEnds();
 };
 
 void DatabaseTest::aReadOnlyDatabaseOpensButRefusesEveryWrite_data()
@@ -327,6 +332,61 @@ void DatabaseTest::aTableKeyedByTextIsBrowsedInRowidOrder()
     QCOMPARE(t->fieldByName(QStringLiteral("label"))->asString(), QStringLiteral("second"));
     QCOMPARE(db.query(QStringLiteral("SELECT label FROM codes WHERE code = 'ab'")).toString(),
         QStringLiteral("second"));
+}
+
+namespace {
+
+qint64 pragma(Database &db, const char *name)
+{
+    Statement s = db.prepare(QStringLiteral("PRAGMA main.%1").arg(QLatin1String(name)));
+    return s.step() ? s.columnInt64(0) : -1;
+}
+
+} // namespace
+
+void DatabaseTest::aDeferredCheckpointLeavesTheLogUntilItEnds_data()
+{
+    QTest::addColumn<QString>("journal"); // empty: as Tabvale makes one (WAL)
+    QTest::addColumn<bool>("onWorker");
+    QTest::newRow("WAL, then a worker") << QString() << true;
+    QTest::newRow("WAL, then the next commit") << QString() << false;
+    QTest::newRow("a rollback journal: nothing to defer") << QStringLiteral("delete") << true;
+}
+
+// A commit far above the automatic checkpoint's threshold stays in the log while the deferral
+// lasts; what was written is there for every connection all the same. When it ends, the
+// connection's threshold is back, and the worker (if asked) copies the log into the file.
+void DatabaseTest::aDeferredCheckpointLeavesTheLogUntilItEnds()
+{
+    QFETCH(QString, journal);
+    QFETCH(bool, onWorker);
+    ScratchDatabase scratch(QStringLiteral("Checkpoint"), journal);
+    scratch.exec(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, b BLOB)"));
+    const auto db = Database::open(scratch.path());
+    const qint64 threshold = pragma(*db, "wal_autocheckpoint");
+    const qint64 before = QFileInfo(scratch.path()).size();
+    const qint64 written = 3000 * pragma(*db, "page_size"); // three times the threshold's pages
+    {
+        const CheckpointDeferred deferred(*db,
+            onWorker ? CheckpointDeferred::Afterwards::OnWorker
+                     : CheckpointDeferred::Afterwards::Nothing);
+        db->exec(QStringLiteral("INSERT INTO t (b) VALUES (randomblob(%1))").arg(written));
+        QCOMPARE(scratch.query(QStringLiteral("SELECT length(b) FROM t")).toLongLong(), written);
+        if (journal.isEmpty()) {
+            QCOMPARE(pragma(*db, "wal_autocheckpoint"), 0);
+            QCOMPARE(QFileInfo(scratch.path()).size(), before); // all of it in the log
+        }
+    }
+    QCOMPARE(pragma(*db, "wal_autocheckpoint"), threshold);
+    CheckpointDeferred::waitForWorkers();
+    if (onWorker)
+        QVERIFY(QFileInfo(scratch.path()).size() >= before + written);
+    else {
+        QCOMPARE(QFileInfo(scratch.path()).size(), before);
+        db->exec(QStringLiteral("INSERT INTO t (b) VALUES (1)")); // its commit checkpoints
+        QVERIFY(QFileInfo(scratch.path()).size() >= before + written);
+    }
+    QCOMPARE(scratch.query(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
 }
 
 TABVALE_TEST_MAIN(DatabaseTest, QCoreApplication)
