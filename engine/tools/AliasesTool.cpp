@@ -105,7 +105,7 @@ int run(const QStringList &args)
                     QCoreApplication::translate("AliasesTool", "The file “%1” does not exist (add --create to make an "
                                    "empty database there).")
                         .arg(QDir::toNativeSeparators(alias.path)));
-            Database::create(alias.path);
+            Database::create(alias.path, Database::PictureFilesPageSize);
         } else {
             Database::open(alias.path); // refuses a file that is not a database
         }

@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "engine/EngineError.h"
 #include "engine/FieldType.h"
+#include "engine/Statement.h"
 #include "engine/TTable.h"
 #include "picture/PictureError.h"
 #include "picture/PictureFile.h"
@@ -376,6 +377,16 @@ void AliasRegistryTest::theToolListsAddsAndRemovesAliases()
         QStringList({QStringLiteral("First\tSQLITE\t/first.sqlite"),
             QStringLiteral("Second one\tSQLITE\t") + database}));
     QVERIFY(Engine::tableNames(QStringLiteral("Second one")).isEmpty()); // a real, empty database
+    {
+        // Made for picture files: large pages, and the log Tabvale's own databases have.
+        const auto db = Database::open(database);
+        Statement pageSize = db->prepare(QStringLiteral("PRAGMA page_size"));
+        QVERIFY(pageSize.step());
+        QCOMPARE(pageSize.columnInt64(0), qint64(Database::PictureFilesPageSize));
+        Statement journal = db->prepare(QStringLiteral("PRAGMA journal_mode"));
+        QVERIFY(journal.step());
+        QCOMPARE(journal.columnText(0), QStringLiteral("wal"));
+    }
     QCOMPARE(run({QStringLiteral("remove"), QStringLiteral("First")}), 0);
     QCOMPARE(run({QStringLiteral("remove"), QStringLiteral("First")}, &output), 1);
     QVERIFY2(output.contains(QStringLiteral("First")), qPrintable(output));
