@@ -2,6 +2,7 @@
 #include "app/TabvaleApplication.h"
 #include "app/WindowWiring.h"
 #include "datawindow/TForm1.h"
+#include "engine/CheckpointDeferred.h"
 
 int main(int argc, char **argv)
 {
@@ -17,5 +18,7 @@ int main(int argc, char **argv)
     if (!file.isEmpty())
         FileArgument::open(mainWindow, file);
     mainWindow->show();
-    return app.exec();
+    const int code = app.exec();
+    CheckpointDeferred::waitForWorkers(); // a log being copied into its file is copied whole
+    return code;
 }

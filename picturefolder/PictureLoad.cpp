@@ -1,20 +1,25 @@
 #include "picturefolder/PictureLoad.h"
 
+#include "engine/CheckpointDeferred.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
 #include "engine/SqliteFailure.h"
+#include "engine/Statement.h"
 #include "engine/Transaction.h"
 #include "engine/WriteBatchingVfs.h"
 #include "picture/PictureError.h"
-#include "picture/PictureFile.h"
-#include "picture/StoredPicture.h"
 #include "picturefolder/LoadPlan.h"
+#include "picturefolder/LoadReadAhead.h"
 #include "picturefolder/LoadUndo.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <algorithm>
+#include <functional>
 #include <future>
+#include <numeric>
+#include <utility>
 #include <sqlite3.h>
 
 namespace PictureLoad {
@@ -43,14 +48,61 @@ private:
     sqlite3 *m_db;
 };
 
-QByteArray valueOf(const PictureColumns &columns, const QByteArray &file)
+// While alive, a WAL database's connection has its page cache hold the pages of the four largest
+// pictures of the load besides what it held. With fewer, the pages of the table's tree (which every
+// picture's record changes) are written to the log half-way and then again when a later picture
+// changes them, and each such second write makes SQLite read back and re-checksum the whole log
+// written since. With a rollback journal a second write costs only itself, less than the larger
+// cache does.
+class CacheForPictures
 {
-    // The file form stores the file as it is: its headers must be those of a picture. The bitmap
-    // form decodes it anyway.
-    if (columns.form == PictureForm::File)
-        PictureFile::declaredSize(file);
-    return StoredPicture::valueFor(columns.form, columns.pictureCode, PictureSource::file(file));
-}
+public:
+    CacheForPictures(Database &db, const LoadPlan &plan) : m_db(db)
+    {
+        if (!db.inWalMode())
+            return;
+        QList<qint64> sizes;
+        for (const LoadPlan::Match &m : plan.matched)
+            sizes << m.file.size;
+        const qsizetype counted = std::min<qsizetype>(sizes.size(), PicturesHeld);
+        std::partial_sort(sizes.begin(), sizes.begin() + counted, sizes.end(), std::greater<>());
+        const qint64 bytes = std::accumulate(sizes.cbegin(), sizes.cbegin() + counted, qint64(0));
+        m_kib = cacheKib(db);
+        const qint64 wanted = std::min(m_kib + bytes / 1024, MostKib);
+        if (wanted > m_kib)
+            setCacheKib(wanted);
+        else
+            m_kib = 0;
+    }
+    ~CacheForPictures()
+    {
+        if (m_kib > 0)
+            setCacheKib(m_kib);
+    }
+    CacheForPictures(const CacheForPictures &) = delete;
+    CacheForPictures &operator=(const CacheForPictures &) = delete;
+
+private:
+    static constexpr qsizetype PicturesHeld = 4;
+    static constexpr qint64 MostKib = 256 * 1024;
+
+    static qint64 cacheKib(Database &db)
+    {
+        Statement cache = db.prepare(QStringLiteral("PRAGMA main.cache_size"));
+        Statement page = db.prepare(QStringLiteral("PRAGMA main.page_size"));
+        const qint64 size = cache.step() ? cache.columnInt64(0) : 0;
+        const qint64 pageBytes = page.step() ? page.columnInt64(0) : 4096;
+        return size < 0 ? -size : size * pageBytes / 1024; // SQLite's own: negative means KiB
+    }
+    void setCacheKib(qint64 kib)
+    {
+        const QByteArray sql = "PRAGMA main.cache_size = " + QByteArray::number(-kib);
+        sqlite3_exec(m_db.handle(), sql.constData(), nullptr, nullptr, nullptr);
+    }
+
+    Database &m_db;
+    qint64 m_kib = 0; // what to give back; 0: left as it was
+};
 
 // Why SQLite would not store a picture, in the user's terms (the engine's own message names the
 // statement).
@@ -86,7 +138,11 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
     Database &db = *c.db;
     db.checkWritable(tr("loading pictures into “%1”").arg(c.table));
     const QString loadedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    // The user waits for the pictures to be stored once; writing them into the file a second time
+    // from the log (a WAL database) is left to a worker.
+    const CheckpointDeferred checkpointAfterwards(db, CheckpointDeferred::Afterwards::OnWorker);
     const BatchedWrites batched(db); // outlives the transaction: its end is written batched too
+    const CacheForPictures cache(db, plan);
     Transaction transaction(db);
     LoadUndo::begin(db, c.table);
     Statement write = db.prepare(QStringLiteral("UPDATE %1 SET %2 = ?1 WHERE %3 = ?2")
@@ -94,12 +150,11 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
                                          Database::quote(c.pictureField), c.rowid));
     Result result;
     const qint64 total = plan.matched.size();
-    QByteArray file; // one buffer for every file, bound without a copy
+    LoadReadAhead files(plan);
     for (const LoadPlan::Match &m : plan.matched) {
-        QByteArray value;
+        QByteArray value; // bound without a copy
         try {
-            FolderListing::readInto(plan.folder, m.file, file);
-            value = valueOf(c, file);
+            value = files.next();
         } catch (const PictureError &e) {
             refuse(m, plan.folder, e.message());
         } catch (const EngineError &e) { // the file could not be read: said in the user's terms

@@ -1,4 +1,5 @@
 // tabvale-pictures: a picture field to and from a folder, for scripts. Never asks anything.
+#include "engine/CheckpointDeferred.h"
 #include "engine/Engine.h"
 #include "engine/EngineError.h"
 #include "picturefolder/LoadPlan.h"
@@ -225,6 +226,7 @@ int main(int argc, char **argv)
     try {
         const int code = run(app.arguments().mid(1));
         out().flush();
+        CheckpointDeferred::waitForWorkers(); // a load's log is copied into its file before the end
         return code;
     } catch (const EngineError &e) {
         out().flush();

@@ -1,7 +1,9 @@
 // A folder loaded into records by name: the dry run's lists, the bytes each form stores, one
 // transaction that a failure leaves untouched, and the undo of the last load.
+#include "engine/CheckpointDeferred.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/Statement.h"
 #include "picture/BmpCodec.h"
 #include "picture/PictureFile.h"
 #include "picture/StoredPicture.h"
@@ -14,6 +16,7 @@
 #include "tests/picturefolder/FolderFixture.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -187,6 +190,35 @@ private slots:
         QCOMPARE(stored.size(), 3);
         for (int i = 0; i < files.size(); ++i)
             QCOMPARE(stored[i].toByteArray(), files[i]);
+    }
+
+    // The load borrows a larger page cache and leaves copying the log into the database file to a
+    // worker: afterwards its connection is as it was, and once the worker ends the file holds the
+    // pictures.
+    void aLoadGivesItsConnectionBackAsItWasAndItsLogToAWorker()
+    {
+        ScratchDatabase db(QStringLiteral("Load"), {}, QStringLiteral("file"));
+        makeStaff(db, {"'a'", "'b'"});
+        QTemporaryDir folder;
+        const QList<QByteArray> files = {jpeg(1, 600), jpeg(2, 500)};
+        FolderFixture::writeFile(folder.path(), "a.jpg", files[0]);
+        FolderFixture::writeFile(folder.path(), "b.jpg", files[1]);
+        const LoadPlan plan = LoadPlan::make(staff(db), folder.path());
+        Database &connection = *plan.columns.db;
+        const auto settings = [&connection] {
+            QList<qint64> values;
+            for (const char *pragma : {"cache_size", "wal_autocheckpoint", "journal_size_limit"}) {
+                Statement s = connection.prepare(QStringLiteral("PRAGMA main.%1").arg(QLatin1String(pragma)));
+                values << (s.step() ? s.columnInt64(0) : -1);
+            }
+            return values;
+        };
+        const QList<qint64> before = settings();
+        const qint64 sizeBefore = QFileInfo(db.path()).size();
+        QCOMPARE(PictureLoad::apply(plan)->loaded, 2);
+        QCOMPARE(settings(), before);
+        CheckpointDeferred::waitForWorkers();
+        QVERIFY(QFileInfo(db.path()).size() >= sizeBefore + files[0].size() + files[1].size());
     }
 
     void anUndoneLoadLeavesTheTableByteForByteAsBefore()
