@@ -2,6 +2,7 @@
 
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/LargeWrite.h"
 #include "engine/TableSchema.h"
 #include "engine/Transaction.h"
 #include "picturefolder/PictureColumns.h"
@@ -171,6 +172,7 @@ std::optional<Load> check(Database &db, const QString &table)
 std::optional<Result> undo(Database &db, const QString &table, bool keepChanged)
 {
     db.checkWritable(tr("undoing the last picture load into “%1”").arg(table));
+    const LargeWrite large(db); // as many pictures back as the load stored
     Transaction transaction(db);
     const std::optional<Load> load = check(db, table);
     if (!load)

@@ -1,12 +1,11 @@
 #include "picturefolder/PictureLoad.h"
 
-#include "engine/CheckpointDeferred.h"
 #include "engine/Database.h"
 #include "engine/EngineError.h"
+#include "engine/LargeWrite.h"
 #include "engine/SqliteFailure.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
-#include "engine/WriteBatchingVfs.h"
 #include "picture/PictureError.h"
 #include "picturefolder/LoadPlan.h"
 #include "picturefolder/LoadReadAhead.h"
@@ -30,23 +29,6 @@ QString tr(const char *text)
 {
     return QCoreApplication::translate("PictureLoad", text);
 }
-
-// The database file gets the load's pages in large writes while this is alive (see
-// WriteBatchingVfs); the connection's other work is as before.
-class BatchedWrites
-{
-public:
-    explicit BatchedWrites(Database &db) : m_db(db.handle())
-    {
-        WriteBatchingVfs::setBatching(m_db, true);
-    }
-    ~BatchedWrites() { WriteBatchingVfs::setBatching(m_db, false); }
-    BatchedWrites(const BatchedWrites &) = delete;
-    BatchedWrites &operator=(const BatchedWrites &) = delete;
-
-private:
-    sqlite3 *m_db;
-};
 
 // While alive, a WAL database's connection has its page cache hold the pages of the four largest
 // pictures of the load besides what it held. With fewer, the pages of the table's tree (which every
@@ -138,10 +120,7 @@ std::optional<Result> apply(const LoadPlan &plan, const Progress &progress)
     Database &db = *c.db;
     db.checkWritable(tr("loading pictures into “%1”").arg(c.table));
     const QString loadedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    // The user waits for the pictures to be stored once; writing them into the file a second time
-    // from the log (a WAL database) is left to a worker.
-    const CheckpointDeferred checkpointAfterwards(db, CheckpointDeferred::Afterwards::OnWorker);
-    const BatchedWrites batched(db); // outlives the transaction: its end is written batched too
+    const LargeWrite large(db);
     const CacheForPictures cache(db, plan);
     Transaction transaction(db);
     LoadUndo::begin(db, c.table);
