@@ -6,7 +6,7 @@
 // log's copy into the database file, done on a worker after the load, is timed apart.
 //
 //   tabvale-bench-pictureload [--folder DIR] [--data-dir DIR] [--runs N]
-//                             [--journal wal|rollback|both]
+//                             [--journal wal|rollback|both] [--wal-page-size BYTES]
 //
 // Without --folder it generates (once, under the cache or --data-dir) 100 camera-sized 4000 × 3000
 // JPEGs with EXIF blocks. With --folder, the first 100 JPEG files of that folder are used.
@@ -115,11 +115,13 @@ qint64 fileSize(const QString &path)
 // A file-form alias over a new database with a table "Photos" (Name, Pic) naming every photo.
 // wal: made as Tabvale makes one for picture files (64 KB pages); otherwise as most other programs
 // make one (a rollback journal, SQLite's own page size).
+int walPageSize = Database::PictureFilesPageSize; // --wal-page-size
+
 QString makeDatabase(const QString &dir, const QFileInfoList &files, const QString &alias, bool wal)
 {
     const QString path = QStringLiteral("%1/%2.sqlite").arg(dir, alias);
     if (wal) // as tabvale-aliases add --create makes one
-        Database::create(path, Database::PictureFilesPageSize);
+        Database::create(path, walPageSize);
     sqlite3 *db = nullptr;
     sqlite3_open(QFile::encodeName(path).constData(), &db);
     sqlite3_exec(db, "CREATE TABLE Photos (Name TEXT, Pic BLOB); BEGIN", nullptr, nullptr, nullptr);
@@ -251,8 +253,13 @@ int main(int argc, char **argv)
     const QCommandLineOption journalOption(QStringLiteral("journal"),
         QStringLiteral("Which databases to load: wal, rollback or both."), QStringLiteral("mode"),
         QStringLiteral("both"));
-    parser.addOptions({folderOption, dataOption, runsOption, journalOption});
+    const QCommandLineOption walPageOption(QStringLiteral("wal-page-size"),
+        QStringLiteral("The page size of the WAL database (bytes): 4096 for one made before picture "
+                       "files had databases of their own."),
+        QStringLiteral("bytes"), QString::number(Database::PictureFilesPageSize));
+    parser.addOptions({folderOption, dataOption, runsOption, journalOption, walPageOption});
     parser.process(app);
+    walPageSize = parser.value(walPageOption).toInt();
 
     const QString folder = parser.isSet(folderOption) ? parser.value(folderOption)
                                                       : generatedFolder(parser.value(dataOption));
@@ -308,8 +315,8 @@ int main(int argc, char **argv)
                                      .arg(median(copyTimes[i]), 0, 'f', 3);
     for (bool wal : modes) {
         const LoadRun &r = last[wal];
-        out() << (wal ? "-- a database as Tabvale makes one (write-ahead log)\n"
-                      : "-- a database as most other programs make one (rollback journal)\n");
+        out() << (wal ? QStringLiteral("-- a database as Tabvale makes one (write-ahead log, %1 KB pages)\n").arg(walPageSize / 1024)
+                      : QStringLiteral("-- a database as most other programs make one (rollback journal)\n"));
         if (wal)
             out() << QStringLiteral("growth at commit, with log:    %1 MB (%2 % of the files)\n")
                          .arg(megabytes(r.walGrowth), 0, 'f', 1)
