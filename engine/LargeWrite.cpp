@@ -11,6 +11,7 @@ LargeWrite::LargeWrite(Database &db)
 
 LargeWrite::~LargeWrite()
 {
-    // Writes what is still gathered; a failure there has already failed the commit or rollback.
+    // Nothing is left gathered by now: the sync and unlock that end a commit or a rollback have
+    // written it.
     WriteBatchingVfs::setBatching(m_db.handle(), false);
 }

@@ -120,7 +120,7 @@ int walPageSize = Database::PictureFilesPageSize; // --wal-page-size
 QString makeDatabase(const QString &dir, const QFileInfoList &files, const QString &alias, bool wal)
 {
     const QString path = QStringLiteral("%1/%2.sqlite").arg(dir, alias);
-    if (wal) // as tabvale-aliases add --create makes one
+    if (wal) // as tabvale-aliases add --create makes one, unless --wal-page-size says otherwise
         Database::create(path, walPageSize);
     sqlite3 *db = nullptr;
     sqlite3_open(QFile::encodeName(path).constData(), &db);
